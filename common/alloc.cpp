@@ -1,0 +1,56 @@
+// Checked allocation and formatting: the allocation routines every module
+// uses, which stop the program instead of returning a null block.
+#include "common/alloc.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+void alloc_out_of_memory() {
+  // The message facility may itself need memory to report; this line needs none.
+  fputs("(296) out of memory\n", stderr);
+  fflush(stderr);
+  exit(1);
+}
+
+void* xcalloc(size_t n) {
+  void* p = calloc(n ? n : 1, 1);
+  if (!p) alloc_out_of_memory();
+  return p;
+}
+
+char* xstrdup(const char* text) {
+  size_t n = strlen(text);
+  char* p = static_cast<char*>(xcalloc(n + 1));
+  memcpy(p, text, n);
+  return p;
+}
+
+char* xconcat(const char* a, const char* b) {
+  size_t na = strlen(a), nb = strlen(b);
+  char* p = static_cast<char*>(xcalloc(na + nb + 1));
+  memcpy(p, a, na);
+  memcpy(p + na, b, nb);
+  return p;
+}
+
+char* xconcat_free(char* a, const char* b) {
+  char* p = xconcat(a, b);
+  free(a);
+  return p;
+}
+
+char* xvsprintf(const char* format, va_list args) {
+  char buf[kXsprintfMax + 1] = {};
+  int n = vsnprintf(buf, sizeof buf, format, args);
+  if (n < 0 || static_cast<size_t>(n) > kXsprintfMax) fputs("buffer overflow in vsnprintf", stderr);
+  return xstrdup(buf);
+}
+
+char* xsprintf(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  char* p = xvsprintf(format, args);
+  va_end(args);
+  return p;
+}

@@ -1,0 +1,242 @@
+// Hash table with chained entries, a program-wide free-entry list and an
+// optional master list for the container report.
+#include "common/hash.h"
+
+#include <cassert>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+#include "common/alloc.h"
+#include "common/vector.h"
+#include "debug/lumodebug.h"
+
+struct hash_entry {
+  void* value;
+  const void* key;
+  hash_entry* next;
+};
+
+struct hash_record {
+  const hashtable* address;
+  uint8_t flags;
+  const char* file;
+  int line;
+  uint32_t capacity;
+  uint32_t max_usage;
+  uint32_t max_utilisation;
+  uint32_t non_empty;
+  uint32_t clashes;
+};
+
+namespace {
+
+constexpr uint8_t kAlive = 1, kDefaultCompare = 2, kDefaultHash = 4;
+
+hash_entry* g_free_entries = nullptr;
+bool g_tracking = false;
+vector* g_master = nullptr;
+
+bool is_alive(const hashtable* h) { return !h->record || (h->record->flags & kAlive); }
+
+void check(const hashtable* h) {
+  assert(h != NULL);
+  assert(is_alive(h));
+}
+
+hash_entry* entry_take() {
+  hash_entry* e = g_free_entries;
+  if (!e) return static_cast<hash_entry*>(xcalloc(sizeof(hash_entry)));
+  g_free_entries = e->next;
+  return e;
+}
+
+void entry_release(hash_entry* e) {
+  e->next = g_free_entries;
+  g_free_entries = e;
+}
+
+// Moves every entry of every bucket to the free list.
+void release_all(hashtable* h) {
+  for (uint32_t i = 0; i < h->size; ++i) {
+    hash_entry* e = h->buckets[i];
+    while (e) {
+      hash_entry* next = e->next;
+      entry_release(e);
+      e = next;
+    }
+    h->buckets[i] = nullptr;
+  }
+  h->count = 0;
+}
+
+uint32_t bucket_of(const hashtable* h, const void* key) { return h->hash(key) % h->size; }
+
+}  // namespace
+
+uint32_t hash_string(const void* text) {
+  uint32_t h = 5381;
+  for (const char* s = static_cast<const char*>(text); *s; ++s)
+    h = h * 33 + static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(*s)));
+  return h;
+}
+
+uint32_t hash_string_nocase(const void* text) {
+  uint32_t h = 5381;
+  for (const char* s = static_cast<const char*>(text); *s; ++s) {
+    auto c = static_cast<signed char>(tolower(static_cast<unsigned char>(*s)));
+    h = h * 33 + static_cast<uint32_t>(static_cast<int32_t>(c));
+  }
+  return h;
+}
+
+int hash_string_compare(const void* a, const void* b) {
+  return strcmp(static_cast<const char*>(a), static_cast<const char*>(b));
+}
+
+int hash_string_nocase_compare(const void* a, const void* b) {
+  return strcasecmp(static_cast<const char*>(a), static_cast<const char*>(b));
+}
+
+uint32_t voidhash(const void* key) {
+  return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(key));
+}
+
+int voidcmp(const void* a, const void* b) { return a == b ? 0 : 1; }
+
+hashtable* hash_new(uint32_t size, hash_fn hash, hash_compare_fn compare, const char* file,
+                    int line) {
+  assert(size != 0);
+  auto* h = static_cast<hashtable*>(xcalloc(sizeof(hashtable)));
+  h->size = size;
+  h->hash = hash ? hash : voidhash;
+  h->compare = compare ? compare : voidcmp;
+  h->buckets = static_cast<hash_entry**>(xcalloc(size * sizeof(hash_entry*)));
+  if (g_tracking) {
+    auto* r = static_cast<hash_record*>(xcalloc(sizeof(hash_record)));
+    r->address = h;
+    r->flags = static_cast<uint8_t>(kAlive | (compare ? 0 : kDefaultCompare) | (hash ? 0 : kDefaultHash));
+    r->file = file;
+    r->line = line;
+    r->capacity = size;
+    h->record = r;
+    if (!g_master) {
+      bool tracking = vec_tracking();
+      vec_track(false);  // the master list is not itself a tracked vector
+      g_master = vec_new();
+      if (tracking) vec_track(true);
+    }
+    vec_push(g_master, r);
+  }
+  return h;
+}
+
+void hash_free(hashtable* h) {
+  if (!h) return;
+  check(h);
+  release_all(h);
+  if (h->record) h->record->flags &= static_cast<uint8_t>(~kAlive);
+  free(h->buckets);
+  free(h);
+}
+
+void hash_clear(hashtable* h) {
+  check(h);
+  release_all(h);
+  if (h->record) h->record->non_empty = 0;
+}
+
+int hash_insert(hashtable* h, const void* key, const void* value, const char* file, int line) {
+  check(h);
+  hash_entry** link = &h->buckets[bucket_of(h, key)];
+  int n = 0;
+  for (; *link; link = &(*link)->next, ++n)
+    if (h->compare(key, (*link)->key) == 0) return 0;
+  hash_entry* e = entry_take();
+  *e = {const_cast<void*>(value), key, nullptr};
+  *link = e;
+  ++h->count;
+  if (hash_record* r = h->record) {
+    if (n > 0) {
+      lumodebug_tracef(file, line, "HASH @ %s:%d (%u/%u) clashed %d times inserting (%p,%p)",
+                       r->file, r->line, h->count, h->size, n, key, value);
+      r->clashes += static_cast<uint32_t>(n);
+    } else if (++r->non_empty > r->max_utilisation) {
+      r->max_utilisation = r->non_empty;
+    }
+    if (h->count > r->max_usage) r->max_usage = h->count;
+  }
+  return 1;
+}
+
+void* hash_remove(hashtable* h, const void* key) {
+  check(h);
+  hash_entry** head = &h->buckets[bucket_of(h, key)];
+  for (hash_entry** link = head; *link; link = &(*link)->next) {
+    hash_entry* e = *link;
+    if (h->compare(key, e->key) != 0) continue;
+    *link = e->next;
+    void* value = e->value;
+    entry_release(e);
+    --h->count;
+    if (h->record && !*head) --h->record->non_empty;
+    return value;
+  }
+  return nullptr;
+}
+
+void* hash_lookup(const hashtable* h, const void* key) {
+  check(h);
+  for (hash_entry* e = h->buckets[bucket_of(h, key)]; e; e = e->next)
+    if (h->compare(key, e->key) == 0) return e->value;
+  return nullptr;
+}
+
+int hash_haskey(const hashtable* h, const void* key) {
+  check(h);
+  for (hash_entry* e = h->buckets[bucket_of(h, key)]; e; e = e->next)
+    if (h->compare(key, e->key) == 0) return 1;
+  return 0;
+}
+
+namespace {
+
+vector* collect(const hashtable* h, bool keys) {
+  check(h);
+  vector* v = vec_new_sized(h->count ? h->count : 1);
+  for (uint32_t i = 0; i < h->size; ++i)
+    for (hash_entry* e = h->buckets[i]; e; e = e->next) vec_push(v, keys ? e->key : e->value);
+  return v;
+}
+
+int by_clashes(const void* a, const void* b) {
+  const hash_record* x = *static_cast<hash_record* const*>(a);
+  const hash_record* y = *static_cast<hash_record* const*>(b);
+  return x->clashes > y->clashes ? -1 : x->clashes < y->clashes ? 1 : 0;
+}
+
+char yes_no(bool b) { return b ? 'Y' : 'n'; }
+
+}  // namespace
+
+vector* hash_keys(const hashtable* h) { return collect(h, true); }
+vector* hash_values(const hashtable* h) { return collect(h, false); }
+
+void hash_track(bool on) { g_tracking = on; }
+
+void hash_report() {
+  if (!g_master) return;
+  vec_sort(g_master, by_clashes);
+  const char* here = LUMO_HERE_FILE;
+  lumodebug_trace(here, LUMO_HERE_LINE, "# Hash Table Master List:");
+  lumodebug_trace(here, LUMO_HERE_LINE,
+                  "# ptr    file:line    max_util/capacity    max_usage/capacity    clashes    voidcmp    voidhash    alive");
+  if (vec_size(g_master) == 0) lumodebug_trace(here, LUMO_HERE_LINE, "# No hash tables were used");
+  for (auto* r : VecItems<hash_record*>(g_master))
+    lumodebug_tracef(here, LUMO_HERE_LINE, "# %p    %s:%d    %u/%u    %u/%u    %u    %c    %c    %c",
+                     static_cast<const void*>(r->address), r->file, r->line, r->max_utilisation,
+                     r->capacity, r->max_usage, r->capacity, r->clashes,
+                     yes_no(r->flags & kDefaultCompare), yes_no(r->flags & kDefaultHash),
+                     yes_no(r->flags & kAlive));
+}

@@ -1,0 +1,220 @@
+// Debug facility: the --lumodebug option, its sub-options, the facility's
+// own warnings and its end-of-run work.
+#include "debug/lumodebug.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+#include <sys/stat.h>
+
+#include "common/alert.h"
+#include "common/hash.h"
+#include "common/stringcache.h"
+#include "common/vector.h"
+#include "debug/lumodebug_state.h"
+
+uint32_t lumodebug_flagword = 0;
+uint32_t lumodebug_assertlevel = LDB_ASSERT_IGNORE;
+LumodebugState g_lumodebug;
+
+namespace {
+
+constexpr const char* kDefaultZip = "lumo8_package.zip";
+
+bool is_directory(const char* path) {
+  struct stat st;
+  return stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool exists(const char* path) {
+  struct stat st;
+  return stat(path, &st) == 0;
+}
+
+const char* default_out_name() { return sc_printf("lumo8-cc-%u.out", g_lumodebug.num); }
+
+// Opens the debug-out file, replacing one that is open; failure is fatal.
+void open_out(const char* path, bool append) {
+  LumodebugState& s = g_lumodebug;
+  if (s.out) fclose(s.out);
+  s.out = fopen(path, append ? "a" : "w");
+  if (!s.out) {
+    int err = errno;
+    s.out_path = nullptr;
+    alert_print("(141) can't open %s file \"%s\": %s", "debug-out", path, strerror(err));
+    exit(1);
+  }
+  s.out_path = path;
+}
+
+void handle_out(const char* text) {
+  LumodebugState& s = g_lumodebug;
+  if (!text) {
+    lumodebug_warning("option \"out\", must have a filename argument");
+    return;
+  }
+  s.out_given = true;
+  bool append = text[0] == '+';
+  const char* path = sc_intern(append ? text + 1 : text);
+  if (is_directory(path)) path = sc_pathJoin(path, default_out_name());
+  if (s.out_path) lumodebug_warning("debug-out file was set to \"%s\", resetting to \"%s\"", s.out_path, path);
+  open_out(path, append);
+}
+
+void handle_zip(const char* text) {
+  LumodebugState& s = g_lumodebug;
+  if (s.zip_path) {
+    lumodebug_warning("Zip file already set to \"%s\", ignoring addtional zip options", s.zip_path);
+    return;
+  }
+  if (text && text[0] == '+') {
+    // An archive that is extended, not replaced.
+    s.zip_path = sc_intern(text[1] ? text + 1 : kDefaultZip);
+    return;
+  }
+  s.zip_path = sc_intern(text && *text ? text : kDefaultZip);
+  if (exists(s.zip_path)) {
+    lumodebug_warning("Package zip \"%s\" already exists and will be over-written", s.zip_path);
+    if (remove(s.zip_path) != 0) lumodebug_warning("Unable to remove \"%s\", it will be updated if possible", s.zip_path);
+  }
+}
+
+void handle_assert(const char* text) {
+  static const char* const kLevels[] = {"ignore", "fatal", "error", "warning"};
+  if (!text) {
+    lumodebug_warning("option \"assert\", must have an argument");
+    return;
+  }
+  for (uint32_t level = 0; level < 4; ++level) {
+    if (strcasecmp(text, kLevels[level]) == 0) {
+      lumodebug_assertlevel = level;
+      return;
+    }
+  }
+  lumodebug_warning("unknown argument (%s) given to assert option", text);
+}
+
+void handle_debug(const char* text) {
+  LumodebugState& s = g_lumodebug;
+  vector* names = sc_split(text ? text : "", ":");
+  if (vec_size(names) == 0) lumodebug_warning("option \"debug\", must have at least one argument");
+  for (const char* name : VecItems<const char*>(names)) {
+    if (!s.debug_set)
+      s.debug_set = hash_new(kLumodebugTableBuckets, hash_string_nocase, hash_string_nocase_compare);
+    hash_insert(s.debug_set, name, name);
+  }
+  vec_free(names);
+}
+
+void handle_num(const char* text) {
+  LumodebugState& s = g_lumodebug;
+  if (!text) {
+    lumodebug_warning("option \"num\", must have an argument");
+    return;
+  }
+  char* end = nullptr;
+  errno = 0;
+  long long value = strtoll(text, &end, 10);
+  bool valid = end != text && *end == '\0' && errno == 0 && value >= 1 && value <= UINT32_MAX;
+  if (!valid) {
+    lumodebug_warning("\"num\" option must be a decimal integer > 0, using \"%u\"", s.num);
+    return;
+  }
+  s.num = static_cast<unsigned>(value);
+}
+
+struct SubOption {
+  uint32_t flags;
+  const char* name;
+  void (*handler)(const char* text);
+};
+
+// The sub-option table, in the order in which tokens are matched against it
+// (the first row whose name begins the token wins) and in which the option
+// handed on to a child is built.
+constexpr SubOption kSubOptions[] = {
+    {LDB_TRACE, "default", nullptr},
+    {LDB_TRACE, "on", nullptr},
+    {0, "out", handle_out},
+    {LDB_SDB, "sdb", nullptr},
+    {LDB_DWARF, "dwarf", nullptr},
+    {0, "zip", handle_zip},
+    {LDB_ALERTS, "alerts", nullptr},
+    {0, "assert", handle_assert},
+    {0, "debug", handle_debug},
+    {LDB_ADT, "adt", nullptr},
+    {0, "num", handle_num},
+};
+
+const SubOption* find_suboption(const char* token) {
+  for (const SubOption& row : kSubOptions)
+    if (sc_startsWithNoCase(token, row.name)) return &row;
+  return nullptr;
+}
+
+}  // namespace
+
+void lumodebug_parse(const char* arg) {
+  DB_ENTER("%s", arg);
+  LumodebugState& s = g_lumodebug;
+  if (s.option_seen) {
+    lumodebug_warning("Ignoring extra --lumodebug options");
+    return;
+  }
+  s.option_seen = true;
+  const char* eq = strchr(arg, '=');
+  vector* tokens = sc_split(eq ? eq + 1 : arg, ",");
+  for (const char* token : VecItems<const char*>(tokens)) {
+    const SubOption* row = find_suboption(token);
+    if (!row) {
+      lumodebug_warning("unknown option \"%s\"", token);
+      continue;
+    }
+    lumodebug_flagword |= row->flags;
+    if (row->handler) {
+      const char* colon = strchr(token, ':');
+      row->handler(colon ? colon + 1 : nullptr);
+    }
+  }
+  vec_free(tokens);
+  if (lumodebug_flagword && !s.out) open_out(default_out_name(), false);
+  if (lumodebug_flagword & LDB_ADT) {
+    vec_track(true);
+    hash_track(true);
+  }
+}
+
+void lumodebug_warning(const char* format, ...) {
+  char text[1024];
+  va_list args;
+  va_start(args, format);
+  vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  if (lumodebug_flagword & LDB_TRACE) {
+    // Written literally: the warning's text may hold "%" from user input.
+    char line[sizeof text + 32];
+    snprintf(line, sizeof line, "LUMODEBUG (warning): %s", text);
+    lumodebug_trace(__FILE__, __LINE__, line);
+  }
+  alert_print("LUMODEBUG (warning): %s", text);
+}
+
+void lumodebug_cleanup() {
+  DB_ENTER();
+  if (lumodebug_flagword & LDB_ADT) {
+    hash_report();
+    vec_report();
+  }
+}
+
+void lumodebug_set_appname(const char* name) { g_lumodebug.appname = name; }
+const char* lumodebug_appname() { return g_lumodebug.appname; }
+const char* lumodebug_outpath() { return g_lumodebug.out ? g_lumodebug.out_path : nullptr; }
+unsigned lumodebug_num() { return g_lumodebug.num; }
+const char* lumodebug_zippath() { return g_lumodebug.zip_path; }
+
+bool lumodebug_in_debug_set(const char* name) {
+  return g_lumodebug.debug_set && name && hash_haskey(g_lumodebug.debug_set, name);
+}
