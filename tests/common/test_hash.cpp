@@ -1,1 +1,97 @@
+#include "common/hash.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/vector.h"
+
+namespace {
+
+TEST(Hash, StringHashValues) {
+  struct Case {
+    const char* text;
+    uint32_t value;
+  };
+  const Case cases[] = {
+      {"", 5381u},
+      {"abc", 193485963u},
+      {"\xE9", 5381u * 33u - 23u},  // bytes are signed: 0xE9 adds -23
+      {"a\xFF", (5381u * 33u + 97u) * 33u - 1u},
+  };
+  for (const Case& c : cases) EXPECT_EQ(hash_string(c.text), c.value) << c.text;
+  EXPECT_EQ(hash_string_nocase("AbC"), hash_string("abc"));
+  EXPECT_EQ(hash_string_nocase_compare("LUMO", "lumo"), 0);
+  EXPECT_NE(hash_string_compare("LUMO", "lumo"), 0);
+}
+
+std::vector<std::string> keys_of(const hashtable* h) {
+  vector* v = hash_keys(h);
+  std::vector<std::string> keys;
+  for (const char* k : VecItems<const char*>(v)) keys.emplace_back(k);
+  vec_free(v);
+  return keys;
+}
+
+TEST(Hash, InsertLookupRemove) {
+  hashtable* h = hash_new(127, hash_string, hash_string_compare);
+  int one = 1, two = 2;
+  EXPECT_EQ(hash_insert(h, "key", &one), 1);
+  EXPECT_EQ(hash_insert(h, "key", &two), 0);
+  EXPECT_EQ(hash_lookup(h, "key"), &one);
+  EXPECT_EQ(h->count, 1u);
+  EXPECT_EQ(hash_insert(h, "null", nullptr), 1);
+  EXPECT_EQ(hash_lookup(h, "null"), nullptr);
+  EXPECT_EQ(hash_haskey(h, "null"), 1);  // a stored null is told from absence
+  EXPECT_EQ(hash_haskey(h, "absent"), 0);
+  EXPECT_EQ(hash_remove(h, "key"), &one);
+  EXPECT_EQ(hash_remove(h, "key"), nullptr);
+  EXPECT_EQ(h->count, 1u);
+  hash_clear(h);
+  EXPECT_EQ(h->count, 0u);
+  EXPECT_EQ(hash_haskey(h, "null"), 0);
+  hash_free(h);
+  hash_free(nullptr);
+}
+
+TEST(Hash, ChainsKeepInsertionOrder) {
+  hashtable* h = hash_new(1, hash_string, hash_string_compare);
+  for (const char* k : {"delta", "alpha", "charlie", "bravo"}) hash_insert(h, k, k);
+  EXPECT_EQ(keys_of(h), (std::vector<std::string>{"delta", "alpha", "charlie", "bravo"}));
+  hash_remove(h, "alpha");
+  hash_insert(h, "alpha", "alpha");
+  EXPECT_EQ(keys_of(h), (std::vector<std::string>{"delta", "charlie", "bravo", "alpha"}));
+  vector* values = hash_values(h);
+  EXPECT_EQ(vec_size(values), 4u);
+  vec_free(values);
+  hash_free(h);
+}
+
+TEST(Hash, DefaultFunctionsCompareByPointer) {
+  hashtable* h = hash_new(5, nullptr, nullptr);
+  char a[] = "same", b[] = "same";
+  EXPECT_EQ(hash_insert(h, a, a), 1);
+  EXPECT_EQ(hash_insert(h, b, b), 1);
+  EXPECT_EQ(hash_lookup(h, b), b);
+  EXPECT_EQ(h->hash, voidhash);
+  EXPECT_EQ(h->compare, voidcmp);
+  hash_free(h);
+}
+
+TEST(Hash, ManyKeysAcrossRefills) {
+  hashtable* h = hash_new(13, hash_string, hash_string_compare);
+  std::vector<std::string> keys;
+  for (int i = 0; i < 500; ++i) keys.push_back("k" + std::to_string(i));
+  for (int round = 0; round < 3; ++round) {
+    for (const std::string& k : keys) ASSERT_EQ(hash_insert(h, k.c_str(), k.c_str()), 1);
+    EXPECT_EQ(h->count, 500u);
+    for (const std::string& k : keys) ASSERT_EQ(hash_lookup(h, k.c_str()), k.c_str());
+    for (size_t i = 0; i < keys.size(); i += 2) ASSERT_EQ(hash_remove(h, keys[i].c_str()), keys[i].c_str());
+    EXPECT_EQ(h->count, 250u);
+    hash_clear(h);
+  }
+  hash_free(h);
+}
+
+}  // namespace

@@ -1,1 +1,197 @@
+#include "common/stringcache.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/vector.h"
+#include "tests/support/testutil.h"
+
+namespace {
+
+std::vector<std::string> pieces(vector* v) {
+  std::vector<std::string> out;
+  for (const char* s : VecItems<const char*>(v)) out.emplace_back(s);
+  vec_free(v);
+  return out;
+}
+
+TEST(StringCache, EqualTextsShareOneCopy) {
+  std::string a = "lumo8", b = "lumo8";
+  const char* s = sc_intern(a.c_str());
+  EXPECT_NE(s, a.c_str());
+  EXPECT_EQ(sc_intern(b.c_str()), s);
+  EXPECT_EQ(sc_printf("%s", s), s);
+  EXPECT_EQ(sc_printf("lumo%d", 8), s);
+  EXPECT_EQ(sc_concat("lu", "mo8"), s);
+  EXPECT_EQ(sc_lower("LUMO8"), s);
+  EXPECT_EQ(sc_intern(nullptr), nullptr);
+
+  // Adopting: an equal cached text wins, else the caller's block is kept.
+  char* mine = strdup("lumo8");
+  EXPECT_EQ(sc_adopt(mine), s);
+  free(mine);
+  char* fresh = strdup("adopted-text-never-seen");
+  EXPECT_EQ(sc_adopt(fresh), fresh);
+  EXPECT_EQ(sc_intern("adopted-text-never-seen"), fresh);
+}
+
+TEST(StringCache, ConcatWithAbsentParts) {
+  const char* raw = "not interned";
+  EXPECT_EQ(sc_concat(nullptr, raw), raw);
+  EXPECT_EQ(sc_concat(raw, nullptr), raw);
+}
+
+TEST(StringCache, FormattingFarLongerThanItsFormat) {
+  std::string big(100000, 'x');
+  const char* s = sc_printf("<%s>", big.c_str());
+  EXPECT_EQ(std::string(s), "<" + big + ">");
+  EXPECT_STREQ(sc_printf("%s", ""), "");
+  EXPECT_STREQ(sc_printf("%d-%s", 17, "a"), "17-a");
+}
+
+TEST(StringCache, PathJoin) {
+  struct Case {
+    PathStyle style;
+    const char* dir;
+    const char* name;
+    const char* joined;
+  };
+  const Case cases[] = {
+      {PathStyle::windows, "C:\\lumo", "bin", "C:\\lumo\\bin"},
+      {PathStyle::windows, "C:\\lumo\\", "\\bin", "C:\\lumo\\bin"},
+      {PathStyle::windows, "a/b", "c", "a/b\\c"},  // "/" is an ordinary character there
+      {PathStyle::posix, "/opt/lumo", "bin", "/opt/lumo/bin"},
+      {PathStyle::posix, "/opt/lumo/", "/bin", "/opt/lumo/bin"},
+      {PathStyle::posix, "/", "bin", "/bin"},
+  };
+  for (const Case& c : cases) EXPECT_STREQ(sc_pathJoin(c.dir, c.name, c.style), c.joined) << c.dir;
+  const char* name = "x.c";
+  EXPECT_EQ(sc_pathJoin("", name), name);
+  EXPECT_EQ(sc_pathJoin(nullptr, name), name);
+  EXPECT_EQ(sc_pathJoin(name, ""), name);
+  EXPECT_STREQ(sc_pathJoin("dir", "x.c"), "dir/x.c");  // native on this host
+}
+
+TEST(StringCache, Split) {
+  struct Case {
+    const char* text;
+    const char* separators;
+    std::vector<std::string> parts;
+  };
+  const Case cases[] = {
+      {",a,,b,", ",", {"a", "b"}},
+      {",,,", ",", {}},
+      {"", ",", {}},
+      {"one", ",", {"one"}},
+      {"a:b,c", ":,", {"a", "b", "c"}},
+      {"  -O2 \t -c ", " \t", {"-O2", "-c"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(pieces(sc_split(c.text, c.separators)), c.parts) << c.text;
+  vector* v = sc_split("same,same", ",");
+  EXPECT_EQ(vec_get(v, 0), vec_get(v, 1));
+  vec_free(v);
+}
+
+TEST(StringCache, Escape) {
+  // The command-file characters: backslash, blank and both quotes.
+  const char* chars = "\\ '\"";
+  struct Case {
+    const char* text;
+    const char* escaped;
+  };
+  const Case cases[] = {
+      {"plain", "plain"},
+      {"a b", "a\\ b"},
+      {"C:\\dir\\x.c", "C:\\\\dir\\\\x.c"},
+      {"say \"hi\"", "say\\ \\\"hi\\\""},
+      {"it's", "it\\'s"},
+      {"\\\"", "\\\\\""},  // a backslash before a double quote stays single; the quote gets one
+      {"\\'", "\\\\'"},
+      {"end\\", "end\\\\"},
+  };
+  for (const Case& c : cases) EXPECT_STREQ(sc_escape(c.text, chars, 0), c.escaped) << c.text;
+  const char* plain = sc_intern("no-escapes");
+  EXPECT_EQ(sc_escape(plain, chars, 0), plain);
+  EXPECT_STREQ(sc_escape("a%b", "%", '%'), "a%%b");
+  EXPECT_STREQ(sc_quote("a b", '"'), "\"a b\"");
+}
+
+TEST(StringCache, TextOperations) {
+  EXPECT_STREQ(sc_expandTabs("a\t\tb"), "a        b");
+  EXPECT_STREQ(sc_expandTabs("\t"), "    ");
+  const char* plain = sc_intern("no tabs");
+  EXPECT_EQ(sc_expandTabs("no tabs"), plain);
+  EXPECT_STREQ(sc_substr("lumo8", 4), "lumo");
+  EXPECT_STREQ(sc_substr("lumo8", 40), "lumo8");
+  EXPECT_EQ(sc_substr(nullptr, 1), nullptr);
+  EXPECT_STREQ(sc_upper("zir18f"), "ZIR18F");
+  EXPECT_STREQ(sc_trim(" \t x y \n"), "x y");
+  EXPECT_STREQ(sc_trim("   "), "");
+  EXPECT_STREQ(sc_firstLine("one\r\ntwo"), "one");
+  EXPECT_STREQ(sc_firstLine("one"), "one");
+  EXPECT_STREQ(sc_translate("a\\b\\c", "\\", "/"), "a/b/c");
+  EXPECT_STREQ(sc_translate("abc", "aab", "xyz"), "yzc");  // a later pair for a character wins
+  EXPECT_STREQ(sc_translate("abc", "abc", "x"), "xbc");     // pairs end with the shorter text
+}
+
+TEST(StringCache, PathPieces) {
+  struct Case {
+    const char* path;
+    const char* base;
+    const char* stripped_windows;
+    const char* stripped_posix;
+  };
+  const Case cases[] = {
+      {"C:\\src\\main.c", "main.c", "C:\\src\\main", "C:\\src\\main"},
+      {"src/main.c", "main.c", "src/main", "src/main"},
+      {"dir.d/file", "file", "dir", "dir.d/file"},
+      {"dir.d\\file", "file", "dir.d\\file", "dir.d\\file"},
+      {"A:x.c", "x.c", "A:x", "A:x"},
+      {"noext", "noext", "noext", "noext"},
+      {"a/b\\c", "c", "a/b\\c", "a/b\\c"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_STREQ(sc_basename(c.path), c.base) << c.path;
+    EXPECT_STREQ(sc_stripExt(c.path, PathStyle::windows), c.stripped_windows) << c.path;
+    EXPECT_STREQ(sc_stripExt(c.path, PathStyle::posix), c.stripped_posix) << c.path;
+  }
+  EXPECT_EQ(sc_basename(nullptr), nullptr);
+}
+
+TEST(StringCache, PrefixAndSuffix) {
+  EXPECT_TRUE(sc_startsWith("-mcpu=zir18", "-mcpu"));
+  EXPECT_FALSE(sc_startsWith("-mcpu", "-mcpu=zir18"));
+  EXPECT_FALSE(sc_startsWith(nullptr, "-"));
+  EXPECT_TRUE(sc_startsWithNoCase("-MCPU=x", "-mcpu"));
+  EXPECT_STREQ(sc_afterPrefix("-mcpu=zir18", "-mcpu="), "zir18");
+  EXPECT_EQ(sc_afterPrefix("-O2", "-mcpu="), nullptr);
+  EXPECT_STREQ(sc_afterPrefixNoCase("--CHIP=x", "--chip="), "x");
+  EXPECT_TRUE(sc_endsWith("x.hex", ".hex"));
+  EXPECT_FALSE(sc_endsWith("x.hex", "x.hex.gz"));
+  EXPECT_FALSE(sc_endsWith("x", nullptr));
+}
+
+TEST(StringCache, ReadLineOfAnyLength) {
+  testutil::TempDir dir;
+  std::string long_line(3000, 'q');
+  std::string edge1(1022, 'a'), edge2(1023, 'b'), edge3(1024, 'c');
+  std::string text = long_line + "\n" + "short\r\n" + "\n" + edge1 + "\n" + edge2 + "\n" + edge3 + "\n" + "last";
+  std::string path = dir.file("lines.txt");
+  testutil::write_file(path, text);
+  FILE* f = fopen(path.c_str(), "r");
+  ASSERT_NE(f, nullptr);
+  std::vector<std::string> expected = {long_line + "\n", "short\r\n", "\n", edge1 + "\n",
+                                       edge2 + "\n",     edge3 + "\n", "last"};
+  for (const std::string& e : expected) {
+    const char* line = sc_readLine(f);
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(std::string(line), e);
+  }
+  EXPECT_EQ(sc_readLine(f), nullptr);
+  fclose(f);
+}
+
+}  // namespace
