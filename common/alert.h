@@ -1,19 +1,90 @@
 // Alert facility: the single way the program reports fatal errors, errors,
 // warnings and advisory messages, and writes its raw diagnostic lines.
+//
+// A message is raised by its catalogue number with printf-style arguments.
+// The facility decides whether it is shown (message states, warning level),
+// whether a warning counts as an error (-Werror), counts errors, stops the
+// program after a fatal message or too many errors, formats one line (plain,
+// or through the user's formats) and writes it to standard error.
+//
+// Every raise form returns 1 when the message was printed and 0 when it was
+// suppressed; none returns after a fatal message.
 #pragma once
 
 #include <cstdarg>
 #include <cstddef>
+#include <cstdint>
 
 // The longest output line, before its newline.
 inline constexpr size_t kAlertLineMax = 8191;
+// The longest message text, "(number) " prefix included.
+inline constexpr size_t kAlertTextMax = 511;
+inline constexpr uint32_t kAlertDefaultMaxErrors = 20;
+
+inline constexpr const char* kDefaultErrorFormat = "%f: %l: (%n) %s (error)";
+inline constexpr const char* kDefaultWarningFormat = "%f: %l: (%n) %s (warning)";
+inline constexpr const char* kDefaultMessageFormat = "%f: %l: %s";
 
 using alert_output_fn = void (*)(const char* line);
+using alert_callback_fn = void (*)();
+
+#define LUMO_PRINTF(f, a) __attribute__((format(printf, f, a)))
+
+int alert_raise(uint32_t number, ...);
+int alert_raise_noline(uint32_t number, ...);
+int alert_raise_nofile(uint32_t number, ...);
+int alert_raise_va(uint32_t number, va_list args);
+int alert_raise_once(uint32_t number, ...);
+int alert_raise_once_noline(uint32_t number, ...);
+int alert_raise_once_nofile(uint32_t number, ...);
+// A message whose type ("F", "E", "M", or a signed level such as "0" or
+// "-1") and text the caller gives instead of the catalogue.
+int alert_typed(uint32_t number, const char* type, const char* format, ...) LUMO_PRINTF(3, 4);
+int alert_vtyped(uint32_t number, const char* type, const char* format, va_list args)
+    LUMO_PRINTF(3, 0);
+// alert_typed with number 0; also calls the pre-report callback.
+int alert_typed_nonum(const char* type, const char* format, ...) LUMO_PRINTF(2, 3);
+[[noreturn]] void alert_fatal(int code);
 
 // One raw line (no number, no kind, no format) through the output routine.
-void alert_print(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void alert_vprint(const char* format, va_list args) __attribute__((format(printf, 1, 0)));
+void alert_print(const char* format, ...) LUMO_PRINTF(1, 2);
+void alert_vprint(const char* format, va_list args) LUMO_PRINTF(1, 0);
+// Appends a piece to a line in progress (a new line starts with a tab);
+// last == 1 writes the line.
+void alert_continue(int last, const char* format, ...) LUMO_PRINTF(2, 3);
+
+// For each format: the environment variable wins, then the given one, then
+// the default.
+void alert_set_formats(const char* err, const char* warn, const char* msg);
+// For each format: the given one wins, then the environment, then the default.
+void alert_override_formats(const char* err, const char* warn, const char* msg);
+void alert_use_formats(bool on);
+bool alert_formats_in_use();
+const char* alert_error_format();
+const char* alert_warning_format();
+const char* alert_message_format();
+
+uint32_t set_maxerrors(uint32_t n);
+int alert_set_warnlevel(int level);
+int alert_warnlevel();
+void alert_set_warn_as_error(bool on);
+int alert_has_errors();
+uint32_t alert_error_count();
+uint32_t alert_warning_count();
+
+// file: the current file (empty counts as none); the references are read at
+// each raise for the line number and the column.
+void alert_set_context(const char* file, const int* line, const char* const* lineStart,
+                       const char* const* position);
+void alert_push_context();
+void alert_pop_context();
 
 // Receives each finished line instead of standard error; null restores it.
 void alert_set_output(alert_output_fn fn);
 alert_output_fn alert_get_output();
+// Called before each message that is going to be printed.
+void alert_set_callback(alert_callback_fn fn);
+alert_callback_fn alert_get_callback();
+
+bool alert_isWarning(uint32_t number);
+bool alert_isMessage(uint32_t number);

@@ -6,8 +6,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/alert.h"
+
 void alloc_out_of_memory() {
-  // The message facility may itself need memory to report; this line needs none.
+  // Reporting needs memory too: should that run out as well, the second
+  // call writes the line without any.
+  static bool reporting = false;
+  if (!reporting) {
+    reporting = true;
+    alert_raise(296);  // fatal: ends the program
+  }
   fputs("(296) out of memory\n", stderr);
   fflush(stderr);
   exit(1);

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
-#include <sys/stat.h>
 
 #include "common/alert.h"
 #include "common/hash.h"
+#include "common/osdep.h"
 #include "common/stringcache.h"
 #include "common/vector.h"
 #include "debug/lumodebug_state.h"
@@ -23,16 +23,6 @@ namespace {
 
 constexpr const char* kDefaultZip = "lumo8_package.zip";
 
-bool is_directory(const char* path) {
-  struct stat st;
-  return stat(path, &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool exists(const char* path) {
-  struct stat st;
-  return stat(path, &st) == 0;
-}
-
 const char* default_out_name() { return sc_printf("lumo8-cc-%u.out", g_lumodebug.num); }
 
 // Opens the debug-out file, replacing one that is open; failure is fatal.
@@ -41,10 +31,9 @@ void open_out(const char* path, bool append) {
   if (s.out) fclose(s.out);
   s.out = fopen(path, append ? "a" : "w");
   if (!s.out) {
-    int err = errno;
     s.out_path = nullptr;
-    alert_print("(141) can't open %s file \"%s\": %s", "debug-out", path, strerror(err));
-    exit(1);
+    alert_raise(141, "debug-out", path);
+    exit(1);  // should a message file have made 141 non-fatal
   }
   s.out_path = path;
 }
@@ -58,7 +47,7 @@ void handle_out(const char* text) {
   s.out_given = true;
   bool append = text[0] == '+';
   const char* path = sc_intern(append ? text + 1 : text);
-  if (is_directory(path)) path = sc_pathJoin(path, default_out_name());
+  if (path_is_dir(path)) path = sc_pathJoin(path, default_out_name());
   if (s.out_path) lumodebug_warning("debug-out file was set to \"%s\", resetting to \"%s\"", s.out_path, path);
   open_out(path, append);
 }
@@ -75,7 +64,7 @@ void handle_zip(const char* text) {
     return;
   }
   s.zip_path = sc_intern(text && *text ? text : kDefaultZip);
-  if (exists(s.zip_path)) {
+  if (path_exists(s.zip_path)) {
     lumodebug_warning("Package zip \"%s\" already exists and will be over-written", s.zip_path);
     if (remove(s.zip_path) != 0) lumodebug_warning("Unable to remove \"%s\", it will be updated if possible", s.zip_path);
   }

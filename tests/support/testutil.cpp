@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -58,10 +59,18 @@ std::vector<std::string> list_dir(const std::string& path) {
   return names;
 }
 
-RunResult run(const std::vector<std::string>& argv, const std::string& cwd,
-              const std::vector<std::string>& extra_env) {
+namespace {
+
+// Forks a child with standard input from /dev/null, both output streams in
+// files, the working directory and the environment changes applied; the
+// child runs body and ends with its result. The parent waits and collects.
+template <typename Body>
+RunResult fork_and_collect(const std::string& cwd, const std::vector<std::string>& extra_env,
+                           Body body) {
   TempDir capture;
   std::string out_path = capture.file("out"), err_path = capture.file("err");
+  fflush(stdout);
+  fflush(stderr);
   pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
@@ -79,11 +88,10 @@ RunResult run(const std::vector<std::string>& argv, const std::string& cwd,
       else
         setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
     }
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execv(args[0], args.data());
-    _exit(127);
+    int status = body();
+    fflush(stdout);
+    fflush(stderr);
+    _exit(status);
   }
   int wstatus = 0;
   while (waitpid(pid, &wstatus, 0) < 0) {
@@ -93,6 +101,24 @@ RunResult run(const std::vector<std::string>& argv, const std::string& cwd,
   r.out = read_file(out_path);
   r.err = read_file(err_path);
   return r;
+}
+
+}  // namespace
+
+RunResult run(const std::vector<std::string>& argv, const std::string& cwd,
+              const std::vector<std::string>& extra_env) {
+  return fork_and_collect(cwd, extra_env, [&argv] {
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    return 127;
+  });
+}
+
+RunResult in_child(const std::function<int()>& body, const std::string& cwd,
+                   const std::vector<std::string>& extra_env) {
+  return fork_and_collect(cwd, extra_env, body);
 }
 
 }  // namespace testutil

@@ -2,6 +2,7 @@
 // writes, and running a program the way a build system does.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,5 +40,11 @@ struct RunResult {
 // variable (possibly to an empty value), "-NAME" removes it.
 RunResult run(const std::vector<std::string>& argv, const std::string& cwd = ".",
               const std::vector<std::string>& extra_env = {});
+
+// Runs body in a forked child (same environment rules as run) and collects
+// what it wrote; body's result is the exit status unless it ends the process
+// itself. For code that keeps process-wide state or ends the program.
+RunResult in_child(const std::function<int()>& body, const std::string& cwd = ".",
+                   const std::vector<std::string>& extra_env = {});
 
 }  // namespace testutil

@@ -1,0 +1,474 @@
+// Message catalogue: parsing catalogue text, choosing and merging message
+// files, and looking numbers up.
+#include "common/messages.h"
+
+#include <cassert>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <strings.h>
+#include <vector>
+
+#include "common/alert.h"
+#include "common/alert_msgstate.h"
+#include "common/alloc.h"
+#include "common/cleanup.h"
+#include "common/lumoinstdir.h"
+#include "common/osdep.h"
+#include "common/registry.h"
+#include "common/stringcache.h"
+#include "common/vector.h"
+#include "debug/lumodebug.h"
+
+namespace {
+
+bool g_initialised = false;
+vector* g_primary = nullptr;  // kinds and levels
+vector* g_latest = nullptr;   // texts
+const char* g_current_name = nullptr;
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+// Catalogue lines of at most kMsgLineMax characters, without the line end;
+// the rest of a longer line is the next line.
+class LineSource {
+ public:
+  explicit LineSource(FILE* file) : file_(file) {}
+  LineSource(const char* text, size_t size) : text_(text), end_(text + size) {}
+
+  bool next(std::string& line) {
+    line.clear();
+    int c = get();
+    if (c == EOF) return false;
+    while (c != EOF && c != '\n' && line.size() < kMsgLineMax) {
+      line.push_back(static_cast<char>(c));
+      if (line.size() < kMsgLineMax) c = get();
+    }
+    if (line.size() == kMsgLineMax) {
+      // A line of exactly the limit still ends here.
+      c = get();
+      if (c != '\n') unget(c);
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    ++number_;
+    return true;
+  }
+  unsigned number() const { return number_; }
+  bool failed() const { return file_ && ferror(file_); }
+
+ private:
+  int get() {
+    if (file_) return getc(file_);
+    return text_ < end_ ? static_cast<unsigned char>(*text_++) : EOF;
+  }
+  void unget(int c) {
+    if (c == EOF) return;
+    if (file_)
+      ungetc(c, file_);
+    else
+      --text_;
+  }
+
+  FILE* file_ = nullptr;
+  const char* text_ = nullptr;
+  const char* end_ = nullptr;
+  unsigned number_ = 0;
+};
+
+void report_malformed(unsigned line, const char* name) {
+  alert_typed(3, "M", "Malformed error information on line %u, in file %s\n", line, name);
+}
+
+// The number field of a row: true with the number when the line starts
+// with a decimal number in range followed by a blank.
+bool parse_number(const char*& p, uint32_t* number) {
+  while (is_blank(*p)) ++p;
+  const char* start = p;
+  if (*p == '+' || *p == '-') ++p;
+  if (!isdigit(static_cast<unsigned char>(*p))) return false;
+  long long value = 0;
+  while (isdigit(static_cast<unsigned char>(*p))) {
+    if (value <= kMsgNumberMax) value = value * 10 + (*p - '0');
+    ++p;
+  }
+  if (*p && !is_blank(*p)) return false;
+  if (*start == '-') value = -value;
+  if (value < 0 || value > kMsgNumberMax) return false;
+  *number = static_cast<uint32_t>(value);
+  return true;
+}
+
+// One row into a new record; null for a comment or a malformed row (which
+// is reported).
+msg* parse_row(const std::string& line, unsigned lineno, const char* name) {
+  if (!line.empty() && line[0] == '#') return nullptr;
+  const char* p = line.c_str();
+  uint32_t number = 0;
+  if (!parse_number(p, &number)) {
+    report_malformed(lineno, name);
+    return nullptr;
+  }
+  while (is_blank(*p)) ++p;
+  if (!*p) {
+    report_malformed(lineno, name);
+    return nullptr;
+  }
+  const char* type = p;
+  while (*p && !is_blank(*p)) ++p;
+  std::string type_field(type, p);
+  uint32_t kind = MSG_NONE;
+  int32_t level = 0;
+  switch (tolower(static_cast<unsigned char>(type_field[0]))) {
+    case 'f': kind = MSG_FATAL; break;
+    case 'e': kind = MSG_ERROR; break;
+    case 'm': kind = MSG_MESSAGE; break;
+    default:
+      if (isdigit(static_cast<unsigned char>(type_field[0])) || type_field[0] == '-') {
+        kind = MSG_WARNING;
+        level = atoi(type_field.c_str());
+      }
+  }
+  bool bad_type = kind == MSG_NONE;
+  if (bad_type) report_malformed(lineno, name);
+  while (is_blank(*p)) ++p;
+  if (!*p) {
+    if (!bad_type) report_malformed(lineno, name);
+    return nullptr;
+  }
+  msg* record = static_cast<msg*>(xcalloc(sizeof(msg)));
+  *record = {kind, number, sc_intern(p), level};
+  return record;
+}
+
+// The conversions of a printf format as a sequence of argument classes, so
+// that a replacement text can be checked against the arguments its callers
+// pass.
+std::string conversion_signature(const char* format) {
+  std::string sig;
+  for (const char* p = format; *p; ++p) {
+    if (*p != '%') continue;
+    ++p;
+    if (*p == '%' || *p == 'm') continue;
+    while (*p && strchr("-+ #0'", *p)) ++p;
+    while (*p == '*' || isdigit(static_cast<unsigned char>(*p))) {
+      if (*p == '*') sig += 'i';
+      ++p;
+    }
+    if (*p == '.') {
+      ++p;
+      while (*p == '*' || isdigit(static_cast<unsigned char>(*p))) {
+        if (*p == '*') sig += 'i';
+        ++p;
+      }
+    }
+    std::string length;
+    while (*p && strchr("hlLqjzt", *p)) length += *p++;
+    if (!*p) {
+      sig += '?';
+      break;
+    }
+    char c = *p;
+    if (strchr("diouxXc", c))
+      sig += length.empty() || length == "h" || length == "hh" ? "i" : "l" + length;
+    else if (strchr("eEfFgGaA", c))
+      sig += length == "L" ? "D" : "d";
+    else if (c == 's')
+      sig += 's';
+    else if (c == 'p')
+      sig += 'p';
+    else
+      sig += '?';  // %n or an unknown conversion
+  }
+  return sig;
+}
+
+// A message file's record may replace an embedded one only when its text
+// takes the same arguments.
+bool replacement_fits(const msg* file_record, const msg* embedded) {
+  return conversion_signature(file_record->text) == conversion_signature(embedded->text);
+}
+
+// A row of a message file and the line it came from.
+struct FileRow {
+  msg* record = nullptr;
+  unsigned line = 0;
+};
+using FileTable = std::vector<FileRow>;  // indexed by number
+
+FileTable read_file_table(FILE* file, const char* name) {
+  FileTable table(kMsgNumberMax + 1);
+  LineSource source(file);
+  std::string line;
+  while (source.next(line)) {
+    if (msg* record = parse_row(line, source.number(), name)) {
+      free(table[record->number].record);
+      table[record->number] = {record, source.number()};
+    }
+  }
+  return table;
+}
+
+// The embedded rows in order, each replaced by the file's record of the same
+// number when the file has one. Numbers only the file holds are dropped.
+vector* merge_with_embedded(FileTable& file_table, const char* name) {
+  vector* table = vec_new_sized(2300);
+  LineSource source(kEmbeddedCatalogue, kEmbeddedCatalogueSize);
+  std::string line;
+  while (source.next(line)) {
+    msg* record = parse_row(line, source.number(), kEmbeddedCatalogueName);
+    if (!record) continue;
+    if (record->number < file_table.size() && file_table[record->number].record) {
+      FileRow& row = file_table[record->number];
+      if (replacement_fits(row.record, record)) {
+        free(record);
+        record = row.record;
+        row.record = nullptr;
+      } else {
+        report_malformed(row.line, name);
+      }
+    }
+    vec_set(table, record, record->number);
+  }
+  for (FileRow& row : file_table) free(row.record);
+  return table;
+}
+
+const msg* table_record(const vector* table, uint32_t number) {
+  if (!table || number >= vec_size(table)) return nullptr;
+  return static_cast<const msg*>(vec_get(table, number));
+}
+
+bool in_version_dir(const char* path) {
+  const char* ver = lumoinstdir(LUMOINSTDIR_VER);
+  return ver && sc_startsWith(path, ver);
+}
+
+// Negative when a is the better message file: newer, then inside the
+// version directory, then greater byte-wise.
+int compare_files(const char* a, const char* b) {
+  unsigned long long va = getMsgFileVersion(a), vb = getMsgFileVersion(b);
+  if (va != vb) return va > vb ? -1 : 1;
+  bool ia = in_version_dir(a), ib = in_version_dir(b);
+  if (ia != ib) return ia ? -1 : 1;
+  int c = strcmp(a, b);
+  return c > 0 ? -1 : c < 0 ? 1 : 0;
+}
+
+// The directory of the running executable's parent, where an installation
+// without the version directory keeps its dat directory.
+const char* exe_parent_dir() {
+  char* exe = osd_progname();
+  if (!exe) return nullptr;
+  char* dir = path_dirname(exe);
+  free(exe);
+  if (!dir) return nullptr;
+  size_t n = strlen(dir);
+  while (n > 0 && (dir[n - 1] == '.' || dir[n - 1] == '\\' || dir[n - 1] == path_separator())) --n;
+  dir[n] = '\0';
+  char* parent = path_dirname(dir);
+  free(dir);
+  return parent ? sc_adopt(parent) : nullptr;
+}
+
+struct Language {
+  int id;
+  const char* names;
+  const char* code;
+};
+
+constexpr Language kLanguages[] = {
+    {kLangGerman, "German;Deutsch", "de"},
+    {kLangEnglish, "English", "en"},
+    {kLangFrench, "French;Francais", "fr"},
+    {kLangDefault, "English", "en"},
+};
+
+bool names_match(const char* names, const char* text) {
+  vector* parts = sc_split(names, ";,");
+  bool found = false;
+  for (const char* name : VecItems<const char*>(parts))
+    if (strcasecmp(name, text) == 0) found = true;
+  vec_free(parts);
+  return found;
+}
+
+}  // namespace
+
+void alert_init() {
+  if (g_initialised) return;
+  DB_ENTER();
+  alert_set_formats(nullptr, nullptr, nullptr);
+  const char* name = msg_filename(kLangDefault);
+  // An unreadable chosen file leaves the embedded catalogue in force.
+  if (!alert_read_msgs(name)) alert_read_msgs(kEmbeddedCatalogueName);
+  g_initialised = true;
+}
+
+bool alert_initialised() { return g_initialised; }
+
+int findMsgFiles(const char* dir, int lang, vector* list) {
+  DB_ENTER("\"%s\", %d", dir ? dir : "(null)", lang);
+  if (!dir || !list) return 0;
+  std::string suffix = std::string("_") + lang_code(lang) + ".msgs";
+  std::string legacy = std::string(lang_code(lang)) + "_msgs.txt";
+  std::error_code ec;
+  std::filesystem::directory_iterator it(dir, ec), end;
+  int found = 0;
+  for (; !ec && it != end; it.increment(ec)) {
+    std::string entry = it->path().filename().string();
+    bool matches = entry == legacy ||
+                   (entry.size() >= suffix.size() &&
+                    entry.compare(entry.size() - suffix.size(), suffix.size(), suffix) == 0);
+    std::error_code dir_ec;
+    if (!matches || it->is_directory(dir_ec)) continue;
+    vec_push(list, sc_adopt(path_join(dir, entry.c_str())));
+    ++found;
+  }
+  DB_EXIT("%d", found);
+  return found;
+}
+
+int msgfile_compare(const void* a, const void* b) {
+  return compare_files(*static_cast<const char* const*>(a), *static_cast<const char* const*>(b));
+}
+
+const char* msg_filename(int lang) {
+  DB_ENTER("%d", lang);
+  vector* list = vec_new();
+  int found = findMsgFiles(reg_instdir(REG_PATH_DAT), lang, list);
+  if (!found) {
+    const char* parent = exe_parent_dir();
+    if (parent) found = findMsgFiles(sc_pathJoin(parent, "dat"), lang, list);
+  }
+  if (!found) {
+    char* cwd = osd_getcwd();
+    if (cwd) found = findMsgFiles(sc_adopt(cwd), lang, list);
+  }
+  vec_push(list, kEmbeddedCatalogueName);
+  if (found) vec_sort(list, msgfile_compare);
+  const char* result = sc_intern(vec_get_as<const char*>(list, 0));
+  vec_free(list);
+  DB_EXIT("\"%s\"", result);
+  return result;
+}
+
+unsigned long long getMsgFileVersion(const char* m) {
+  assert(m != NULL);
+  unsigned long long version = 0;
+  for (const char* p = sc_basename(m); isdigit(static_cast<unsigned char>(*p)); ++p) {
+    unsigned digit = static_cast<unsigned>(*p - '0');
+    if (version > (~0ULL - digit) / 10) return ~0ULL;
+    version = version * 10 + digit;
+  }
+  return version;
+}
+
+vector* alert_read_msgs(const char* name) {
+  DB_ENTER("\"%s\"", name ? name : "(null)");
+  if (!name) return nullptr;
+  FileTable file_table;
+  if (strcmp(name, kEmbeddedCatalogueName) != 0) {
+    if (path_is_dir(name)) return nullptr;
+    FILE* file = fopen(name, "r");
+    if (!file) return nullptr;
+    file_table = read_file_table(file, name);
+    fclose(file);
+  }
+  vector* table = merge_with_embedded(file_table, name);
+  g_latest = table;
+  if (!g_primary) g_primary = table;
+  g_current_name = sc_intern(name);
+  return table;
+}
+
+bool open_edf(const char* name) {
+  DB_ENTER("\"%s\"", name ? name : "(null)");
+  if (!name) return false;
+  bool embedded = strcmp(name, kEmbeddedCatalogueName) == 0;
+  if (!embedded && (!path_exists(name) || path_is_dir(name))) return false;
+  alert_init();
+  if (g_current_name && strcmp(name, g_current_name) == 0) return true;
+  if (g_current_name && compare_files(name, g_current_name) >= 0) {
+    DB_NOTE("\"%s\" is not newer than \"%s\"", name, g_current_name);
+    return true;
+  }
+  // The current file inside the version directory wins a tie of versions.
+  if (g_current_name && getMsgFileVersion(name) == getMsgFileVersion(g_current_name) &&
+      in_version_dir(g_current_name)) {
+    DB_NOTE("\"%s\" is not newer than \"%s\"", name, g_current_name);
+    return true;
+  }
+  return alert_read_msgs(name) != nullptr;
+}
+
+bool open_edf_dir(const char* dir) {
+  DB_ENTER("\"%s\"", dir ? dir : "(null)");
+  if (!dir || !path_is_dir(dir)) return false;
+  vector* list = vec_new();
+  int found = findMsgFiles(dir, kLangDefault, list);
+  bool ok = true;
+  if (found) {
+    if (found > 1) vec_sort(list, msgfile_compare);
+    ok = open_edf(vec_get_as<const char*>(list, 0));
+  }
+  vec_free(list);
+  return ok;
+}
+
+void alert_load_language(int lang) {
+  DB_ENTER("%d", lang);
+  const char* name = msg_filename(lang);
+  if (!open_edf(name) && g_initialised) {
+    alert_print("Could not open message file %s\n", name);
+    cleanup(1);
+  }
+}
+
+const char* alert_msgfile_name() { return g_current_name; }
+
+const msg* msg_record(uint32_t number) {
+  alert_init();
+  const msg* record = table_record(g_primary, number);
+  return record ? record : table_record(g_latest, number);
+}
+
+const msg* msg_primary_record(uint32_t number) {
+  alert_init();
+  return table_record(g_primary, number);
+}
+
+uint32_t msg_table_size() {
+  alert_init();
+  return vec_size(g_primary);
+}
+
+msg alert_lookup(uint32_t number) {
+  alert_init();
+  msg result = {MSG_ERROR, number, kNoDescriptionText, 0};
+  if (const msg* primary = table_record(g_primary, number)) {
+    result = *primary;
+    if (const msg* latest = table_record(g_latest, number)) result.text = latest->text;
+  }
+  result.kind = alert_adjust_kind(number, result.kind, &result.level);
+  return result;
+}
+
+const char* lang_code(int id) {
+  if (id == kLangGerman) return "de";
+  if (id == kLangFrench) return "fr";
+  return "en";
+}
+
+int lang_id_from_name(const char* text) {
+  if (!text) return kLangDefault;
+  for (const Language& lang : kLanguages) {
+    if (strlen(text) == 2 && strcasecmp(text, lang.code) == 0) return lang.id;
+    if (names_match(lang.names, text)) return lang.id;
+  }
+  return kLangDefault;
+}
+
+int lang_current() { return kLangEnglish; }

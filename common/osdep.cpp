@@ -1,0 +1,405 @@
+// Process layer, the part that is the same on every host: the temporary root
+// and its names, the removal lists and their exit handler, the pipe status
+// table of captured children, the fatal-signal handler, and the environment
+// rules. What differs between hosts is behind osdep_host.h.
+#include "common/osdep.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cerrno>
+#include <cctype>
+#include <climits>
+#include <csignal>
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "common/alloc.h"
+#include "common/hash.h"
+#include "common/osdep_host.h"
+#include "common/stringcache.h"
+#include "common/vector.h"
+#include "debug/lumodebug.h"
+
+namespace {
+
+// ---- Temporary root and removal lists ----
+
+struct TempState {
+  const char* root = nullptr;
+  const char* prefix = nullptr;  // null until first needed: the default
+  uint32_t counter = 0;
+  vector* files = nullptr;
+  vector* dirs = nullptr;
+  bool keep = false;
+  bool exit_handler = false;
+  // Only the process that registered removes: a forked copy that calls
+  // exit() must not take the temporary root away from its parent.
+  unsigned long owner_pid = 0;
+};
+TempState g_temp;
+
+void remove_temps() {
+  if (!g_temp.keep && osd_host_pid() == g_temp.owner_pid) {
+    for (const char* f : VecItems<const char*>(g_temp.files))
+      if (path_exists(f)) remove(f);
+    for (const char* d : VecItems<const char*>(g_temp.dirs))
+      if (path_is_dir(d)) rmdir_r(d);
+  }
+  vec_free(g_temp.files);
+  vec_free(g_temp.dirs);
+  g_temp.files = g_temp.dirs = nullptr;
+}
+
+void register_path(vector*& list, const char* path) {
+  if (!path) return;
+  if (!g_temp.exit_handler) {
+    g_temp.exit_handler = true;
+    g_temp.owner_pid = osd_host_pid();
+    atexit(remove_temps);
+  }
+  if (!list) list = vec_new();
+  vec_add_unique(list, sc_intern(path));
+}
+
+const char* tmp_prefix() {
+  if (!g_temp.prefix) osd_set_tmpprefix(kOsdDefaultTmpPrefix);
+  return g_temp.prefix;
+}
+
+const char* make_root() {
+  if (g_temp.root) return g_temp.root;
+  const char* base = osd_tmp_base();
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    char* root = osd_host_make_root(base, letter);
+    if (!root) continue;
+    g_temp.root = sc_intern(root);
+    free(root);
+    osd_register_tmpdir(g_temp.root);
+    DB_NOTE("temporary root %s", g_temp.root);
+    return g_temp.root;
+  }
+  DB_NOTE("no temporary root could be made under %s", base);
+  return nullptr;
+}
+
+const char* next_tmpname(const char* ext) {
+  const char* root = make_root();
+  if (!root) return nullptr;
+  // An empty extension would leave a trailing dot, which Windows drops.
+  const bool has_ext = ext && *ext;
+  const char* dot = has_ext && ext[0] != '.' ? "." : "";
+  char* name = xsprintf("%s_tmp_%u%s%s", tmp_prefix(), g_temp.counter++, dot, has_ext ? ext : "");
+  const char* path = sc_pathJoin(root, name);
+  free(name);
+  return path;
+}
+
+// ---- Fatal signals ----
+
+struct SignalState {
+  int saved_out = -1;
+  int saved_err = -1;
+  bool installed = false;
+};
+SignalState g_signals;
+
+constexpr const char* kUnexpectedProblem =
+    "\n\nAn unexpected problem has been encountered and the program must quit; "
+    "contact Orvane support with details\n\n";
+
+bool is_host_fatal(int sig) {
+  size_t count = 0;
+  const int* signals = osd_host_fatal_signals(&count);
+  return std::find(signals, signals + count, sig) != signals + count;
+}
+
+// Ends the program through exit(), not _exit(), so that the exit handler
+// removes the temporary root; the host blocks the fatal signals meanwhile.
+[[noreturn]] void fatal_signal(int sig) {
+  if (g_signals.saved_out >= 0) {
+    fflush(stdout);
+    osd_host_restore_console(g_signals.saved_out, fileno(stdout));
+    g_signals.saved_out = -1;
+    fputc('\n', stdout);
+    fflush(stdout);
+  }
+  if (g_signals.saved_err >= 0) {
+    fflush(stderr);
+    osd_host_restore_console(g_signals.saved_err, fileno(stderr));
+    g_signals.saved_err = -1;
+  }
+  if (sig == SIGSEGV || sig == SIGFPE || sig == SIGABRT) {
+    fputs(kUnexpectedProblem, stderr);
+    fflush(stderr);
+    exit(sig);
+  }
+  exit(is_host_fatal(sig) ? sig : 1);
+}
+
+// ---- Children and captured output ----
+
+struct FileCloser {
+  void operator()(FILE* f) const { fclose(f); }
+};
+using FilePtr = std::unique_ptr<FILE, FileCloser>;
+
+hashtable* pipe_status_tab = nullptr;
+
+int run_child(const char* program, char* const argv[], int capture_fd) {
+  fflush(stdout);
+  fflush(stderr);
+  int status = osd_host_spawn(program, argv, capture_fd);
+  if (g_signals.installed) osd_host_install_signals(fatal_signal);
+  return status;
+}
+
+// The elements of list up to its first null, closed by a null; empty when
+// there is no program. The list is freed.
+std::vector<char*> take_argv(vector* list) {
+  std::vector<char*> argv;
+  for (uint32_t i = 0; i < vec_size(list); ++i) {
+    char* arg = vec_get_as<char*>(list, i);
+    if (!arg) break;
+    argv.push_back(arg);
+  }
+  vec_free(list);
+  if (!argv.empty()) argv.push_back(nullptr);
+  return argv;
+}
+
+FILE* capture_output(char* const argv[]) {
+  const char* name = osd_tmpname(nullptr);
+  if (!name) return nullptr;
+  FilePtr out(fopen(name, "w"));
+  if (!out) return nullptr;
+  osd_host_noinherit(fileno(out.get()));
+  errno = 0;
+  int status = run_child(argv[0], argv, fileno(out.get()));
+  out.reset();
+  DB_NOTE("%s wrote into %s, status %d", argv[0], name, status);
+  if (status < 0) return nullptr;
+  FILE* fp = fopen(name, "r");
+  if (!fp) return nullptr;
+  osd_host_noinherit(fileno(fp));
+  if (!pipe_status_tab) pipe_status_tab = hash_new(kOsdPipeStatusBuckets, nullptr, nullptr);
+  assert(!hash_haskey(pipe_status_tab, fp));
+  hash_insert(pipe_status_tab, fp, reinterpret_cast<void*>(static_cast<intptr_t>(status)));
+  return fp;
+}
+
+// A non-zero integer (the whole text, blanks around allowed), at least 1;
+// 0 for anything else.
+int cores_from_text(const char* text) {
+  if (!text) return 0;
+  const int saved_errno = errno;
+  errno = 0;
+  char* end = nullptr;
+  long n = strtol(text, &end, 10);
+  const bool overflow = errno == ERANGE;
+  errno = saved_errno;
+  if (end == text || overflow) return 0;
+  while (isspace(static_cast<unsigned char>(*end))) ++end;
+  if (*end || n == 0) return 0;
+  return static_cast<int>(std::clamp<long>(n, 1, INT_MAX));
+}
+
+bool g_time_zone_set = false;
+
+}  // namespace
+
+// ---- Rules shared with the host files ----
+
+const char* osd_tmp_base(PathStyle style) {
+  struct Rule {
+    const char* variables[3];
+    const char* fallback;
+  };
+  static constexpr Rule kWindows = {{"TEMP", "TMP", nullptr}, "."};
+  static constexpr Rule kPosix = {{"TEMP", "TMP", "TMPDIR"}, "/tmp"};
+  const Rule& rule = style == PathStyle::windows ? kWindows : kPosix;
+  for (const char* name : rule.variables) {
+    if (!name) break;
+    const char* value = getenv(name);
+    if (value && *value) return sc_intern(value);
+  }
+  return rule.fallback;
+}
+
+// ---- Temporary files and directories ----
+
+const char* osd_tmpname(const char* ext) {
+  DB_ENTER("%s", ext ? ext : "(null)");
+  const char* path = next_tmpname(ext);
+  DB_EXIT("%s", path ? path : "(null)");
+  return path;
+}
+
+const char* osd_tmpdir() {
+  DB_ENTER();
+  const char* path = next_tmpname(nullptr);
+  if (path && mkdir_p(path) != 0 && !path_is_dir(path)) path = nullptr;
+  DB_EXIT("%s", path ? path : "(null)");
+  return path;
+}
+
+const char* osd_tmproot() {
+  DB_ENTER();
+  DB_EXIT("%s", g_temp.root ? g_temp.root : "(null)");
+  return g_temp.root;
+}
+
+void osd_set_tmpprefix(const char* program_name) {
+  DB_ENTER("%s", program_name ? program_name : "(null)");
+  g_temp.prefix = sc_translate(program_name ? program_name : kOsdDefaultTmpPrefix, " \t", "__");
+}
+
+void osd_register_tmpfile(const char* path) {
+  DB_ENTER("%s", path ? path : "(null)");
+  register_path(g_temp.files, path);
+}
+
+void osd_register_tmpdir(const char* path) {
+  DB_ENTER("%s", path ? path : "(null)");
+  register_path(g_temp.dirs, path);
+}
+
+void osd_keep_temps(bool keep) {
+  DB_ENTER("%d", keep);
+  g_temp.keep = keep;
+}
+
+// ---- Processes and pipes ----
+
+int osd_spawn(const char* program, char* const argv[]) {
+  DB_ENTER("%s", program ? program : "(null)");
+  int status = -1;
+  if (program) {
+    char* const own_argv[] = {const_cast<char*>(program), nullptr};
+    status = run_child(program, argv ? argv : own_argv, kOsdNoCapture);
+  }
+  DB_EXIT("%d", status);
+  return status;
+}
+
+FILE* osd_popen(const char* program, ...) {
+  DB_ENTER("%s", program ? program : "(null)");
+  vector* list = vec_new();
+  vec_push(list, program);
+  va_list args;
+  va_start(args, program);
+  if (program)
+    while (const char* arg = va_arg(args, const char*)) vec_push(list, arg);
+  va_end(args);
+  vec_push(list, nullptr);
+  FILE* fp = osd_popen_vec(list);
+  DB_EXIT("%p", static_cast<void*>(fp));
+  return fp;
+}
+
+FILE* osd_popen_vec(vector* list) {
+  DB_ENTER("%u elements", vec_size(list));
+  std::vector<char*> argv = take_argv(list);
+  FILE* fp = nullptr;
+  if (!argv.empty() && path_exists(argv[0])) fp = capture_output(argv.data());
+  DB_EXIT("%p", static_cast<void*>(fp));
+  return fp;
+}
+
+int osd_pclose(FILE* stream) {
+  DB_ENTER("%p", static_cast<void*>(stream));
+  if (!stream || !pipe_status_tab || !hash_haskey(pipe_status_tab, stream)) {
+    DB_EXIT("-1: not a captured stream");
+    return -1;
+  }
+  int status = static_cast<int>(reinterpret_cast<intptr_t>(hash_remove(pipe_status_tab, stream)));
+  fclose(stream);
+  DB_EXIT("%d", status);
+  return status;
+}
+
+void osd_signals_install() {
+  DB_ENTER();
+  if (!g_signals.installed) {
+    g_signals.saved_out = osd_host_save_console(fileno(stdout));
+    g_signals.saved_err = osd_host_save_console(fileno(stderr));
+  }
+  osd_host_install_signals(fatal_signal);
+  g_signals.installed = true;
+}
+
+// ---- Environment and host ----
+
+int osd_setenv(const char* name, const char* value) {
+  DB_ENTER("%s=%s", name ? name : "(null)", value ? value : "");
+  if (!name) {
+    DB_EXIT("0: no name");
+    return 0;
+  }
+  int result = osd_host_setenv(name, value ? value : "");
+  DB_EXIT("%d", result);
+  return result;
+}
+
+time_t osd_time(time_t* out) {
+  DB_ENTER();
+  if (!g_time_zone_set) {
+    g_time_zone_set = true;
+    osd_setenv("TZ", kOsdTimeZone);
+    osd_host_tzset();
+  }
+  time_t now = time(out);
+  DB_EXIT("%lld", static_cast<long long>(now));
+  return now;
+}
+
+char* osd_progname() {
+  DB_ENTER();
+  char* path = osd_host_progname();
+  DB_EXIT("%s", path ? path : "(null)");
+  return path;
+}
+
+uint32_t osd_os_flags() {
+  DB_ENTER();
+  uint32_t flags = osd_host_os_flags();
+  DB_EXIT("0x%x", flags);
+  return flags;
+}
+
+const char* osd_os_name() {
+  DB_ENTER();
+  const char* name = osd_host_os_name();
+  DB_EXIT("%s", name);
+  return name;
+}
+
+int osd_max_cmdline() {
+  DB_ENTER();
+  DB_EXIT("%d", kOsdMaxCmdline);
+  return kOsdMaxCmdline;
+}
+
+char* osd_hostname() {
+  DB_ENTER();
+  char* name = osd_host_hostname();
+  DB_EXIT("%s", name);
+  return name;
+}
+
+int osd_cpu_count(bool useEnv) {
+  DB_ENTER("%d", useEnv);
+  int count = useEnv ? cores_from_text(getenv(kOsdCoresVariable)) : 0;
+  if (count == 0) count = std::max(1, osd_host_cpu_count());
+  DB_EXIT("%d", count);
+  return count;
+}
+
+const char* osd_exe_suffix() {
+  DB_ENTER();
+  const char* suffix = osd_host_exe_suffix();
+  DB_EXIT("%s", suffix);
+  return suffix;
+}

@@ -1,0 +1,97 @@
+// Process layer: the program's one contact with the operating system beyond
+// plain standard-library file access.
+//
+// It owns the temporary root (a private directory made on first use and
+// removed with everything in it at exit), the removal lists, the pipe status
+// table of captured children and the saved console descriptors of the
+// fatal-signal handler. All of it is process-wide and unlocked: the program
+// has one thread. The path functions live in osdep_path.h, included here so
+// that callers include one header.
+//
+// Texts returned as const char* are string-cache texts; char* results are
+// heap blocks owned by the caller.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+
+#include "common/osdep_path.h"
+
+struct vector;
+
+// Bit of osd_os_flags() that marks a Windows host.
+inline constexpr uint32_t kOsdWindowsFlag = 0x10000;
+// The longest command line the host accepts; longer ones go into a command file.
+inline constexpr int kOsdMaxCmdline = 7191;
+// Bucket count of the pipe status table.
+inline constexpr uint32_t kOsdPipeStatusBuckets = 5;
+// Program-name part of temporary names unless osd_set_tmpprefix says otherwise.
+inline constexpr const char* kOsdDefaultTmpPrefix = "lumo8-cc";
+// Environment variable that overrides the processor count.
+inline constexpr const char* kOsdCoresVariable = "bamboo_capability_Cores";
+// Time zone that osd_time applies before its first use.
+inline constexpr const char* kOsdTimeZone = "EST0EDT";
+
+// ---- Temporary files and directories ----
+
+// A new path inside the temporary root: <prefix>_tmp_<counter>[.<ext>]. A dot
+// is put in front of ext unless it starts with one; a null or empty ext gives
+// no extension. The file is not created. Null when no root can be made (the
+// next call tries again).
+const char* osd_tmpname(const char* ext);
+// A new temporary path as osd_tmpname(nullptr), created as a directory; null
+// when it can neither be created nor already is a directory.
+const char* osd_tmpdir();
+// The temporary root, or null while none has been made. Creates nothing.
+const char* osd_tmproot();
+// The program-name part of temporary names; blanks become "_".
+void osd_set_tmpprefix(const char* program_name);
+// Adds a path to the removal lists (null is ignored). Files inside the root
+// need no registration: the root goes with everything in it.
+void osd_register_tmpfile(const char* path);
+void osd_register_tmpdir(const char* path);
+// When set, nothing is removed at exit.
+void osd_keep_temps(bool keep);
+
+// ---- Processes and pipes ----
+
+// Runs program with the null-terminated argv (argv[0] is the program) and
+// waits for it. The exit status; 128 + S for a child ended by signal S; -1
+// when it cannot be started. Standard output and error are flushed first.
+int osd_spawn(const char* program, char* const argv[]);
+// Runs a program with its standard output and error captured into one file
+// and returns a stream reading that file from the start, or null when the
+// program is missing or cannot be started. osd_popen takes the arguments
+// after the program up to a null; osd_popen_vec takes a vector holding the
+// program path, the arguments and a closing null, and frees it in every case.
+FILE* osd_popen(const char* program, ...) __attribute__((sentinel));
+FILE* osd_popen_vec(vector* list);
+// Closes a stream of osd_popen and returns its child's exit status; -1, and
+// nothing closed, for null or a stream osd_popen did not return.
+int osd_pclose(FILE* stream);
+
+// Installs the fatal-signal handler: it restores the console streams saved
+// by the first call, reports an unexpected problem for SIGSEGV, SIGFPE and
+// SIGABRT, and ends the program through exit() (so the temporary root is
+// removed) with the signal number as status.
+void osd_signals_install();
+
+// ---- Environment and host ----
+
+// Sets name=value in the process environment (a null value counts as
+// empty); 0 without change for a null name, else the host's result.
+int osd_setenv(const char* name, const char* value);
+// The calendar time; the first call applies the time zone kOsdTimeZone.
+time_t osd_time(time_t* out);
+// The full path of the running executable, or null when the host cannot tell.
+char* osd_progname();
+uint32_t osd_os_flags();
+const char* osd_os_name();
+int osd_max_cmdline();
+char* osd_hostname();
+// With useEnv, a non-zero integer in kOsdCoresVariable wins (at least 1);
+// else the processors the host reports (at least 1).
+int osd_cpu_count(bool useEnv);
+// "" or ".exe": what executable names end in on this host.
+const char* osd_exe_suffix();

@@ -1,0 +1,537 @@
+// The path table of the process layer: joining, normalising and splitting
+// path texts, and the few file-system calls the program makes on paths.
+//
+// Separators: joining and normalising take both "\" and "/" as separators
+// and write the style's one; splitting searches "\", else "/", else ":" from
+// the end. Calls into the file system split only where the host does (a
+// POSIX host treats "\" as an ordinary letter of a name).
+//
+// The pure text functions are not traced: the debug facility and the string
+// cache sit beneath them and they run for every path of a run. Functions that
+// reach the file system or the working directory write ENTER/EXIT records.
+#include "common/osdep_path.h"
+
+#include <sys/stat.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#ifdef _WIN32
+#include <direct.h>
+#include <windows.h>
+
+#include <filesystem>
+#else
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+#include "common/alloc.h"
+#include "debug/lumodebug.h"
+
+namespace {
+
+bool is_sep(char c) { return c == '\\' || c == '/'; }
+
+// The separators the host's file system itself splits at.
+bool is_fs_sep(char c, PathStyle style) { return style == PathStyle::windows ? is_sep(c) : c == '/'; }
+
+bool has_drive(const char* p) { return p[0] != '\0' && p[1] == ':'; }
+
+bool is_unc(const char* p) { return p[0] == '\\' && p[1] == '\\'; }
+
+char* copy_of(std::string_view s) {
+  char* r = static_cast<char*>(xcalloc(s.size() + 1));
+  memcpy(r, s.data(), s.size());
+  return r;
+}
+
+// The separator that splitting finds: backslash, else slash, else colon.
+const char* last_separator(const char* p) {
+  if (const char* s = strrchr(p, '\\')) return s;
+  if (const char* s = strrchr(p, '/')) return s;
+  return strrchr(p, ':');
+}
+
+bool equal_prefix_nocase(const char* a, const char* b, size_t n) {
+  for (size_t i = 0; i < n; ++i)
+    if (tolower(static_cast<unsigned char>(a[i])) != tolower(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
+
+// Length of the part of p that mkdir_p never creates: a drive, a drive root,
+// the server and share of a network path, or the POSIX root.
+size_t root_length(const std::string& p, PathStyle style) {
+  size_t i = 0;
+  if (style == PathStyle::windows) {
+    if (is_unc(p.c_str())) {
+      i = 2;
+      for (int part = 0; part < 2; ++part) {
+        while (i < p.size() && !is_sep(p[i])) ++i;
+        if (part == 0)
+          while (i < p.size() && is_sep(p[i])) ++i;
+      }
+      return i;
+    }
+    if (has_drive(p.c_str())) i = 2;
+  }
+  while (i < p.size() && is_fs_sep(p[i], style)) ++i;
+  return i;
+}
+
+bool stat_is_dir(const char* p) {
+  struct stat st;
+  return stat(p, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+int make_one_dir(const char* p) {
+  if (stat_is_dir(p)) return 0;
+#ifdef _WIN32
+  int r = _mkdir(p);
+#else
+  int r = mkdir(p, 0777);
+#endif
+  // Someone else may have made it in between.
+  return r == 0 || stat_is_dir(p) ? 0 : 1;
+}
+
+#ifndef _WIN32
+
+// Closes a descriptor when the scope ends.
+class Fd {
+ public:
+  explicit Fd(int fd = -1) : fd_(fd) {}
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  ~Fd() { reset(); }
+  int get() const { return fd_; }
+  void reset(int fd = -1) {
+    if (fd_ >= 0) close(fd_);
+    fd_ = fd;
+  }
+
+ private:
+  int fd_;
+};
+
+constexpr int kDirOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+bool contains(const std::vector<std::string>& names, const char* name) {
+  for (const std::string& n : names)
+    if (n == name) return true;
+  return false;
+}
+
+// One directory on the way down: its name in its parent and the entries of
+// it that could not be removed (so that a rescan skips them).
+struct Level {
+  std::string name;
+  std::vector<std::string> failed;
+};
+
+enum class Scan { empty, descend, error };
+
+// Removes every non-directory entry of dir and finds the first sub-directory
+// not yet given up on. Symbolic links are removed, never followed.
+Scan scan_level(int dir, Level& level, std::string& subdir, int& result) {
+  int dup_fd = dup(dir);
+  if (dup_fd < 0) return Scan::error;
+  DIR* d = fdopendir(dup_fd);
+  if (!d) {
+    close(dup_fd);
+    return Scan::error;
+  }
+  rewinddir(d);
+  Scan found = Scan::empty;
+  while (dirent* e = readdir(d)) {
+    const char* name = e->d_name;
+    if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0 || contains(level.failed, name)) continue;
+    struct stat st;
+    bool is_dir = fstatat(dir, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+    if (is_dir) {
+      if (found == Scan::empty) {
+        subdir = name;
+        found = Scan::descend;
+      }
+      continue;
+    }
+    if (unlinkat(dir, name, 0) != 0) {
+      if (result == 0) result = -1;
+      level.failed.emplace_back(name);
+    }
+  }
+  closedir(d);
+  return found;
+}
+
+// Depth-first removal below top without recursion and with one open
+// directory at a time, so that neither the stack, the descriptor limit nor
+// the path length limit bounds the depth of the tree. The way up is "..",
+// which is the parent since no link is ever followed on the way down.
+int remove_tree(const char* top) {
+  Fd dir(open(top, kDirOpenFlags));
+  if (dir.get() < 0) return -1;
+  int result = 0;
+  std::vector<Level> levels(1);
+  for (;;) {
+    std::string subdir;
+    Scan s = scan_level(dir.get(), levels.back(), subdir, result);
+    if (s == Scan::descend) {
+      int child = openat(dir.get(), subdir.c_str(), kDirOpenFlags);
+      if (child >= 0) {
+        dir.reset(child);
+        levels.push_back(Level{subdir, {}});
+        continue;
+      }
+      // Unreadable: try to remove it as it is, then leave it alone.
+      if (unlinkat(dir.get(), subdir.c_str(), AT_REMOVEDIR) != 0) {
+        if (result == 0) result = -1;
+        levels.back().failed.push_back(subdir);
+      }
+      continue;
+    }
+    if (s == Scan::error && result == 0) result = -1;
+    if (levels.size() == 1) break;
+    int parent = openat(dir.get(), "..", kDirOpenFlags);
+    if (parent < 0) return -1;
+    dir.reset(parent);
+    std::string name = std::move(levels.back().name);
+    levels.pop_back();
+    if (unlinkat(dir.get(), name.c_str(), AT_REMOVEDIR) != 0) {
+      if (result == 0) result = -1;
+      levels.back().failed.push_back(std::move(name));
+    }
+  }
+  dir.reset();
+  if (rmdir(top) != 0 && result == 0) result = -1;
+  return result;
+}
+
+#endif  // !_WIN32
+
+}  // namespace
+
+char* path_join(const char* a, const char* b, PathStyle style) {
+  if (!a || !*a) return nullptr;
+  if (!b) b = "";
+  while (is_sep(*b)) ++b;
+  std::string r(a);
+  if (!is_sep(r.back())) r += path_separator(style);
+  r += b;
+  return copy_of(r);
+}
+
+char* path_normalise(const char* p, PathStyle style) {
+  if (!p) return nullptr;
+  if (!*p) return xstrdup("");
+  const char sep = path_separator(style);
+  const char* s = p;
+  std::string out;
+  bool rooted = false;
+  if (style == PathStyle::windows && is_unc(p)) {
+    // Collapsing would turn a network path into one on the current drive.
+    out = "\\\\";
+    s += 2;
+    rooted = true;
+  } else {
+    if (style == PathStyle::windows && has_drive(p)) {
+      out.assign(p, 2);
+      s += 2;
+    }
+    if (is_sep(*s)) {
+      out += sep;
+      rooted = true;
+    }
+  }
+
+  std::vector<std::string_view> parts;
+  while (*s) {
+    while (is_sep(*s)) ++s;
+    const char* begin = s;
+    while (*s && !is_sep(*s)) ++s;
+    std::string_view part(begin, static_cast<size_t>(s - begin));
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (!parts.empty() && parts.back() != "..")
+        parts.pop_back();
+      else if (!rooted)
+        parts.push_back(part);  // above a relative start: keep it
+      continue;                 // above the root: the root
+    }
+    parts.push_back(part);
+  }
+
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) out += sep;
+    out += parts[i];
+  }
+  if (out.empty()) out = ".";
+  return copy_of(out);
+}
+
+bool path_is_absolute(const char* p, PathStyle style) {
+  if (!p) return false;
+  if (style == PathStyle::windows) return p[0] != '\0' && (p[1] == ':' || is_unc(p));
+  return p[0] == '/';
+}
+
+char* path_absolute(const char* p, PathStyle style) {
+  DB_ENTER("%s", p ? p : "(null)");
+  if (!p) return nullptr;
+  if (path_is_absolute(p, style)) return path_normalise(p, style);
+  char* cwd = osd_getcwd();
+  char* joined = path_join(cwd, p, style);
+  char* r = path_normalise(joined ? joined : p, style);
+  free(joined);
+  free(cwd);
+  DB_EXIT("%s", r);
+  return r;
+}
+
+char* path_relative(const char* p, PathStyle style) {
+  DB_ENTER("%s", p ? p : "(null)");
+  char* abs = path_absolute(p, style);
+  if (!abs) return nullptr;
+  char* raw_cwd = osd_getcwd();
+  char* cwd = path_normalise(raw_cwd, style);
+  free(raw_cwd);
+  size_t n = strlen(cwd);
+  // Windows file systems ignore letter case, so the prefix test does too.
+  bool prefix = strlen(abs) >= n && (style == PathStyle::windows ? equal_prefix_nocase(abs, cwd, n)
+                                                                 : strncmp(abs, cwd, n) == 0);
+  char* r = nullptr;
+  if (prefix) {
+    const char* rest = abs + n;
+    if (*rest == '\0')
+      r = xstrdup(".");
+    else if (is_sep(*rest))
+      r = xstrdup(rest + 1);
+    else if (n > 0 && is_sep(cwd[n - 1]))  // the current directory is a root
+      r = xstrdup(rest);
+  }
+  free(cwd);
+  if (r)
+    free(abs);
+  else
+    r = abs;
+  DB_EXIT("%s", r);
+  return r;
+}
+
+const char* path_basename_ptr(const char* p) {
+  const char* s = last_separator(p);
+  return s ? s + 1 : p;
+}
+
+char* path_basename(const char* p) { return xstrdup(path_basename_ptr(p)); }
+
+char* path_stem_dot(const char* p) {
+  const char* base = path_basename_ptr(p);
+  const char* dot = strrchr(base, '.');
+  return dot ? copy_of(std::string_view(base, static_cast<size_t>(dot - base) + 1)) : xstrdup(base);
+}
+
+char* path_stem(const char* p) {
+  const char* base = path_basename_ptr(p);
+  const char* dot = strrchr(base, '.');
+  return dot ? copy_of(std::string_view(base, static_cast<size_t>(dot - base))) : xstrdup(base);
+}
+
+// Only the last component is searched: a "." in a directory name is no
+// extension of the file.
+const char* path_extension(const char* p) {
+  const char* base = path_basename_ptr(p);
+  const char* dot = strrchr(base, '.');
+  return dot ? dot : base + strlen(base);
+}
+
+char* path_dirname(const char* p) {
+  const char* s = last_separator(p);
+  return s ? copy_of(std::string_view(p, static_cast<size_t>(s - p))) : nullptr;
+}
+
+bool path_exists(const char* p) {
+  struct stat st;
+  return p && *p && stat(p, &st) == 0;
+}
+
+bool path_is_dir(const char* p) { return p && *p && stat_is_dir(p); }
+
+bool path_exists_exact(const char* p) {
+  DB_ENTER("%s", p ? p : "(null)");
+  if (!path_exists(p)) return false;
+#ifdef _WIN32
+  std::string path(p);
+  while (path.size() > 1 && is_sep(path.back())) path.pop_back();
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA(path.c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return true;  // a drive or share root
+  FindClose(h);
+  bool same = strcmp(found.cFileName, path_basename_ptr(path.c_str())) == 0;
+#else
+  std::string path(p);
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  size_t cut = path.rfind('/');
+  std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+  std::string dir = cut == std::string::npos ? "." : cut == 0 ? "/" : path.substr(0, cut);
+  if (name.empty() || name == "." || name == "..") return true;
+  bool same = false;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* e = readdir(d))
+      if (name == e->d_name) {
+        same = true;
+        break;
+      }
+    closedir(d);
+  }
+#endif
+  DB_EXIT("%d", same);
+  return same;
+}
+
+uint32_t file_size(const char* p) {
+  DB_ENTER("%s", p ? p : "(null)");
+  struct stat st;
+  if (!p || stat(p, &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+  // Larger files report the largest size rather than a wrapped one.
+  uint64_t size = static_cast<uint64_t>(st.st_size);
+  uint32_t r = size > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(size);
+  DB_EXIT("%u", r);
+  return r;
+}
+
+int mkdir_p(const char* p, PathStyle style) {
+  DB_ENTER("%s", p ? p : "(null)");
+  if (!p || !*p) return 1;
+  std::string path(p);
+  size_t start = root_length(path, style);
+  bool below_root = false;
+  for (size_t i = start; i <= path.size(); ++i) {
+    if (i < path.size() && !is_fs_sep(path[i], style)) continue;
+    if (i == start || is_fs_sep(path[i - 1], style)) continue;  // a run of separators
+    below_root = true;
+    std::string part = path.substr(0, i);
+    if (make_one_dir(part.c_str()) != 0) {
+      DB_EXIT("1: %s", part.c_str());
+      return 1;
+    }
+  }
+  // Only a root was given: a drive, or a root that must exist.
+  int r = below_root || (style == PathStyle::windows && !is_unc(p)) || stat_is_dir(p) ? 0 : 1;
+  DB_EXIT("%d", r);
+  return r;
+}
+
+int rmdir_r(const char* p) {
+  DB_ENTER("%s", p ? p : "(null)");
+  struct stat st;
+#ifdef _WIN32
+  if (!p || stat(p, &st) != 0 || !S_ISDIR(st.st_mode)) return -1;
+  std::error_code ec;
+  std::filesystem::remove_all(p, ec);
+  int r = ec ? -1 : 0;
+#else
+  // A link to a directory is not a directory to empty.
+  if (!p || lstat(p, &st) != 0 || !S_ISDIR(st.st_mode)) return -1;
+  int r = remove_tree(p);
+#endif
+  DB_EXIT("%d", r);
+  return r;
+}
+
+char* osd_getcwd() {
+  DB_ENTER();
+  std::vector<char> buf(kOsdPathBufferSize);
+#ifdef _WIN32
+  const char* got = _getcwd(buf.data(), static_cast<int>(buf.size()));
+#else
+  const char* got = getcwd(buf.data(), buf.size());
+#endif
+  // A vanished or over-long working directory is still reachable as ".".
+  char* r = xstrdup(got ? got : ".");
+  DB_EXIT("%s", r);
+  return r;
+}
+
+char* osd_shortpath(const char* p) {
+  DB_ENTER("%s", p ? p : "(null)");
+#ifdef _WIN32
+  if (!p) return nullptr;
+  std::vector<char> buf(kOsdPathBufferSize);
+  DWORD n = GetShortPathNameA(p, buf.data(), static_cast<DWORD>(buf.size()));
+  if (n == 0 || n >= buf.size()) return nullptr;
+  return xstrdup(buf.data());
+#else
+  (void)p;
+  return nullptr;
+#endif
+}
+
+char* quote_if_space(const char* s) {
+  if (!s) return nullptr;
+  for (const char* c = s; *c; ++c)
+    if (isspace(static_cast<unsigned char>(*c))) {
+      std::string r;
+      r.reserve(strlen(s) + 2);
+      r += '"';
+      r += s;
+      r += '"';
+      return copy_of(r);
+    }
+  return xstrdup(s);
+}
+
+char* osd_strlwr(char* s) {
+  if (s)
+    for (char* c = s; *c; ++c) *c = static_cast<char>(tolower(static_cast<unsigned char>(*c)));
+  return s;
+}
+
+char* osd_strupr(char* s) {
+  if (s)
+    for (char* c = s; *c; ++c) *c = static_cast<char>(toupper(static_cast<unsigned char>(*c)));
+  return s;
+}
+
+size_t osd_wcslen(const osd_wchar* s) {
+  size_t n = 0;
+  if (s)
+    while (s[n]) ++n;
+  return n;
+}
+
+osd_wchar* osd_wcscpy(osd_wchar* dst, const osd_wchar* src) {
+  size_t i = 0;
+  for (; src[i]; ++i) dst[i] = src[i];
+  dst[i] = 0;
+  return dst;
+}
+
+osd_wchar* osd_wcsdup(const osd_wchar* s) {
+  if (!s) return nullptr;
+  size_t n = osd_wcslen(s);
+  osd_wchar* r = static_cast<osd_wchar*>(xcalloc((n + 1) * sizeof(osd_wchar)));
+  return osd_wcscpy(r, s);
+}
+
+int osd_wcscmp(const osd_wchar* a, const osd_wchar* b) {
+  while (*a && *a == *b) {
+    ++a;
+    ++b;
+  }
+  return *a < *b ? -1 : *a > *b ? 1 : 0;
+}
+
+// Letters of the ASCII range only, as the "C" locale does.
+osd_wchar* osd_wcslwr(osd_wchar* s) {
+  if (s)
+    for (osd_wchar* c = s; *c; ++c)
+      if (*c >= 'A' && *c <= 'Z') *c = static_cast<osd_wchar>(*c - 'A' + 'a');
+  return s;
+}

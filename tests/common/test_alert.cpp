@@ -1,0 +1,452 @@
+// The alert facility: what a raised message prints, counts and ends, in
+// plain and format mode, with message states and the -Werror rules. Every
+// case runs in a child process: the facility's state is process-wide and
+// fatal messages end the program.
+#include "common/alert.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "common/alert_msgstate.h"
+#include "common/messages.h"
+#include "common/vector.h"
+#include "tests/support/testutil.h"
+
+namespace {
+
+using testutil::in_child;
+
+constexpr const char* kGnuError = "%f:%l:%c: error: (%n) %s";
+constexpr const char* kGnuWarning = "%f:%l:%c: warning: (%n) %s";
+constexpr const char* kGnuMessage = "%f:%l:%c: advisory: (%n) %s";
+
+// No format variables from the test's own environment.
+const std::vector<std::string> kCleanEnv = {"-ZOT_ERR_FORMAT", "-ZOT_WARN_FORMAT", "-ZOT_MSG_FORMAT"};
+
+testutil::RunResult child(const std::function<int()>& body, std::vector<std::string> env = {}) {
+  env.insert(env.begin(), kCleanEnv.begin(), kCleanEnv.end());
+  return in_child(body, ".", env);
+}
+
+void gnu_formats() {
+  alert_init();
+  alert_override_formats(kGnuError, kGnuWarning, kGnuMessage);
+  alert_use_formats(true);
+}
+
+TEST(Alert, FatalMessageEndsTheProgramInPlainMode) {
+  auto r = child([] {
+    alert_raise(2042);
+    return 0;
+  });
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "(2042) no target device specified; use the -mcpu option to specify a target device\n");
+}
+
+TEST(Alert, LinesOfEachKindAndMode) {
+  struct Case {
+    const char* name;
+    std::function<void()> setup;
+    uint32_t number;
+    const char* arg;
+    const char* expected;
+  };
+  const std::vector<Case> cases = {
+      {"plain error", [] {}, 1195, "-mcpu", "(1195) invalid syntax for \"-mcpu\" option\n"},
+      {"plain warning", [] {}, 2044, "-x", "(2044) unrecognized option \"-x\" (warning)\n"},
+      {"gnu error", gnu_formats, 1195, "-mcpu", "::: error: (1195) invalid syntax for \"-mcpu\" option\n"},
+      {"gnu warning", gnu_formats, 2044, "-x", "::: warning: (2044) unrecognized option \"-x\"\n"},
+      {"default formats", [] { alert_init(); alert_use_formats(true); }, 2044, "-y",
+       ": : (2044) unrecognized option \"-y\" (warning)\n"},
+      {"plain with file and line",
+       [] {
+         static int line = 12;
+         alert_set_context("main.c", &line, nullptr, nullptr);
+       },
+       2044, "-z", "main.c: 12: (2044) unrecognized option \"-z\" (warning)\n"},
+      {"gnu with file, line and column",
+       [] {
+         static int line = 7;
+         static const char* text = "int x = 1;";
+         static const char* start = text;
+         static const char* pos = text + 4;
+         gnu_formats();
+         alert_set_context("a.c", &line, &start, &pos);
+       },
+       2044, "-q", "a.c:7:4: warning: (2044) unrecognized option \"-q\"\n"},
+      {"every placeholder",
+       [] {
+         alert_init();
+         alert_override_formats("[%a|%n|%s|%q|%%]", nullptr, nullptr);
+         alert_use_formats(true);
+       },
+       1195, "p", "[lumo8-cc|1195|invalid syntax for \"p\" option|q|%]\n"},
+      {"format ending in a percent sign",
+       [] {
+         alert_init();
+         alert_override_formats("E%n:%", nullptr, nullptr);
+         alert_use_formats(true);
+       },
+       1195, "x", "E1195:\n"},
+  };
+  for (const Case& c : cases) {
+    auto r = child([&c] {
+      c.setup();
+      return alert_raise(c.number, c.arg) == 1 ? 0 : 3;
+    });
+    EXPECT_EQ(r.status, 0) << c.name;
+    EXPECT_EQ(r.err, c.expected) << c.name;
+  }
+}
+
+TEST(Alert, EnvironmentFormatsAndTheirPrecedence) {
+  auto set = child(
+      [] {
+        alert_init();
+        alert_use_formats(true);
+        alert_raise(1195, "x");
+        alert_set_formats("given %s", nullptr, nullptr);  // the environment still wins
+        alert_raise(1195, "y");
+        alert_override_formats("given %n", nullptr, nullptr);  // the given format wins
+        alert_raise(2045, "z");
+        return 0;
+      },
+      {"ZOT_ERR_FORMAT=E%n:%s"});
+  EXPECT_EQ(set.err,
+            "E1195:invalid syntax for \"x\" option\n"
+            "E1195:invalid syntax for \"y\" option\n"
+            "given 2045\n");
+  auto unset = child([] {
+    alert_use_formats(true);
+    alert_print("%s|%s|%s", alert_error_format(), alert_warning_format(), alert_message_format());
+    alert_init();
+    alert_print("%s|%s|%s", alert_error_format(), alert_warning_format(), alert_message_format());
+    return 0;
+  });
+  EXPECT_EQ(unset.err,
+            "%s|%s|%s\n"
+            "%f: %l: (%n) %s (error)|%f: %l: (%n) %s (warning)|%f: %l: %s\n");
+}
+
+TEST(Alert, NoLineAndNoFileForms) {
+  auto r = child([] {
+    gnu_formats();
+    alert_raise_noline(1502, "x > 0", "a.cpp", 10);
+    alert_raise_nofile(1606);
+    alert_use_formats(false);
+    alert_raise_nofile(1606);
+    static int line = 3;
+    alert_set_context("f.c", &line, nullptr, nullptr);
+    alert_raise_noline(1502, "y", "b.cpp", 2);
+    alert_use_formats(true);
+    alert_override_formats("%f: %l: (%n) %s (error)", nullptr, nullptr);
+    alert_raise_nofile(1606);
+    return 0;
+  });
+  EXPECT_EQ(r.err,
+            "Non line specific message::: error: (1502) assertion failure: x > 0 (a.cpp:10) \n"
+            "error: (1606) w[no-]error option has been passed an invalid or missing message identifier\n"
+            "(1606) w[no-]error option has been passed an invalid or missing message identifier\n"
+            "Non line specific message: (1502) assertion failure: y (b.cpp:2) \n"
+            "(1606) w[no-]error option has been passed an invalid or missing message identifier (error)\n");
+}
+
+TEST(Alert, WarningLevelThreshold) {
+  auto r = child([] {
+    int below = alert_typed(2044, "-1", "level minus one");
+    int at = alert_typed(2044, "0", "level zero");
+    alert_set_warnlevel(1);
+    int catalogue = alert_raise(2044, "-w");  // level 0 is now below
+    alert_print("%d %d %d %u", below, at, catalogue, alert_warning_count());
+    return 0;
+  });
+  EXPECT_EQ(r.err, "(2044) level zero (warning)\n0 1 0 0\n");
+}
+
+TEST(Alert, TooManyErrorsStopsAtTheTwentyFirst) {
+  auto r = child([] {
+    for (int i = 0; i < 30; ++i) alert_raise(1195, "x");
+    return 0;
+  });
+  EXPECT_EQ(r.status, 1);
+  std::string expected;
+  for (int i = 0; i < 20; ++i) expected += "(1195) invalid syntax for \"x\" option\n";
+  expected += "too many errors (21)\n";
+  EXPECT_EQ(r.err, expected);
+
+  auto raised = child([] {
+    set_maxerrors(2);
+    for (int i = 0; i < 5; ++i) alert_typed(917, "E", "typed error");
+    return 0;
+  });
+  EXPECT_EQ(raised.status, 1);
+  EXPECT_EQ(raised.err, "(917) typed error\n(917) typed error\ntoo many errors (3)\n");
+}
+
+TEST(Alert, SystemErrorText) {
+  auto r = child([] {
+    alert_init();
+    alert_override_formats("%s|%m", nullptr, nullptr);
+    alert_use_formats(true);
+    errno = 0;
+    alert_raise(141, "debug-out", "x.out");
+    return 0;
+  });
+  EXPECT_EQ(r.status, 1);  // 141 is fatal
+  EXPECT_EQ(r.err, "can't open debug-out file \"x.out\": |\n");
+  auto plain = child([] {
+    errno = ENOENT;
+    alert_raise(141, "debug-out", "y.out");
+    return 0;
+  });
+  EXPECT_EQ(plain.err, "(141) can't open debug-out file \"y.out\": No such file or directory\n");
+}
+
+TEST(Alert, WerrorRules) {
+  struct Case {
+    const char* name;
+    std::vector<const char*> options;
+    const char* expected;
+    int has_errors;
+  };
+  const std::vector<Case> cases = {
+      {"-Werror", {"--Werror"}, "(2044) unrecognized option \"-x\"\n(2048) C language extension \"-x\" is not supported and will be ignored\n", 1},
+      {"-Werror then exempt", {"--Werror", "--Wno-error=2044"},
+       "(2044) unrecognized option \"-x\" (warning)\n(2048) C language extension \"-x\" is not supported and will be ignored\n", 1},
+      {"one number", {"--Werror=2048"},
+       "(2044) unrecognized option \"-x\" (warning)\n(2048) C language extension \"-x\" is not supported and will be ignored\n", 1},
+      {"all then none", {"--Werror=ALL", "--Wno-error"},
+       "(2044) unrecognized option \"-x\" (warning)\n(2048) C language extension \"-x\" is not supported and will be ignored (warning)\n", 0},
+  };
+  for (const Case& c : cases) {
+    auto r = child([&c] {
+      for (const char* o : c.options)
+        if (werr_process(o, 1) != 1) return 3;
+      alert_raise(2044, "-x");
+      alert_raise(2048, "-x");
+      return alert_has_errors() == c.has_errors ? 0 : 4;
+    });
+    EXPECT_EQ(r.status, 0) << c.name;
+    EXPECT_EQ(r.err, c.expected) << c.name;
+  }
+}
+
+TEST(Alert, WerrorFormsAndRecordedTexts) {
+  struct Case {
+    const char* text;
+    int lenient;
+    int result;
+    const char* recorded;  // both lists, "|" between them
+    bool reports_1606;
+  };
+  const Case cases[] = {
+      {"--Werror", 1, 1, "-Werror|--Werror", false},
+      {"-werror=all", 1, 1, "-Werror=all|--Werror", false},
+      {"--Werror=", 1, 1, "-Werror=|", true},
+      {"--Werror=", 0, 0, "-Werror=|", true},
+      {"--Werror=abc", 1, 1, "-Werror=abc|", false},
+      {"--Werror=abc", 0, 0, "-Werror=abc|", true},
+      {"--Werror=12x", 0, 1, "|--Werror=12x", true},
+      {"--Werror=12x", 1, 1, "|--Werror=12x", false},
+      {"--Wno-error", 1, 1, "-Wno-error|--Wno-error", false},
+      {"--WNO-ERROR=all", 1, 1, "-Wno-error=all|--Wno-error", false},
+      {"--Wno-error=", 1, 1, "-Wno-error=|", true},
+      {"--Wno-error=1428", 1, 1, "|--Wno-error=1428", false},
+      {"--Werrors", 1, 0, "|", false},
+      {"-Wall", 1, 0, "|", false},
+  };
+  for (const Case& c : cases) {
+    auto r = child([&c] {
+      int result = werr_process(c.text, c.lenient);
+      std::string lists;
+      for (const char* t : VecItems<const char*>(werr_options())) lists += t;
+      lists += "|";
+      for (const char* t : VecItems<const char*>(werr_driver_options())) lists += t;
+      alert_print("%d %s", result, lists.c_str());
+      return 0;
+    });
+    std::string expected = std::string(c.reports_1606 ? "(1606) w[no-]error option has been passed an invalid or missing message identifier\n" : "") +
+                           std::to_string(c.result) + " " + c.recorded + "\n";
+    EXPECT_EQ(r.err, expected) << c.text << " lenient " << c.lenient;
+  }
+}
+
+TEST(Alert, WerrorOptionTest) {
+  struct Case {
+    const char* text;
+    bool is_option;
+  };
+  const Case cases[] = {
+      {"-Werror", true},       {"---werror", true},   {"-Werror=", true},  {"-Wno-error=all", true},
+      {"-WNo-Error", true},    {"Werror", false},     {"-Werrors", false}, {"-Wno-errors=1", false},
+      {"-W", false},           {"", false},           {"-Werror-x", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(werr_isOption(c.text), c.is_option) << c.text;
+  EXPECT_FALSE(werr_isOption(nullptr));
+}
+
+TEST(Alert, MessageStates) {
+  // 2044 and 1428 are warnings, 1195 an error, 2042 fatal.
+  struct Case {
+    const char* name;
+    std::function<void()> setup;
+    const char* expected;
+  };
+  const std::vector<Case> cases = {
+      {"quiet", [] { alert_msgstate(2044, MSGSTATE_QUIET); alert_msgstate(1195, MSGSTATE_QUIET); },
+       "(1428) \"x\" is not supported; this feature will be ignored (warning)\n(1195) invalid syntax for \"x\" option\n"},
+      {"suppress", [] { alert_msgstate(1195, MSGSTATE_SUPPRESS); alert_msgstate(1428, MSGSTATE_OFF); },
+       "(2044) unrecognized option \"x\" (warning)\n"},
+      {"error to warning", [] { alert_msgstate(1195, MSGSTATE_TO_WARNING); },
+       "(2044) unrecognized option \"x\" (warning)\n(1428) \"x\" is not supported; this feature will be ignored (warning)\n"
+       "(1195) invalid syntax for \"x\" option (warning)\n"},
+      {"warning to error", [] { alert_msgstate(1428, MSGSTATE_TO_ERROR); },
+       "(2044) unrecognized option \"x\" (warning)\n(1428) \"x\" is not supported; this feature will be ignored\n"
+       "(1195) invalid syntax for \"x\" option\n"},
+      {"quiet all warnings, then reset", [] { alert_msgstate(0, MSGSTATE_QUIET_WARNINGS); alert_msgstate(0, MSGSTATE_RESET); },
+       "(2044) unrecognized option \"x\" (warning)\n(1428) \"x\" is not supported; this feature will be ignored (warning)\n"
+       "(1195) invalid syntax for \"x\" option\n"},
+      {"quiet all warnings", [] { alert_msgstate(0, MSGSTATE_QUIET_WARNINGS); }, "(1195) invalid syntax for \"x\" option\n"},
+      {"suppress everything not fatal", [] { alert_msgstate(0, MSGSTATE_SUPPRESS_ALL); }, ""},
+      {"push, change, pop",
+       [] {
+         alert_msgstate(2044, MSGSTATE_OFF);
+         alert_msgstate(0, MSGSTATE_PUSH);
+         alert_msgstate(1428, MSGSTATE_OFF);
+         alert_msgstate(0, MSGSTATE_POP);
+         alert_msgstate(0, MSGSTATE_POP);  // the last level stays
+       },
+       "(1428) \"x\" is not supported; this feature will be ignored (warning)\n(1195) invalid syntax for \"x\" option\n"},
+      {"disable list", [] { alert_msgdisable("2044:OFF,1195,1428"); }, "(1195) invalid syntax for \"x\" option\n"},
+      {"disable all warnings", [] { alert_msgdisable("0"); }, "(1195) invalid syntax for \"x\" option\n"},
+  };
+  for (const Case& c : cases) {
+    auto r = child([&c] {
+      c.setup();
+      alert_raise(2044, "x");
+      alert_raise(1428, "x");
+      alert_raise(1195, "x");
+      return 0;
+    });
+    EXPECT_EQ(r.err, c.expected) << c.name;
+  }
+  auto fatal = child([] {
+    alert_msgstate(0, MSGSTATE_SUPPRESS_ALL);
+    alert_msgstate(2042, MSGSTATE_OFF);
+    alert_raise(2042);
+    return 0;
+  });
+  EXPECT_EQ(fatal.status, 1) << "a fatal message cannot be suppressed";
+}
+
+TEST(Alert, RaiseOnceRemembersShownTriples) {
+  auto r = child([] {
+    static int line = 1;
+    alert_set_context("a.c", &line, nullptr, nullptr);
+    int first = alert_raise_once(2044, "x");
+    int again = alert_raise_once(2044, "x");
+    line = 2;
+    int next_line = alert_raise_once(2044, "x");
+    alert_msgstate(2048, MSGSTATE_OFF);
+    int hidden = alert_raise_once(2048, "x");
+    alert_msgstate(2048, MSGSTATE_NONE);
+    int shown_later = alert_raise_once(2048, "x");
+    alert_print("%d%d%d%d%d", first, again, next_line, hidden, shown_later);
+    return 0;
+  });
+  EXPECT_EQ(r.err,
+            "a.c: 1: (2044) unrecognized option \"x\" (warning)\n"
+            "a.c: 2: (2044) unrecognized option \"x\" (warning)\n"
+            "a.c: 2: (2048) C language extension \"x\" is not supported and will be ignored (warning)\n"
+            "10101\n");
+}
+
+TEST(Alert, ContextStack) {
+  auto r = child([] {
+    static int line = 5;
+    alert_set_context("outer.c", &line, nullptr, nullptr);
+    alert_push_context();
+    alert_set_context("", nullptr, nullptr, nullptr);
+    alert_raise(2044, "in");
+    alert_pop_context();
+    alert_raise(2044, "out");
+    return 0;
+  });
+  EXPECT_EQ(r.err, "(2044) unrecognized option \"in\" (warning)\nouter.c: 5: (2044) unrecognized option \"out\" (warning)\n");
+  auto empty = child([] {
+    alert_pop_context();
+    return 0;
+  });
+  EXPECT_NE(empty.status, 0);
+  EXPECT_NE(empty.err.find("set_alert_stack != NULL"), std::string::npos) << empty.err;
+}
+
+TEST(Alert, TypedMessages) {
+  auto r = child([] {
+    alert_typed(3, "M", "advisory %d", 1);
+    alert_typed(7, "e", "error %s", "two");
+    alert_typed(8, "2", "warning level two");
+    alert_typed(9, "X", "unknown type");
+    alert_print("errors %u warnings %u", alert_error_count(), alert_warning_count());
+    alert_typed(10, "F", "fatal");
+    return 0;
+  });
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "advisory 1\n(7) error two\n(8) warning level two (warning)\n(9) unknown type (warning)\n"
+            "errors 1 warnings 0\n(10) fatal\n");
+  auto below = child([] {
+    alert_set_warnlevel(11);
+    int shown = alert_typed(10, "F", "a fatal type below the threshold");
+    return shown == 0 ? 5 : 6;
+  });
+  EXPECT_EQ(below.status, 5);
+  EXPECT_EQ(below.err, "");
+}
+
+TEST(Alert, CallbackRunsBeforePrintedMessagesOnly) {
+  auto r = child([] {
+    alert_set_callback([] { fputs("[cb]", stderr); });
+    alert_msgstate(2044, MSGSTATE_OFF);
+    alert_raise(2044, "hidden");
+    alert_raise(2048, "shown");
+    alert_typed(1, "M", "typed");
+    alert_typed_nonum("M", "nonum");
+    return 0;
+  });
+  EXPECT_EQ(r.err,
+            "[cb](2048) C language extension \"shown\" is not supported and will be ignored (warning)\n"
+            "typed\n[cb]nonum\n");
+}
+
+TEST(Alert, OutputHookContinuedLinesAndCutting) {
+  auto r = child([] {
+    alert_set_output([](const char* line) { fprintf(stderr, "<%s>", line); });
+    alert_continue(0, "a%d", 1);
+    alert_continue(0, " b");
+    alert_continue(1, " c");
+    alert_continue(1, "d");
+    alert_set_output(nullptr);
+    std::string longer(9000, 'x');
+    alert_print("%s", longer.c_str());
+    alert_raise(2044, std::string(600, 'y').c_str());
+    return 0;
+  });
+  std::string expected = "<\ta1 b c\n><\td\n>" + std::string(kAlertLineMax - 1, 'x') + "\n" + "(2044) unrecognized option \"" +
+                         std::string(kAlertTextMax - 28, 'y') + " (warning)\n";
+  EXPECT_EQ(r.err, expected);
+}
+
+TEST(Alert, FatalCodeNamesTheProgram) {
+  auto r = child([]() -> int { alert_fatal(7); });
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("(5) Lumo8 has encountered an internal error and must quit; provide Orvane support with the following "
+                       "details: test_alert fatal error 7\n"),
+            std::string::npos)
+      << r.err;
+}
+
+}  // namespace

@@ -1,0 +1,326 @@
+// The message catalogue: the embedded rows, the choice of message file, the
+// merge of a message file with the embedded catalogue, malformed lines and
+// the language table. Cases that load tables run in a child process.
+#include "common/messages.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/alert.h"
+#include "common/lumoinstdir.h"
+#include "common/vector.h"
+#include "tests/support/testutil.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testutil::in_child;
+using testutil::write_file;
+
+const std::vector<std::string> kCleanEnv = {"-ZOT_ERR_FORMAT", "-ZOT_WARN_FORMAT", "-ZOT_MSG_FORMAT"};
+
+// An installation <tmp>/lumo8/v2.50 with zir/dat, and a separate working
+// directory; the child points the facility at it before the first load.
+struct Installation {
+  testutil::TempDir tmp;
+  std::string ver = tmp.file("lumo8/v2.50");
+  std::string dat = ver + "/zir/dat";
+  std::string cwd = tmp.file("work");
+  Installation() {
+    fs::create_directories(dat);
+    fs::create_directories(ver + "/bin");
+    fs::create_directories(cwd);
+  }
+  testutil::RunResult run(const std::function<int()>& body) const {
+    std::string v = ver;
+    return in_child(
+        [v, &body] {
+          if (lumoinstdir_set(v.c_str()) != 0) return 90;
+          return body();
+        },
+        cwd, kCleanEnv);
+  }
+};
+
+std::string base_name(const char* path) { return fs::path(path).filename().string(); }
+
+TEST(Messages, EmbeddedRowsOfTheProgram) {
+  struct Row {
+    uint32_t number;
+    uint32_t kind;
+    int32_t level;
+    const char* text;
+  };
+  const Row rows[] = {
+      {1, MSG_MESSAGE, 0, "too many errors (%u)"},
+      {2, MSG_MESSAGE, 0, "error/warning (%u) generated but no description available"},
+      {3, MSG_MESSAGE, 0, "malformed error information on line * in file *"},
+      {4, MSG_FATAL, 0, "Lumo8 has encountered an internal error and must quit; contact Orvane support with details"},
+      {5, MSG_FATAL, 0,
+       "Lumo8 has encountered an internal error and must quit; provide Orvane support with the following details: %s"},
+      {296, MSG_FATAL, 0, "out of memory"},
+      {917, MSG_ERROR, 0, "argument too long"},
+      {1195, MSG_ERROR, 0, "invalid syntax for \"%s\" option"},
+      {1428, MSG_WARNING, 0, "\"%s\" is not supported; this feature will be ignored"},
+      {1501, MSG_WARNING, 0, "assertion failure: %s (%s:%d) "},
+      {1502, MSG_ERROR, 0, "assertion failure: %s (%s:%d) "},
+      {1503, MSG_FATAL, 0, "assertion failure: %s (%s:%d) "},
+      {1606, MSG_ERROR, 0, "w[no-]error option has been passed an invalid or missing message identifier"},
+      {2041, MSG_FATAL, 0, "missing argument after \"%s\""},
+      {2042, MSG_FATAL, 0, "no target device specified; use the -mcpu option to specify a target device"},
+      {2043, MSG_FATAL, 0, "target device was not recognized"},
+      {2044, MSG_WARNING, 0, "unrecognized option \"%s\""},
+      {2045, MSG_FATAL, 0, "could not find executable \"%s\""},
+      {2048, MSG_WARNING, 0, "C language extension \"%s\" is not supported and will be ignored"},
+      {2050, MSG_WARNING, 0, "use of the -mcci option is deprecated; use -mext=cci to avoid this warning"},
+      {2082, MSG_FATAL, 0, "can't create temporary file"},
+  };
+  Installation inst;
+  auto r = inst.run([&rows] {
+    for (const Row& row : rows) {
+      const msg* m = msg_primary_record(row.number);
+      if (!m) {
+        alert_print("%u missing", row.number);
+        continue;
+      }
+      if (m->kind != row.kind || m->level != row.level || strcmp(m->text, row.text) != 0)
+        alert_print("%u: %u %d \"%s\"", row.number, m->kind, m->level, m->text);
+    }
+    alert_print("%s", alert_msgfile_name());
+    return 0;
+  });
+  // Nothing malformed, every row as the program raises it.
+  EXPECT_EQ(r.err, std::string(kEmbeddedCatalogueName) + "\n");
+}
+
+TEST(Messages, EmbeddedCatalogueShape) {
+  auto r = in_child([] {
+    uint32_t kinds[6] = {}, rows = 0, last = 0;
+    for (uint32_t n = 0; n < msg_table_size(); ++n) {
+      if (const msg* m = msg_primary_record(n)) {
+        ++rows;
+        ++kinds[m->kind];
+        last = n;
+      }
+    }
+    alert_print("%u rows to %u: %u fatal %u error %u message %u warning", rows, last, kinds[MSG_FATAL],
+                kinds[MSG_ERROR], kinds[MSG_MESSAGE], kinds[MSG_WARNING]);
+    return 0;
+  });
+  EXPECT_EQ(r.err, "1367 rows to 2216: 274 fatal 666 error 57 message 370 warning\n");
+}
+
+TEST(Messages, ChoiceOfMessageFile) {
+  struct Case {
+    const char* name;
+    std::vector<const char*> dat_files;
+    std::vector<const char*> cwd_files;
+    int lang;
+    const char* chosen;  // base name
+  };
+  const std::vector<Case> cases = {
+      {"nothing anywhere", {}, {}, kLangDefault, kEmbeddedCatalogueName},
+      {"newer file in dat", {"20250101000000_en.msgs"}, {}, kLangDefault, "20250101000000_en.msgs"},
+      {"legacy file loses to the embedded catalogue", {"en_msgs.txt"}, {}, kLangDefault, kEmbeddedCatalogueName},
+      {"older file loses", {"20200101000000_en.msgs"}, {}, kLangDefault, kEmbeddedCatalogueName},
+      {"the installation wins a tie", {"20240725155939_en.msgs"}, {}, kLangDefault, "20240725155939_en.msgs"},
+      {"newest of several", {"20250101000000_en.msgs", "20260101000000_en.msgs", "20251231000000_en.msgs"}, {},
+       kLangDefault, "20260101000000_en.msgs"},
+      {"dat stops the search", {"20250101000000_en.msgs"}, {"20260101000000_en.msgs"}, kLangDefault,
+       "20250101000000_en.msgs"},
+      {"working directory as the last resort", {}, {"20260101000000_en.msgs"}, kLangDefault, "20260101000000_en.msgs"},
+      {"other languages are not English", {"20250101000000_fr.msgs", "20250101000000_de.msgs"}, {}, kLangEnglish,
+       kEmbeddedCatalogueName},
+      {"French", {"20250101000000_fr.msgs", "20260101000000_en.msgs"}, {}, kLangFrench, "20250101000000_fr.msgs"},
+      {"a name that only contains the suffix", {"20250101000000_en.msgs.bak"}, {}, kLangDefault, kEmbeddedCatalogueName},
+  };
+  for (const Case& c : cases) {
+    Installation inst;
+    for (const char* f : c.dat_files) write_file(inst.dat + "/" + f, "2042\tF\treplaced\n");
+    for (const char* f : c.cwd_files) write_file(inst.cwd + "/" + f, "2042\tF\treplaced\n");
+    const Case* cp = &c;
+    auto r = inst.run([cp] {
+      alert_print("%s", base_name(msg_filename(cp->lang)).c_str());
+      return 0;
+    });
+    EXPECT_EQ(r.err, std::string(c.chosen) + "\n") << c.name;
+  }
+}
+
+TEST(Messages, MessageFileReplacesKindsAndTextsButAddsNothing) {
+  Installation inst;
+  write_file(inst.dat + "/20250101000000_en.msgs",
+             "# a replacement file\n"
+             "2042\t0\tno device given\r\n"
+             "2045 \t E \tno program \"%s\" here   \n"
+             "3000\tE\tnot in the catalogue\n");
+  auto r = inst.run([] {
+    alert_raise(2042);
+    alert_raise(2045, "x");
+    alert_raise(3000);
+    alert_print("%u errors, %u warnings", alert_error_count(), alert_warning_count());
+    return 0;
+  });
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err,
+            "(2042) no device given (warning)\n"
+            "(2045) no program \"x\" here   \n"
+            "(3000) An error, warning or message was generated, but no description is available\n"
+            "2 errors, 1 warnings\n");
+}
+
+TEST(Messages, MalformedLinesAreReportedAndSkipped) {
+  Installation inst;
+  std::string file = inst.dat + "/20250101000000_en.msgs";
+  write_file(file,
+             "# comment\n"                             // 1
+             "abc\tE\ttext\n"                           // 2: not a number
+             "20001\tE\ttext\n"                         // 3: out of range
+             "2041\tE\n"                                // 4: no text
+             "2044\tQ\tbad type %s\n"                   // 5: kind none, still stored
+             "2048\t0\treplaced %s\n"                   // 6
+             "#" + std::string(300, 'x') + "\n" +       // 7, and its rest as line 8
+             "1428\t0\t%d is the wrong conversion\n"    // 9: does not fit the arguments
+             "\n");                                     // 10: empty
+  auto r = inst.run([] {
+    alert_raise(2044, "a");
+    alert_raise(2048, "b");
+    alert_raise(1428, "c");
+    alert_print("%u warnings", alert_warning_count());
+    return 0;
+  });
+  std::string expected;
+  for (int line : {2, 3, 4, 5, 8, 10, 9})
+    expected += "Malformed error information on line " + std::to_string(line) + ", in file " + file + "\n\n";
+  expected +=
+      "(2044) bad type a (warning)\n"
+      "(2048) replaced b (warning)\n"
+      "(1428) \"c\" is not supported; this feature will be ignored (warning)\n"
+      "2 warnings\n";
+  EXPECT_EQ(r.err, expected);
+}
+
+TEST(Messages, LaterLoadsReplaceTextsOnly) {
+  Installation inst;
+  std::string older = inst.tmp.file("20200101000000_en.msgs");
+  std::string newer = inst.tmp.file("20250101000000_en.msgs");
+  write_file(older, "2044\t0\told text %s\n");
+  write_file(newer, "2044\tE\tnew text %s\n2042\t0\tnot fatal now\n");
+  std::string o = older, n = newer, dir = inst.tmp.file("two");
+  fs::create_directories(dir);
+  write_file(dir + "/20260101000000_en.msgs", "2044\t0\tnewest text %s\n");
+  write_file(dir + "/20250601000000_en.msgs", "2044\t0\tmiddle text %s\n");
+  auto r = inst.run([o, n, dir] {
+    alert_init();
+    int results[] = {open_edf(o.c_str()), open_edf(n.c_str()), open_edf(n.c_str()),
+                     open_edf((o + ".missing").c_str()), open_edf_dir(nullptr), open_edf_dir("/nonexistent/dir")};
+    for (int v : results) alert_print("%d", v);
+    alert_raise(2044, "x");  // the new text, the embedded kind
+    int loaded = open_edf_dir(dir.c_str());
+    alert_print("%d %s", loaded, base_name(alert_msgfile_name()).c_str());
+    alert_raise(2044, "y");
+    alert_raise(2042);  // the latest file lacks 2042: the embedded text and kind
+    return 0;
+  });
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "1\n1\n1\n0\n0\n0\n"
+            "(2044) new text x (warning)\n"
+            "1 20260101000000_en.msgs\n"
+            "(2044) newest text y (warning)\n"
+            "(2042) no target device specified; use the -mcpu option to specify a target device\n");
+}
+
+TEST(Messages, UnreadableMessageFileEndsLoadLanguage) {
+  if (geteuid() == 0) GTEST_SKIP() << "permissions do not keep root from reading";
+  Installation inst;
+  std::string file = inst.dat + "/20250101000000_en.msgs";
+  write_file(file, "2042\t0\tx\n");
+  fs::permissions(file, fs::perms::none);
+  auto r = inst.run([] {
+    alert_init();  // the unreadable choice leaves the embedded catalogue
+    alert_raise(2044, "x");
+    alert_load_language(kLangEnglish);
+    return 0;
+  });
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "(2044) unrecognized option \"x\" (warning)\nCould not open message file " + file + "\n\n");
+}
+
+TEST(Messages, FileOrdering) {
+  struct Case {
+    const char* a;
+    const char* b;
+    int sign;  // of compare(a, b): negative when a is preferred
+  };
+  const Case cases[] = {
+      {"/x/20250101000000_en.msgs", "/y/20240101000000_en.msgs", -1},
+      {"/x/en_msgs.txt", kEmbeddedCatalogueName, 1},
+      {"/y/20250101000000_en.msgs", "/x/20250101000000_en.msgs", -1},
+      {"/x/20250101000000_en.msgs", "/x/20250101000000_en.msgs", 0},
+  };
+  for (const Case& c : cases) {
+    int v = msgfile_compare(&c.a, &c.b);
+    EXPECT_EQ((v > 0) - (v < 0), c.sign) << c.a << " vs " << c.b;
+  }
+}
+
+TEST(Messages, FileVersions) {
+  struct Case {
+    const char* name;
+    unsigned long long version;
+  };
+  const Case cases[] = {
+      {"20240725155939_en.msgs", 20240725155939ULL},
+      {"/a/b/20250101000000_fr.msgs", 20250101000000ULL},
+      {"C:\\lumo8\\dat\\20250101000000_en.msgs", 20250101000000ULL},
+      {"en_msgs.txt", 0},
+      {"/dir/42", 42},
+      {"", 0},
+      {"99999999999999999999999_en.msgs", ~0ULL},
+  };
+  for (const Case& c : cases) EXPECT_EQ(getMsgFileVersion(c.name), c.version) << c.name;
+}
+
+TEST(Messages, FindsFilesOfALanguage) {
+  testutil::TempDir dir;
+  for (const char* f : {"1_en.msgs", "en_msgs.txt", "2_fr.msgs", "x_en.msgs.old", "EN_msgs.txt", "de_msgs.txt"})
+    write_file(dir.file(f), "");
+  fs::create_directories(dir.file("3_en.msgs"));
+  vector* list = vec_new();
+  EXPECT_EQ(findMsgFiles(dir.path().c_str(), kLangEnglish, list), 2);
+  std::vector<std::string> found;
+  for (const char* f : VecItems<const char*>(list)) found.push_back(f);
+  std::sort(found.begin(), found.end());
+  EXPECT_EQ(found, (std::vector<std::string>{dir.file("1_en.msgs"), dir.file("en_msgs.txt")}));
+  EXPECT_EQ(findMsgFiles(dir.path().c_str(), kLangGerman, list), 1);
+  EXPECT_EQ(findMsgFiles("/nonexistent", kLangEnglish, list), 0);
+  EXPECT_EQ(findMsgFiles(nullptr, kLangEnglish, list), 0);
+  EXPECT_EQ(findMsgFiles(dir.path().c_str(), kLangEnglish, nullptr), 0);
+  vec_free(list);
+}
+
+TEST(Messages, Languages) {
+  struct Case {
+    const char* name;
+    int id;
+  };
+  const Case cases[] = {
+      {"de", kLangGerman},  {"DEUTSCH", kLangGerman}, {"german", kLangGerman},   {"Francais", kLangFrench},
+      {"FR", kLangFrench},  {"English", kLangEnglish}, {"en", kLangEnglish},    {"klingon", kLangDefault},
+      {"", kLangDefault},   {"Ger", kLangDefault},     {"German;Deutsch", kLangDefault},
+  };
+  for (const Case& c : cases) EXPECT_EQ(lang_id_from_name(c.name), c.id) << c.name;
+  EXPECT_EQ(lang_id_from_name(nullptr), kLangDefault);
+  EXPECT_STREQ(lang_code(kLangGerman), "de");
+  EXPECT_STREQ(lang_code(kLangFrench), "fr");
+  EXPECT_STREQ(lang_code(kLangDefault), "en");
+  EXPECT_STREQ(lang_code(3), "en");
+  EXPECT_EQ(lang_current(), kLangEnglish);
+}
+
+}  // namespace

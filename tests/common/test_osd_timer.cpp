@@ -1,0 +1,90 @@
+// The timer: the elapsed-time rule on hand-set records, a real run, and the
+// notes it leaves in the trace.
+#include "common/osd_timer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "debug/lumodebug.h"
+#include "debug/lumodebug_state.h"
+
+namespace {
+
+osd_timer record(bool started, bool stopped, osd_wall_time start, osd_wall_time stop, osd_cpu_time cpu_start,
+                 osd_cpu_time cpu_stop) {
+  return osd_timer{started, stopped, start, cpu_start, stop, cpu_stop};
+}
+
+TEST(OsdTimer, ElapsedRule) {
+  struct Case {
+    const char* what;
+    osd_timer t;
+    long double seconds;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"never started", record(false, false, {}, {}, {}, {}), 0, "0.00"},
+      {"not stopped", record(true, false, {10, 0}, {}, {}, {}), 0, "0.00"},
+      {"wall clock", record(true, true, {10, 0}, {12, 346000}, {0, 0}, {0, 5}), 2346.0L / 1000, "2.35"},
+      {"whole milliseconds only", record(true, true, {3, 999}, {4, 1998}, {}, {}), 1001.0L / 1000, "1.00"},
+      {"same millisecond: CPU time", record(true, true, {5, 100}, {5, 900}, {1, 0}, {1, 250000000}), 0.25L,
+       "0.25"},
+      {"a millisecond across a second", record(true, true, {7, 999999}, {8, 0}, {}, {0, 7}), 1.0L / 1000, "0.00"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(osd_timer_elapsed(&c.t), c.seconds) << c.what;
+    EXPECT_STREQ(osd_timer_elapsedString(&c.t), c.text) << c.what;
+  }
+  EXPECT_STREQ(osd_timer_elapsedString(nullptr), "0.00");
+}
+
+TEST(OsdTimer, MeasuresARun) {
+  osd_timer* t = osd_timer_new();
+  osd_timer_stop(t);  // never started: left as it was
+  const osd_timer zero{};
+  EXPECT_EQ(memcmp(t, &zero, sizeof zero), 0);
+
+  osd_timer_start(t);
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  osd_timer_stop(t);
+  EXPECT_GE(osd_timer_elapsed(t), 0.029L);  // wall clock, not CPU time
+  EXPECT_LT(osd_timer_elapsed(t), 10.0L);
+  osd_timer_start(t);  // a restart forgets the earlier stop
+  EXPECT_EQ(osd_timer_elapsed(t), 0);
+  free(t);
+}
+
+TEST(OsdTimer, TraceNotes) {
+  const uint32_t saved_flags = lumodebug_flagword;
+  FILE* const saved_out = g_lumodebug.out;
+  FILE* out = tmpfile();
+  g_lumodebug.out = out;
+  lumodebug_flagword = LDB_TRACE;
+  osd_timer* t = osd_timer_new();
+  osd_timer_stop(t);
+  osd_timer_elapsed(t);
+  osd_timer_start(t);
+  osd_timer_stop(t);
+  lumodebug_flagword = saved_flags;
+  g_lumodebug.out = saved_out;
+
+  std::string trace;
+  rewind(out);
+  for (int c; (c = fgetc(out)) != EOF;) trace += static_cast<char>(c);
+  fclose(out);
+  const std::string elapsed = osd_timer_elapsedString(t);
+  free(t);
+  for (const std::string& note :
+       {std::string("timer has not been started!"), std::string("could not calculate elapsed time"),
+        std::string("starting timer"), "elapsed time: " + elapsed,
+        "stopping timer - elapsed time was " + elapsed + " seconds", std::string("ENTER osd_timer_start()"),
+        std::string("EXIT osd_timer_start()")})
+    EXPECT_NE(trace.find(note), std::string::npos) << note << "\nin:\n" << trace;
+}
+
+}  // namespace

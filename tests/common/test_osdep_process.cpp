@@ -1,0 +1,442 @@
+// Process part of the process layer: temporary root and names, removal at
+// exit and on fatal signals, spawning, output capture, host queries. Cases
+// that end or signal a process run in osdep_probe.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/osdep.h"
+#include "common/osdep_host.h"
+#include "common/vector.h"
+#include "tests/support/testutil.h"
+
+namespace {
+
+using testutil::TempDir;
+
+const std::string kProbe = OSDEP_PROBE_PATH;
+const std::string kUnexpected =
+    "\n\nAn unexpected problem has been encountered and the program must quit; "
+    "contact Orvane support with details\n\n";
+
+// Environment changes for one scope; the old values come back at its end.
+class EnvScope {
+ public:
+  EnvScope() = default;
+  EnvScope(const EnvScope&) = delete;
+  EnvScope& operator=(const EnvScope&) = delete;
+  ~EnvScope() {
+    for (auto& [name, value] : saved_) value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
+    tzset();
+  }
+  void set(const char* name, const char* value) {
+    if (!saved_.count(name)) {
+      const char* old = getenv(name);
+      saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
+    }
+    value ? setenv(name, value, 1) : unsetenv(name);
+  }
+
+ private:
+  std::map<std::string, std::optional<std::string>> saved_;
+};
+
+std::string dir_of(const std::string& p) { return p.substr(0, p.rfind('/')); }
+std::string base_of(const std::string& p) { return p.substr(p.rfind('/') + 1); }
+
+// The root=, name=, dir= lines of a probe run with --temps.
+struct ProbeTemps {
+  std::string root, first, second, dir;
+};
+ProbeTemps parse_temps(const std::string& out) {
+  std::map<std::string, std::vector<std::string>> lines;
+  size_t at = 0;
+  for (size_t nl; (nl = out.find('\n', at)) != std::string::npos; at = nl + 1) {
+    std::string line = out.substr(at, nl - at);
+    size_t eq = line.find('=');
+    if (eq != std::string::npos) lines[line.substr(0, eq)].push_back(line.substr(eq + 1));
+  }
+  auto get = [&](const char* key, size_t i) { return lines[key].size() > i ? lines[key][i] : std::string(); };
+  return {get("root", 0), get("name", 0), get("name", 1), get("dir", 0)};
+}
+
+// ---- Temporary root and names ----
+
+TEST(OsdTemp, BaseFollowsHostVariables) {
+  struct Case {
+    const char *temp, *tmp, *tmpdir;  // null: unset
+    const char *windows, *posix;
+  };
+  const Case cases[] = {
+      {"/t1", "/t2", "/t3", "/t1", "/t1"},
+      {"", "/t2", "/t3", "/t2", "/t2"},
+      {"", nullptr, "/t3", ".", "/t3"},
+      {nullptr, "", "", ".", "/tmp"},
+      {nullptr, nullptr, nullptr, ".", "/tmp"},
+  };
+  for (const Case& c : cases) {
+    EnvScope env;
+    env.set("TEMP", c.temp);
+    env.set("TMP", c.tmp);
+    env.set("TMPDIR", c.tmpdir);
+    EXPECT_STREQ(osd_tmp_base(PathStyle::windows), c.windows) << c.windows;
+    EXPECT_STREQ(osd_tmp_base(PathStyle::posix), c.posix) << c.posix;
+  }
+}
+
+TEST(OsdTemp, NamesCountUpInsideTheRoot) {
+  const char* first = osd_tmpname(nullptr);
+  ASSERT_NE(first, nullptr);
+  const std::string lead = std::string(osd_tmproot()) + "/lumo8-cc_tmp_";
+  ASSERT_EQ(std::string(first).rfind(lead, 0), 0u) << first;
+  unsigned n = static_cast<unsigned>(std::stoul(std::string(first).substr(lead.size())));
+  const std::pair<const char*, const char*> cases[] = {{".c", ".c"}, {"", ""}, {"tar.gz", ".tar.gz"}};
+  for (const auto& [ext, suffix] : cases) EXPECT_EQ(osd_tmpname(ext), lead + std::to_string(++n) + suffix);
+  const char* dir = osd_tmpdir();
+  ASSERT_NE(dir, nullptr);
+  EXPECT_EQ(dir, lead + std::to_string(++n));
+  EXPECT_TRUE(path_is_dir(dir));
+}
+
+TEST(OsdTemp, ProbeRootPlacementAndNames) {
+  struct Case {
+    const char* label;
+    std::vector<std::string> env;  // $BASE and $OTHER are replaced
+    std::string base;              // where the root must lie
+    std::vector<std::string> setup;
+    std::string prefix;
+  };
+  const Case cases[] = {
+      {"TEMP first", {"TEMP=$BASE", "TMP=$OTHER", "TMPDIR=$OTHER"}, "$BASE", {}, "lumo8-cc"},
+      {"empty TEMP, unset TMP", {"TEMP=", "-TMP", "TMPDIR=$BASE"}, "$BASE", {}, "lumo8-cc"},
+      {"TMP before TMPDIR", {"-TEMP", "TMP=$BASE", "TMPDIR=$OTHER"}, "$BASE", {}, "lumo8-cc"},
+      {"missing base is made", {"TEMP=$BASE/new/sub"}, "$BASE/new/sub", {}, "lumo8-cc"},
+      {"blanks in the prefix", {"TEMP=$BASE"}, "$BASE", {"--prefix", "my probe\tx"}, "my_probe_x"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    TempDir base, other;
+    auto fill = [&](std::string s) {
+      for (auto [key, value] : {std::pair{"$BASE", base.path()}, std::pair{"$OTHER", other.path()}})
+        if (size_t at = s.find(key); at != std::string::npos) s.replace(at, strlen(key), value);
+      return s;
+    };
+    std::vector<std::string> env, argv{kProbe, "--keep"};
+    for (const std::string& e : c.env) env.push_back(fill(e));
+    argv.insert(argv.end(), c.setup.begin(), c.setup.end());
+    argv.insert(argv.end(), {"--temps", "exit", "0"});
+    testutil::RunResult r = testutil::run(argv, ".", env);
+    ASSERT_EQ(r.status, 0) << r.err;
+    ProbeTemps t = parse_temps(r.out);
+
+    EXPECT_EQ(dir_of(t.root), fill(c.base));
+    EXPECT_EQ(base_of(t.root).substr(0, 5), "lumoA");
+    EXPECT_EQ(base_of(t.root).size(), 11u);
+    struct stat st {};
+    ASSERT_EQ(stat(t.root.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(t.first, t.root + "/" + c.prefix + "_tmp_0.c");
+    EXPECT_EQ(t.second, t.root + "/" + c.prefix + "_tmp_1.c");
+    EXPECT_EQ(t.dir, t.root + "/" + c.prefix + "_tmp_2");
+    EXPECT_EQ(testutil::list_dir(t.root),
+              (std::vector<std::string>{c.prefix + "_tmp_1.c", c.prefix + "_tmp_2"}));
+    EXPECT_TRUE(testutil::exists(t.dir + "/inner.txt"));
+  }
+}
+
+TEST(OsdTemp, NoNamesWithoutARoot) {
+  TempDir scratch;
+  testutil::write_file(scratch.file("plain"), "a file, not a directory");
+  testutil::RunResult r = testutil::run({kProbe, "--temps", "exit", "0"}, ".", {"TEMP=" + scratch.file("plain")});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "root=(null)\nname=(null)\nname=(null)\ndir=(null)\n");
+}
+
+// ---- Removal at exit and on fatal signals ----
+
+TEST(OsdExit, RemovalByHowTheProcessEnds) {
+  struct Case {
+    const char* label;
+    std::vector<std::string> setup, action;
+    int status;
+    bool kept, crash;
+  };
+  const std::string term = std::to_string(SIGTERM);
+  const Case cases[] = {
+      {"normal exit", {}, {"exit", "0"}, 0, false, false},
+      {"exit status", {"--signals"}, {"exit", "5"}, 5, false, false},
+      {"keep flag", {"--keep"}, {"exit", "0"}, 0, true, false},
+      {"SIGTERM", {"--signals"}, {"raise", term}, SIGTERM, false, false},
+      {"SIGINT", {"--signals"}, {"raise", std::to_string(SIGINT)}, SIGINT, false, false},
+      {"SIGHUP", {"--signals"}, {"raise", std::to_string(SIGHUP)}, SIGHUP, false, false},
+      {"SIGABRT", {"--signals"}, {"raise", std::to_string(SIGABRT)}, SIGABRT, false, true},
+      {"SIGFPE", {"--signals"}, {"raise", std::to_string(SIGFPE)}, SIGFPE, false, true},
+      {"SIGSEGV", {"--signals"}, {"raise", std::to_string(SIGSEGV)}, SIGSEGV, false, true},
+      {"keep flag and SIGTERM", {"--signals", "--keep"}, {"raise", term}, SIGTERM, true, false},
+      {"handlers outlive a child", {"--signals", "--spawn-first"}, {"raise", term}, SIGTERM, false, false},
+      {"no handlers", {}, {"raise", term}, 128 + SIGTERM, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    TempDir base, outside;
+    testutil::write_file(outside.file("registered.txt"), "x");
+    ASSERT_EQ(mkdir(outside.file("tree").c_str(), 0700), 0);
+    ASSERT_EQ(mkdir(outside.file("tree/sub").c_str(), 0700), 0);
+    testutil::write_file(outside.file("tree/sub/leaf"), "x");
+
+    std::vector<std::string> argv{kProbe, "--register-file", outside.file("registered.txt"), "--register-dir",
+                                  outside.file("tree")};
+    argv.insert(argv.end(), c.setup.begin(), c.setup.end());
+    argv.push_back("--temps");
+    argv.insert(argv.end(), c.action.begin(), c.action.end());
+    testutil::RunResult r = testutil::run(argv, ".", {"TEMP=" + base.path()});
+
+    EXPECT_EQ(r.status, c.status);
+    ProbeTemps t = parse_temps(r.out);
+    ASSERT_EQ(dir_of(t.root), base.path());
+    EXPECT_EQ(testutil::exists(t.root), c.kept);
+    EXPECT_EQ(testutil::exists(t.second), c.kept);
+    EXPECT_EQ(testutil::exists(outside.file("registered.txt")), c.kept);
+    EXPECT_EQ(testutil::exists(outside.file("tree")), c.kept);
+    EXPECT_EQ(r.err, c.crash ? kUnexpected : "");
+  }
+}
+
+TEST(OsdExit, HandlerRestoresTheConsoleStreams) {
+  TempDir base, scratch;
+  const std::string file = scratch.file("redirected");
+  testutil::RunResult r = testutil::run(
+      {kProbe, "--signals", "--temps", "--redirect", file, "raise", std::to_string(SIGSEGV)}, ".",
+      {"TEMP=" + base.path()});
+  EXPECT_EQ(r.status, SIGSEGV);
+  ProbeTemps t = parse_temps(r.out);
+  // What was written while redirected stays there; the handler's newline
+  // reaches the original standard output.
+  EXPECT_EQ(testutil::read_file(file), "hidden\n");
+  EXPECT_EQ(r.out, "root=" + t.root + "\nname=" + t.first + "\nname=" + t.second + "\ndir=" + t.dir + "\n\n");
+  EXPECT_EQ(r.err, kUnexpected);
+  EXPECT_FALSE(testutil::exists(t.root));
+}
+
+// Starts the probe waiting, signals it once it is ready, and waits for it.
+testutil::RunResult signal_when_ready(const std::vector<std::string>& args, int sig) {
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  int fds[2];
+  if (pipe(fds) != 0) return {};
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(fds[1], STDOUT_FILENO);
+    close(fds[0]);
+    close(fds[1]);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  close(fds[1]);
+  testutil::RunResult r;
+  char buf[512];
+  bool signalled = false;
+  for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) {
+    r.out.append(buf, static_cast<size_t>(n));
+    if (!signalled && r.out.find("ready\n") != std::string::npos) signalled = kill(pid, sig) == 0;
+  }
+  close(fds[0]);
+  int wstatus = 0;
+  waitpid(pid, &wstatus, 0);
+  r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+  return r;
+}
+
+TEST(OsdExit, SignalFromOutsideEndsThroughTheHandler) {
+  for (int sig : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(sig);
+    TempDir base;
+    EnvScope env;
+    env.set("TEMP", base.path().c_str());
+    testutil::RunResult r = signal_when_ready({kProbe, "--signals", "--temps", "wait"}, sig);
+    EXPECT_EQ(r.status, sig);
+    ProbeTemps t = parse_temps(r.out);
+    ASSERT_EQ(dir_of(t.root), base.path());
+    EXPECT_FALSE(testutil::exists(t.root));
+    EXPECT_EQ(r.out.substr(r.out.size() - 7), "ready\n\n");
+  }
+}
+
+// ---- Spawning ----
+
+TEST(OsdSpawn, StatusAndArguments) {
+  TempDir scratch;
+  const std::string args_file = scratch.file("args");
+  testutil::write_file(scratch.file("plain"), "not a program");
+  struct Case {
+    const char* label;
+    std::vector<std::string> argv;
+    int status;
+  };
+  const Case cases[] = {
+      {"arguments unchanged", {kProbe, "args", args_file, "a b", "", "say \"hi\"", "tab\there"}, 0},
+      {"exit status", {kProbe, "exit", "7"}, 7},
+      {"killed by SIGTERM", {kProbe, "raise", std::to_string(SIGTERM)}, 128 + SIGTERM},
+      {"killed by SIGKILL", {kProbe, "raise", std::to_string(SIGKILL)}, 128 + SIGKILL},
+      {"missing program", {scratch.file("missing")}, -1},
+      {"not executable", {scratch.file("plain")}, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    std::vector<char*> argv;
+    for (const std::string& a : c.argv) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    EXPECT_EQ(osd_spawn(argv[0], argv.data()), c.status);
+  }
+  std::string expected;
+  for (const std::string& a : cases[0].argv) expected += a + "\n";
+  EXPECT_EQ(testutil::read_file(args_file), expected);
+  EXPECT_EQ(osd_spawn(nullptr, nullptr), -1);
+}
+
+// ---- Output capture ----
+
+std::string read_all(FILE* fp) {
+  std::string text;
+  for (int ch; (ch = fgetc(fp)) != EOF;) text += static_cast<char>(ch);
+  return text;
+}
+
+TEST(OsdPopen, CapturesBothStreamsInOrder) {
+  struct stat before {}, after {};
+  ASSERT_EQ(fstat(STDOUT_FILENO, &before), 0);
+
+  FILE* fp = osd_popen(kProbe.c_str(), "interleave", nullptr);
+  ASSERT_NE(fp, nullptr);
+  EXPECT_EQ(read_all(fp), "out 1\nerr 1\nout 2\nerr 2\n");
+  EXPECT_EQ(osd_pclose(fp), 3);
+
+  vector* list = vec_new();
+  for (const char* a : {kProbe.c_str(), "args", "-", "a b"}) vec_push(list, a);
+  vec_push(list, nullptr);
+  fp = osd_popen_vec(list);
+  ASSERT_NE(fp, nullptr);
+  EXPECT_EQ(read_all(fp), kProbe + "\nargs\n-\na b\n");
+  EXPECT_EQ(osd_pclose(fp), 0);
+
+  // The capture never moved this process's own standard output.
+  ASSERT_EQ(fstat(STDOUT_FILENO, &after), 0);
+  EXPECT_EQ(before.st_ino, after.st_ino);
+  EXPECT_EQ(before.st_dev, after.st_dev);
+}
+
+TEST(OsdPopen, RefusalsAndForeignStreams) {
+  TempDir scratch;
+  testutil::write_file(scratch.file("plain"), "not a program");
+  const std::string missing = scratch.file("missing"), plain = scratch.file("plain");
+  const std::vector<std::vector<const char*>> lists = {
+      {}, {nullptr}, {missing.c_str(), nullptr}, {plain.c_str(), nullptr}};
+  for (const auto& items : lists) {
+    vector* list = vec_new();
+    for (const char* a : items) vec_push(list, a);
+    EXPECT_EQ(osd_popen_vec(list), nullptr) << items.size();
+  }
+  EXPECT_EQ(osd_popen_vec(nullptr), nullptr);
+  EXPECT_EQ(osd_popen(missing.c_str(), "x", nullptr), nullptr);
+
+  EXPECT_EQ(osd_pclose(nullptr), -1);
+  FILE* foreign = tmpfile();
+  ASSERT_NE(foreign, nullptr);
+  EXPECT_EQ(osd_pclose(foreign), -1);
+  EXPECT_GE(fputs("still open", foreign), 0);
+  EXPECT_EQ(fclose(foreign), 0);
+  FILE* fp = osd_popen(kProbe.c_str(), "exit", "4", nullptr);
+  ASSERT_NE(fp, nullptr);
+  EXPECT_EQ(osd_pclose(fp), 4);
+  EXPECT_EQ(osd_pclose(fp), -1);  // gone from the pipe status table
+}
+
+TEST(OsdPopen, ParentOutputStillReachesItsStdout) {
+  struct Case {
+    std::vector<std::string> argv;
+    std::string out;
+  };
+  const std::string captured = "before\ncaptured=out 1\nerr 1\nout 2\nerr 2\nstatus=3\nafter\n";
+  const Case cases[] = {
+      {{kProbe, "popen", "/nonexistent/program"}, "before\nnull\nafter\n"},
+      {{kProbe, "popen", kProbe, "interleave"}, captured},
+      {{kProbe, "--signals", "popen", kProbe, "interleave"}, captured},
+  };
+  for (const Case& c : cases) {
+    TempDir base;
+    testutil::RunResult r = testutil::run(c.argv, ".", {"TEMP=" + base.path()});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.err, "");
+  }
+}
+
+// ---- Environment and host ----
+
+TEST(OsdHost, CpuCountEnvironmentRule) {
+  const int host = std::max(1L, sysconf(_SC_NPROCESSORS_ONLN));
+  struct Case {
+    const char* value;  // null: unset
+    bool use_env;
+    int expected;  // 0: the host's count
+  };
+  const Case cases[] = {
+      {"4", true, 4},         {" 12 ", true, 12}, {"-2", true, 1},  {"0", true, 0},
+      {"abc", true, 0},       {"3x", true, 0},    {"", true, 0},    {nullptr, true, 0},
+      {"4", false, 0},        {"99999999999999999999", true, 0},
+  };
+  for (const Case& c : cases) {
+    EnvScope env;
+    env.set(kOsdCoresVariable, c.value);
+    EXPECT_EQ(osd_cpu_count(c.use_env), c.expected ? c.expected : host) << (c.value ? c.value : "(unset)");
+  }
+}
+
+TEST(OsdHost, EnvironmentAndTimeZone) {
+  EnvScope env;
+  env.set("OSD_TEST_VAR", "old");
+  env.set("TZ", nullptr);
+  EXPECT_EQ(osd_setenv(nullptr, "x"), 0);
+  EXPECT_EQ(osd_setenv("OSD_TEST_VAR", "new value"), 0);
+  EXPECT_STREQ(getenv("OSD_TEST_VAR"), "new value");
+  EXPECT_EQ(osd_setenv("OSD_TEST_VAR", nullptr), 0);
+  EXPECT_STREQ(getenv("OSD_TEST_VAR"), "");
+
+  time_t out = 0, before = time(nullptr);
+  time_t now = osd_time(&out);
+  EXPECT_EQ(now, out);
+  EXPECT_GE(now, before);
+  EXPECT_LE(now, time(nullptr));
+  EXPECT_STREQ(getenv("TZ"), "EST0EDT");
+}
+
+TEST(OsdHost, PosixHostFacts) {
+  char* prog = osd_progname();
+  ASSERT_NE(prog, nullptr);
+  EXPECT_EQ(prog[0], '/');
+  EXPECT_EQ(base_of(prog), "test_osdep");
+  free(prog);
+
+  char* host = osd_hostname();
+  EXPECT_NE(host[0], '\0');
+  free(host);
+
+  EXPECT_EQ(osd_os_flags() & kOsdWindowsFlag, 0u);
+  EXPECT_STREQ(osd_os_name(), "Linux");
+  EXPECT_STREQ(osd_exe_suffix(), "");
+  EXPECT_EQ(osd_max_cmdline(), 7191);
+}
+
+}  // namespace

@@ -1,0 +1,150 @@
+// A small program that drives the process layer the way lumo8-cc does, for
+// the tests that have to end a process, signal it, or start it as a child.
+//
+//   osdep_probe [setup...] <action> [arguments]
+//
+// Setup, in order of the command line:
+//   --prefix NAME        program-name part of temporary names
+//   --keep               keep the temporary files at exit
+//   --signals            install the fatal-signal handlers
+//   --temps              make two names (extensions "c" and ".c"), create a
+//                        file at the second and a directory with a file in
+//                        it; print root=, name=, name=, dir= lines
+//   --register-file P    add P to the removal lists (also --register-dir)
+//   --spawn-first        run this program once as a child before the action
+//   --redirect FILE      point standard output at FILE and write "hidden"
+// Actions:
+//   exit N               return N from main
+//   raise S              raise signal S (a number)
+//   wait                 print "ready" and wait to be signalled (30 s at most)
+//   args FILE ARG...     write argv (argv[0] included) one per line into
+//                        FILE, or to standard output for "-"
+//   interleave           alternate lines on standard output and error, exit 3
+//   popen PROG ARG...    capture PROG; print what it wrote, its status, "after"
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "common/osdep.h"
+#include "common/vector.h"
+
+namespace {
+
+const char* or_null(const char* s) { return s ? s : "(null)"; }
+
+void make_temps() {
+  const char* first = osd_tmpname("c");
+  const char* second = osd_tmpname(".c");
+  const char* dir = osd_tmpdir();
+  printf("root=%s\nname=%s\nname=%s\ndir=%s\n", or_null(osd_tmproot()), or_null(first), or_null(second),
+         or_null(dir));
+  if (second)
+    if (FILE* f = fopen(second, "w")) fclose(f);
+  if (dir)
+    if (FILE* f = fopen((std::string(dir) + "/inner.txt").c_str(), "w")) fclose(f);
+  fflush(stdout);
+}
+
+void redirect_stdout(const char* path) {
+  fflush(stdout);
+  int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (fd < 0) exit(120);
+  dup2(fd, STDOUT_FILENO);
+  close(fd);
+  fputs("hidden\n", stdout);  // left in the buffer for the handler to flush
+}
+
+int write_args(int argc, char** argv, const char* target) {
+  FILE* out = strcmp(target, "-") == 0 ? stdout : fopen(target, "w");
+  if (!out) return 121;
+  for (int i = 0; i < argc; ++i) fprintf(out, "%s\n", argv[i]);
+  if (out != stdout) fclose(out);
+  return 0;
+}
+
+int interleave() {
+  for (int i = 1; i <= 2; ++i) {
+    printf("out %d\n", i);
+    fflush(stdout);
+    fprintf(stderr, "err %d\n", i);
+    fflush(stderr);
+  }
+  return 3;
+}
+
+int capture(int argc, char** argv) {
+  vector* list = vec_new();
+  for (int i = 0; i < argc; ++i) vec_push(list, argv[i]);
+  vec_push(list, nullptr);
+  printf("before\n");  // still buffered when the child starts
+  FILE* fp = osd_popen_vec(list);
+  if (!fp) {
+    printf("null\n");
+  } else {
+    std::string text;
+    for (int c; (c = fgetc(fp)) != EOF;) text += static_cast<char>(c);
+    int status = osd_pclose(fp);
+    printf("captured=%sstatus=%d\n", text.c_str(), status);
+  }
+  printf("after\n");
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int i = 1;
+  for (; i < argc && strncmp(argv[i], "--", 2) == 0; ++i) {
+    const std::string opt = argv[i];
+    const char* value = i + 1 < argc ? argv[i + 1] : "";
+    if (opt == "--prefix") {
+      osd_set_tmpprefix(value);
+      ++i;
+    } else if (opt == "--keep") {
+      osd_keep_temps(true);
+    } else if (opt == "--signals") {
+      osd_signals_install();
+    } else if (opt == "--temps") {
+      make_temps();
+    } else if (opt == "--register-file") {
+      osd_register_tmpfile(value);
+      ++i;
+    } else if (opt == "--register-dir") {
+      osd_register_tmpdir(value);
+      ++i;
+    } else if (opt == "--spawn-first") {
+      char* child[] = {argv[0], const_cast<char*>("exit"), const_cast<char*>("0"), nullptr};
+      if (osd_spawn(argv[0], child) != 0) return 122;
+    } else if (opt == "--redirect") {
+      redirect_stdout(value);
+      ++i;
+    } else {
+      fprintf(stderr, "osdep_probe: unknown setup %s\n", argv[i]);
+      return 125;
+    }
+  }
+  const std::string action = i < argc ? argv[i] : "";
+  const char* arg = i + 1 < argc ? argv[i + 1] : "0";
+  if (action == "exit") return atoi(arg);
+  if (action == "raise") {
+    raise(atoi(arg));
+    return 123;
+  }
+  if (action == "wait") {
+    alarm(30);  // a handler that fails to end the process must not hang the tests
+    printf("ready\n");
+    fflush(stdout);
+    for (;;) pause();
+  }
+  if (action == "args") return write_args(argc, argv, arg);
+  if (action == "interleave") return interleave();
+  if (action == "popen") return capture(argc - i - 1, argv + i + 1);
+  fprintf(stderr, "osdep_probe: unknown action %s\n", action.c_str());
+  return 124;
+}
