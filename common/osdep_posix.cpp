@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/utsname.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -76,7 +77,16 @@ char* osd_host_make_root(const char* base, char letter) {
   return candidate;
 }
 
+// Whether program can be started at all. posix_spawn may report a failed
+// exec only as the child's status 127 (some C libraries and emulators
+// fork first), which would be mistaken for the program's own status.
+static bool startable(const char* program) {
+  struct stat st;
+  return stat(program, &st) == 0 && S_ISREG(st.st_mode) && access(program, X_OK) == 0;
+}
+
 int osd_host_spawn(const char* program, char* const argv[], int capture_fd) {
+  if (!startable(program)) return -1;
   SpawnActions actions;
   if (!actions.ok()) return -1;
   if (capture_fd != kOsdNoCapture && !actions.capture_into(capture_fd)) return -1;
