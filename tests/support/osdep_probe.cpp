@@ -16,6 +16,7 @@
 // Actions:
 //   exit N               return N from main
 //   raise S              raise signal S (a number)
+//   fatal                raise a fatal message (the program ends through cleanup)
 //   wait                 print "ready" and wait to be signalled (30 s at most)
 //   args FILE ARG...     write argv (argv[0] included) one per line into
 //                        FILE, or to standard output for "-"
@@ -25,12 +26,14 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "common/alert.h"
 #include "common/osdep.h"
 #include "common/vector.h"
 
@@ -135,6 +138,11 @@ int main(int argc, char** argv) {
   if (action == "raise") {
     raise(atoi(arg));
     return 123;
+  }
+  if (action == "fatal") {
+    errno = ENOENT;
+    alert_raise_noline(141, "probe", "nowhere");
+    return 125;
   }
   if (action == "wait") {
     alarm(30);  // a handler that fails to end the process must not hang the tests
