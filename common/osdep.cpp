@@ -403,3 +403,5 @@ const char* osd_exe_suffix() {
   DB_EXIT("%s", suffix);
   return suffix;
 }
+
+bool osd_isatty(FILE* stream) { return stream && osd_host_isatty(fileno(stream)); }

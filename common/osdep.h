@@ -95,3 +95,5 @@ char* osd_hostname();
 int osd_cpu_count(bool useEnv);
 // "" or ".exe": what executable names end in on this host.
 const char* osd_exe_suffix();
+// Whether stream is connected to a terminal.
+bool osd_isatty(FILE* stream);

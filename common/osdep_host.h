@@ -54,3 +54,4 @@ char* osd_host_hostname();
 int osd_host_cpu_count();
 uint32_t osd_host_os_flags();
 const char* osd_host_exe_suffix();
+bool osd_host_isatty(int fd);

@@ -163,3 +163,5 @@ int osd_host_cpu_count() {
 uint32_t osd_host_os_flags() { return 0; }
 
 const char* osd_host_exe_suffix() { return ""; }
+
+bool osd_host_isatty(int fd) { return isatty(fd) == 1; }

@@ -13,6 +13,8 @@
 #include <cstdarg>
 #include <cstdint>
 
+struct vector;
+
 // Flag bits of the sub-options.
 enum : uint32_t {
   LDB_TRACE = 1,    // default, on: trace records and notes
@@ -44,6 +46,14 @@ const char* lumodebug_outpath();
 unsigned lumodebug_num();
 const char* lumodebug_zippath();
 bool lumodebug_in_debug_set(const char* name);
+
+// The debugger that runs children named in the debug set.
+inline constexpr const char* kLumodebugDebugger = "/usr/bin/lldb";
+// Runs program with args (args[0] is the program; a closing null is
+// appended): under the debugger when force is set or the program's name
+// without directory and extension is in the debug set. Its exit status, -1
+// when it cannot be started.
+int lumodebug_spawn(const char* program, vector* args, bool force);
 
 // Layout of trace lines.
 void lumodebug_set_trace_width(uint32_t width);

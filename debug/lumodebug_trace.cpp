@@ -190,9 +190,9 @@ void lumodebug_logArgs(int argc, const char* const* argv) {
   FILE* out = s.out;
   if (!out) return;
   if (s.app_pending) {
-    std::string app(s.appname);
-    for (char& c : app) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-    fprintf(out, "\nAPP: %s\n", app.c_str());
+    // The program that logs its arguments is always this one, whatever
+    // application name the run has reached.
+    fputs("\nAPP: LUMO8-CC\n", out);
     s.app_pending = false;
   }
   fputs("ARGS:", out);

@@ -138,7 +138,7 @@ TEST_F(Trace, AlertCopiesAndArgumentLog) {
   const char* argv[] = {"lumo8-cc", "-c", "x.c"};
   lumodebug_logArgs(3, argv);
   lumodebug_logArgs(0, nullptr);
-  EXPECT_EQ(new_trace(), "ALERT> (2045) raw line\n\nAPP: LUMO8\nARGS: lumo8-cc -c x.c\nARGS: None\n");
+  EXPECT_EQ(new_trace(), "ALERT> (2045) raw line\n\nAPP: LUMO8-CC\nARGS: lumo8-cc -c x.c\nARGS: None\n");
 }
 
 int traced_twice(int x) {

@@ -1,0 +1,237 @@
+// The command line: argument expansion, the options callback, and running
+// the compiler driver through a command file.
+#include "driver/cmdline.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/alert.h"
+#include "common/osdep.h"
+#include "common/stringcache.h"
+#include "common/vector.h"
+#include "debug/lumodebug.h"
+#include "debug/lumodebug_assert.h"
+#include "driver/getargs.h"
+
+namespace {
+
+const char* g_progname = nullptr;
+
+// Message raised when a command file names itself, directly or through
+// others; the argument is then dropped.
+constexpr uint32_t kMsgCommandFileLoop = 2103;
+// Characters that get a backslash in a command file.
+constexpr const char* kCommandFileEscapes = "\\ '\"";
+
+struct FileCloser {
+  void operator()(FILE* f) const { fclose(f); }
+};
+using FilePtr = std::unique_ptr<FILE, FileCloser>;
+
+// Real paths of the command files being expanded, outermost first.
+std::vector<std::string> g_open_command_files;
+
+// The argument with each backslash that stands before a blank, a quote or a
+// backslash removed (the character after it stays).
+const char* unescape(const char* arg) {
+  std::string out;
+  for (const char* p = arg; *p; ++p) {
+    if (*p == '\\' && (p[1] == ' ' || p[1] == '"' || p[1] == '\'' || p[1] == '\\')) ++p;
+    out += *p;
+  }
+  return sc_intern(out.c_str());
+}
+
+std::string real_path(const char* path) {
+  char* real = realpath(path, nullptr);
+  std::string r = real ? real : path;
+  free(real);
+  return r;
+}
+
+// The arguments of a command file, expanded in turn; null when name is not
+// a readable file (the argument then stays as it is).
+vector* expand_command_file(const char* name, cmdline_argument_fn per_argument) {
+  if (!*name || !path_exists(name) || path_is_dir(name)) return nullptr;
+  FilePtr file(fopen(name, "r"));
+  if (!file) return nullptr;
+  const std::string real = real_path(name);
+  for (const std::string& open : g_open_command_files)
+    if (open == real) {
+      alert_raise(kMsgCommandFileLoop, name);
+      return vec_new();
+    }
+  g_open_command_files.push_back(real);
+  char** list = getargs_from(file.get(), 0, g_progname);
+  uint32_t count = getargs_count();
+  // The list is reused by the nested reads: take interned copies first.
+  std::vector<char*> copies;
+  for (uint32_t i = 0; i < count; ++i) copies.push_back(const_cast<char*>(sc_intern(list[i])));
+  copies.push_back(nullptr);
+  vector* expanded = cmdline_args(static_cast<int>(count), copies.data(), per_argument);
+  g_open_command_files.pop_back();
+  return expanded;
+}
+
+// The command-file line of one option: escaped, and in double quotes when
+// it holds white space.
+const char* command_file_line(const char* option) {
+  const char* escaped = sc_escape(option, kCommandFileEscapes, 0);
+  if (strpbrk(escaped, " \t\n\r")) return sc_quote(escaped, '"');
+  return escaped;
+}
+
+const char* joined_options(const vector* options) {
+  std::string line;
+  for (uint32_t i = 1; i < vec_size(options); ++i) {
+    if (i > 1) line += ' ';
+    line += vec_get_as<const char*>(options, i);
+  }
+  return sc_intern(line.c_str());
+}
+
+// Writes the options after element 0 into a new command file; its path, or
+// null after the fatal text has been printed.
+const char* write_command_file(const vector* options) {
+  const char* name = osd_tmpname(".cmd");
+  if (!name) {
+    alert_print("%s: fatal error: Could not create temporary file", g_progname);
+    DB_NOTE("lumo8cc_spawn could not get a temp file name, exiting with status 1");
+    return nullptr;
+  }
+  DB_NOTE("Command file name: \"%s\"", name);
+  FilePtr file(fopen(name, "w"));
+  if (!file) {
+    alert_print("%s: fatal error: Could not open temporary file", g_progname);
+    DB_NOTE("Could not create command file \"%s\"", name);
+    DB_NOTE("lumo8cc_spawn could not create a temp file, exiting with status 1");
+    return nullptr;
+  }
+  for (uint32_t i = 1; i < vec_size(options); ++i) {
+    const char* line = command_file_line(vec_get_as<const char*>(options, i));
+    DB_NOTE("Writing option to command file: %s", line);
+    fprintf(file.get(), "%s\n", line);
+  }
+  if (fclose(file.release()) != 0) {
+    alert_print("%s: fatal error: Could not open temporary file", g_progname);
+    DB_NOTE("Could not create command file \"%s\"", name);
+    return nullptr;
+  }
+  return name;
+}
+
+bool wants_command_file(uint32_t mode, const char* driver, const char* line) {
+  switch (mode) {
+    case CMDLINE_FILE_ALWAYS:
+      return true;
+    case CMDLINE_FILE_NEVER:
+      return false;
+    case CMDLINE_FILE_IF_LONG: {
+      size_t length = strlen(driver) + strlen(line) + 1;
+      if (length <= static_cast<size_t>(osd_max_cmdline())) return false;
+      DB_NOTE("Command line length is too long for OS (%zu), using command file", length);
+      return true;
+    }
+    default:
+      db_assert(0);
+      return mode != CMDLINE_FILE_NEVER;
+  }
+}
+
+// Writes the command file when the mode asks for one, echoes the command
+// and runs the driver. 1 when the command file cannot be written.
+int cmdline_exe(vector* options, uint32_t mode, int verbosity) {
+  DB_ENTER();
+  const char* driver = vec_get_as<const char*>(options, 0);
+  const char* line = joined_options(options);
+  vector* run = options;
+  if (!wants_command_file(mode, driver, line)) {
+    if (verbosity > 0) printf("%s %s\n", driver, line);
+    DB_NOTE("Executing: %s %s", driver, line);
+  } else {
+    const char* file = write_command_file(options);
+    if (!file) {
+      DB_EXIT("1");
+      return 1;
+    }
+    const char* at_file = sc_printf("@%s", file);
+    run = vec_new();
+    vec_push(run, driver);
+    vec_push(run, at_file);
+    if (verbosity > 0) printf("%s %s [ %s ]\n", driver, at_file, line);
+    DB_NOTE("Executing: %s %s [ %s ]", driver, at_file, line);
+  }
+  fflush(stdout);
+  fflush(stderr);
+  int status = lumodebug_spawn(driver, run, false);
+  if (run != options) vec_free(run);
+  DB_EXIT("Execution returned %d", status);
+  return status;
+}
+
+}  // namespace
+
+const char* cmdline_progname() { return g_progname ? g_progname : ""; }
+
+vector* cmdline_args(int argc, char** argv, cmdline_argument_fn per_argument) {
+  DB_ENTER("%d", argc);
+  db_assert(argv != NULL);
+  vector* result = vec_new();
+  vector* work = vec_new();
+  if (argc > 0 && argv) {
+    if (!g_progname) g_progname = sc_basename(argv[0]);
+    for (int i = 1; i < argc && argv[i]; ++i) vec_push(work, sc_intern(argv[i]));
+  }
+  for (const char* arg : VecItems<const char*>(work)) {
+    if (per_argument) per_argument(arg);
+    if (strncmp(arg, "--lumodebug", 11) == 0) lumodebug_parse(arg);
+    if (arg[0] == '@') {
+      if (vector* expanded = expand_command_file(arg + 1, per_argument)) {
+        vec_append(result, expanded);
+        vec_free(expanded);
+      } else {
+        vec_push(result, arg);
+      }
+      continue;
+    }
+    if (!*arg) continue;
+    vec_push(result, unescape(arg));
+  }
+  vec_free(work);
+  DB_EXIT("%u arguments", vec_size(result));
+  return result;
+}
+
+int cmdline_spawn(vector* options, uint32_t mode, int verbosity) {
+  DB_ENTER("%u, %d", mode, verbosity);
+  if (!options || vec_size(options) == 0) {
+    DB_EXIT("no options were found, exiting with status 1");
+    alert_print("%s: fatal error: no input files\nprogram terminated.", cmdline_progname());
+    return 1;
+  }
+  DB_NOTE("Executing driver: \"%s\"", vec_get_as<const char*>(options, 0));
+  db_assert(vec_size(options) > 0);
+  int status = cmdline_exe(options, mode, verbosity);
+  DB_EXIT("Returning status: %d", status);
+  return status;
+}
+
+int cmdline_driver(int argc, char** argv, cmdline_options_fn options_process, uint32_t mode,
+                   const int* verbosity) {
+  osd_signals_install();
+  vector* args = cmdline_args(argc, argv, nullptr);
+  if (lumodebug_on()) lumodebug_logArgs(argc, argv);
+  DB_ENTER("%d", argc);
+  db_assert(options_process != NULL);
+  vector* options = options_process ? options_process(args) : nullptr;
+  lumodebug_set_appname("lumo8-cc");
+  int status = 1;
+  if (!alert_has_errors()) status = cmdline_spawn(options, mode, verbosity ? *verbosity : 0);
+  DB_EXIT("Returning status: %d", status);
+  lumodebug_cleanup();
+  return status;
+}

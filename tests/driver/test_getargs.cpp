@@ -1,0 +1,124 @@
+// The command-file reader and argument expansion, in-process.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/alert.h"
+#include "common/vector.h"
+#include "driver/cmdline.h"
+#include "driver/getargs.h"
+#include "tests/support/testutil.h"
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+// The arguments of a command file with these contents, entry 0 left out.
+Args read_text(const std::string& text, int one_line = 0) {
+  FILE* f = tmpfile();
+  fwrite(text.data(), 1, text.size(), f);
+  rewind(f);
+  char** list = getargs_from(f, one_line, "prog");
+  fclose(f);
+  EXPECT_STREQ(list[0], "prog");
+  EXPECT_EQ(list[getargs_count()], nullptr);
+  return Args(list + 1, list + getargs_count());
+}
+
+TEST(Getargs, Tokens) {
+  struct Case {
+    const char* label;
+    std::string text;
+    Args args;
+  };
+  const Case cases[] = {
+      {"blanks separate", "-c a.c  b.c\n", {"-c", "a.c", "", "b.c"}},
+      {"single quotes group", "'my file.c'\n", {"my file.c"}},
+      {"backslash before a blank", "other\\ file.c\n", {"other file.c"}},
+      {"the other quote inside quotes", "'say \"hi\"' \"it's\"\n", {"say \"hi\"", "it's"}},
+      {"escaped quotes", "\\\"x\\'\n", {"\"x'"}},
+      {"backslash before a letter stays", "C:\\dir\\x.c\n", {"C:\\dir\\x.c"}},
+      {"two backslashes give one", "a\\\\b\n", {"a\\b"}},
+      {"an open quote ends with its line", "'open quote\nnext\n", {"open quote", "next"}},
+      {"tab ends even inside quotes", "'a\tb'\n", {"a", "b"}},
+      {"carriage return is kept", "x.c\r\n", {"x.c\r"}},
+      {"last line without line feed", "a\nb", {"a", "b"}},
+      {"empty quotes give an empty argument", "'' x\n", {"", "x"}},
+      {"empty file", "", {}},
+      {"quotes in the middle join", "-D'A B'=1\n", {"-DA B=1"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    EXPECT_EQ(read_text(c.text), c.args);
+  }
+}
+
+TEST(Getargs, OneLineModeStopsAfterTheFirstLine) {
+  EXPECT_EQ(read_text("a b\nc\n", 1), (Args{"a", "b"}));
+}
+
+TEST(Getargs, ListGrowsAndIsReused) {
+  std::string text;
+  for (int i = 0; i < 3000; ++i) text += "a" + std::to_string(i) + "\n";
+  Args args = read_text(text);
+  ASSERT_EQ(args.size(), 3000u);
+  EXPECT_EQ(args[2999], "a2999");
+  EXPECT_EQ(getargs_capacity(), 3072u);
+  EXPECT_EQ(read_text("x\n"), Args{"x"});
+  EXPECT_EQ(getargs_count(), 2u);
+}
+
+TEST(Getargs, OverlongArgumentIsCutAndReported) {
+  testutil::RunResult r = testutil::in_child([] {
+    const std::string longest(kGetargsTokenMax, 'x');
+    Args args = read_text(longest + "\n" + longest + "yz tail\nnext\n");
+    bool ok = args == Args{longest, longest, "next"};
+    return ok && alert_error_count() == 1 ? 0 : 1;
+  });
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "(917) argument too long\n");
+}
+
+// cmdline_args keeps process-wide state (the program name): each case runs
+// in a child.
+TEST(CmdlineArgs, ExpansionAndUnescaping) {
+  testutil::TempDir dir;
+  testutil::write_file(dir.file("outer"), "-c 'my file.c' other\\ file.c @" + dir.file("inner") + "\n");
+  testutil::write_file(dir.file("inner"), "-DX=1\n\n  @\n");
+  testutil::write_file(dir.file("loop"), "a @" + dir.file("loop") + " b\n");
+  struct Case {
+    const char* label;
+    Args argv;
+    Args expected;
+    uint32_t errors;
+  };
+  const Case cases[] = {
+      {"nested command files", {"@" + dir.file("outer"), "z.c"},
+       {"-c", "my file.c", "other file.c", "-DX=1", "@", "z.c"}, 0},
+      {"a missing command file stays", {"@" + dir.file("none"), "@"}, {"@" + dir.file("none"), "@"}, 0},
+      {"a directory is no command file", {"@" + dir.path()}, {"@" + dir.path()}, 0},
+      {"command-line arguments are unescaped", {"a\\ b", "q\\\"", "keep\\n", "two\\\\", ""},
+       {"a b", "q\"", "keep\\n", "two\\"}, 0},
+      {"a command file that names itself", {"@" + dir.file("loop")}, {"a", "b"}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    testutil::RunResult r = testutil::in_child([&c] {
+      std::vector<char*> argv{const_cast<char*>("/some/where/lumo8-cc")};
+      for (const std::string& a : c.argv) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      vector* args = cmdline_args(static_cast<int>(argv.size() - 1), argv.data(), nullptr);
+      for (const char* a : VecItems<const char*>(args)) printf("[%s]\n", a);
+      printf("progname=%s\n", cmdline_progname());
+      return static_cast<int>(alert_error_count());
+    });
+    std::string expected;
+    for (const std::string& a : c.expected) expected += "[" + a + "]\n";
+    EXPECT_EQ(r.out, expected + "progname=lumo8-cc\n");
+    EXPECT_EQ(r.status, static_cast<int>(c.errors)) << r.err;
+  }
+}
+
+}  // namespace

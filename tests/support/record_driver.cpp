@@ -1,0 +1,37 @@
+// A stand-in compiler driver for the end-to-end tests of the command line:
+// it records how it was called and ends with the status it is told.
+//
+// Into the directory named by LUMO_RECORD it writes "argv" (one argument per
+// line, argument 0 included) and, for an argument "@file", "cmdfile" with
+// the exact bytes of that file. It prints "driver ran" on standard output
+// and exits with the number in LUMO_RECORD_STATUS (0 when unset).
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+int main(int argc, char** argv) {
+  const char* dir = getenv("LUMO_RECORD");
+  if (!dir) {
+    fprintf(stderr, "record_driver: LUMO_RECORD is not set\n");
+    return 125;
+  }
+  const std::string base(dir);
+  std::ofstream args(base + "/argv", std::ios::binary);
+  for (int i = 0; i < argc; ++i) {
+    args << argv[i] << '\n';
+    if (argv[i][0] != '@') continue;
+    std::ifstream in(argv[i] + 1, std::ios::binary);
+    if (!in) {
+      fprintf(stderr, "record_driver: can't read %s\n", argv[i] + 1);
+      return 126;
+    }
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    std::ofstream(base + "/cmdfile", std::ios::binary) << bytes.str();
+  }
+  printf("driver ran\n");
+  const char* status = getenv("LUMO_RECORD_STATUS");
+  return status ? atoi(status) : 0;
+}
