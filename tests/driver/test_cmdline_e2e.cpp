@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "common/stringcache.h"
+#include "common/vector.h"
+#include "driver/cmdline.h"
 #include "tests/support/test_install.h"
 #include "tests/support/testutil.h"
 
@@ -131,6 +135,56 @@ TEST(CmdlineRun, TraceFileOfARun) {
                              "EXIT cmdline_driver() -> Returning status: 0"})
     EXPECT_NE(trace.find(record), std::string::npos) << record << "\n" << trace;
   EXPECT_EQ(testutil::list_dir(inst.temp_dir()), std::vector<std::string>{});
+}
+
+// cmdline_spawn in-process (in a child, for the temporary root): the
+// command-file modes and the refusals.
+TEST(CmdlineSpawn, ModesAndRefusals) {
+  const std::string driver = RECORD_DRIVER_PATH;
+  // Driver, a blank and the options make a line of 7190 characters: with
+  // its terminator that is the host's limit.
+  const std::string fits(7191 - driver.size() - 1, 'x');
+  struct Case {
+    const char* label;
+    std::vector<std::string> options;
+    uint32_t mode;
+    int status;
+    size_t driver_args;  // 0: the driver did not run
+    bool via_file;
+    std::string err;
+  };
+  const Case cases[] = {
+      {"mode 0, a line of the limit runs directly", {driver, fits}, CMDLINE_FILE_IF_LONG, 0, 2, false, ""},
+      {"mode 0, one character more uses a command file", {driver, fits + "y"}, CMDLINE_FILE_IF_LONG, 0, 2, true, ""},
+      {"mode 2 never writes one", {driver, "a", "b c"}, CMDLINE_FILE_NEVER, 0, 3, false, ""},
+      {"mode 1 always writes one", {driver}, CMDLINE_FILE_ALWAYS, 0, 2, true, ""},
+      {"no options", {}, CMDLINE_FILE_ALWAYS, 1, 0, false, "prog: fatal error: no input files\nprogram terminated.\n"},
+      {"a driver that cannot start", {driver + ".missing", "x"}, CMDLINE_FILE_ALWAYS, -1, 0, false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    testutil::TempDir record, temp;
+    RunResult r = testutil::in_child(
+        [&c] {
+          char prog[] = "prog";
+          char* argv[] = {prog, nullptr};
+          cmdline_args(1, argv, nullptr);
+          vector* options = vec_new();
+          for (const std::string& o : c.options) vec_push(options, sc_intern(o.c_str()));
+          int status = cmdline_spawn(c.options.empty() ? nullptr : options, c.mode, 0);
+          printf("status %d\n", status);
+          return 0;
+        },
+        ".", {"LUMO_RECORD=" + record.path(), "TEMP=" + temp.path()});
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(r.out, (c.driver_args ? std::string("driver ran\n") : "") + "status " + std::to_string(c.status) + "\n");
+    std::vector<std::string> lines;
+    std::istringstream in(testutil::read_file(record.path() + "/argv"));
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    EXPECT_EQ(lines.size(), c.driver_args);
+    bool via_file = lines.size() == 2 && lines[1][0] == '@';
+    EXPECT_EQ(via_file, c.via_file);
+  }
 }
 
 }  // namespace
