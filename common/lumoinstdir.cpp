@@ -1,16 +1,22 @@
-// Installation directories derived from the executable's own location.
+// Installation directories: the derivation of the root and the version
+// directory from the executable's location, the fixed sub-directories, and
+// the legacy driver's path types with their overrides.
 #include "common/lumoinstdir.h"
 
-#include <cassert>
+#include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <strings.h>
 
 #include "common/osdep.h"
 #include "common/stringcache.h"
 #include "debug/lumodebug.h"
+#include "debug/lumodebug_assert.h"
 
 namespace {
+
+// ---- Derivation ----
 
 const char* g_install_dir = nullptr;  // the installation root
 const char* g_install_ver = nullptr;  // the version directory
@@ -19,16 +25,15 @@ constexpr const char* kSubdirNames[LUMOINSTDIR_LAST] = {
     "lumo8", "v*", "bin", "docs", "include", "etc", "zir", "tev", "vorasmx", "zir-as",
 };
 
-// The directory part of path as an interned text; null when it has none or
-// the part is empty.
+// The directory part of path as an interned text; null when it has none. A
+// component directly below the root ("/v2.50") has the root as its parent,
+// the root itself has none.
 const char* parent_of(const char* path) {
   char* dir = path_dirname(path);
   if (!dir) return nullptr;
-  if (!*dir) {
-    free(dir);
-    return nullptr;
-  }
-  return sc_adopt(dir);
+  if (*dir) return sc_adopt(dir);
+  free(dir);
+  return path[1] ? sc_substr(path, 1) : nullptr;
 }
 
 // A path ending in "bin/." or "bin/" names the bin directory itself.
@@ -39,91 +44,169 @@ const char* strip_trailing_dots(const char* dir) {
   return sc_substr(dir, n);
 }
 
-// Steps from the bin directory to the version directory: past "zir" or
-// "zir-as" when bin lies below one of them.
-const char* version_dir_above_bin(const char* bindir) {
-  const char* dir = parent_of(bindir);
-  if (!dir) {
-    DB_NOTE("ERROR - path not deep enough?");
-    return nullptr;
-  }
+// The executable's path with symbolic links resolved, so that a link on the
+// search path finds the installation it points into. The text as given when
+// it names nothing (the derivation is then a matter of the text alone).
+const char* real_exe_path(const char* progname) {
+  char* real = path_real(progname);
+  if (!real) return progname;
+  const char* resolved = sc_adopt(real);
+  if (strcmp(resolved, progname) != 0) DB_NOTE("Executable resolves to: \"%s\"", resolved);
+  return resolved;
+}
+
+// The version directory, given the parent of the bin directory: one more
+// step up when bin lies below "zir" or "zir-as"; null when there is none.
+const char* past_tool_dir(const char* dir) {
   char* stem = path_stem_dot(dir);
-  const char* below = nullptr;
-  if (strcasecmp(stem, "zir") == 0) below = "zir";
-  if (strcasecmp(stem, "zir-as") == 0) below = "zir-as";
+  const char* tool = nullptr;
+  for (const char* name : {"zir", "zir-as"})
+    if (strcasecmp(stem, name) == 0) tool = name;
   free(stem);
-  if (!below) return dir;
-  DB_NOTE("Identified as running from the '%s' directory: \"%s\"", below, dir);
-  const char* up = parent_of(dir);
-  if (!up) DB_NOTE("ERROR - path not deep enough?");
-  return up;
+  if (!tool) return dir;
+  DB_NOTE("Identified as running from the '%s' directory: \"%s\"", tool, dir);
+  return parent_of(dir);
+}
+
+// Records ver and its parent. Without a parent nothing changes.
+bool record_install(const char* ver) {
+  const char* previous = g_install_ver;
+  g_install_ver = ver;
+  DB_NOTE("lumoinstall_ver has been set to: \"%s\"", g_install_ver);
+  const char* root = parent_of(ver);
+  if (!root) {
+    g_install_ver = previous;
+    return false;
+  }
+  g_install_dir = root;
+  DB_NOTE("lumoinstall_dir has been set to: \"%s\"", g_install_dir);
+  return true;
+}
+
+// Ends the derivation with the reason as its EXIT record: the "ERROR -"
+// lines belong to the derivation's trace, not to the notes.
+bool derivation_fails(DbScope& scope, int line, const char* format, ...) __attribute__((format(printf, 3, 4)));
+bool derivation_fails(DbScope& scope, int line, const char* format, ...) {
+  if (scope.armed()) {
+    va_list args;
+    va_start(args, format);
+    const char* why = sc_vprintf(format, args);
+    va_end(args);
+    scope.leave(line, "%s", why);
+  }
+  return false;
+}
+
+// ---- Path types ----
+
+enum OverrideSlot { SLOT_BIN, SLOT_LIB, SLOT_INCLUDE, SLOT_DAT, SLOT_SOURCES, SLOT_COUNT, SLOT_NONE };
+
+struct PathTypeRow {
+  const char* dirname;  // null for the base directory itself
+  OverrideSlot slot;
+};
+
+// Indexed by path type.
+constexpr PathTypeRow kPathTypes[] = {
+    {nullptr, SLOT_NONE},       // REG_PATH_INSTALL
+    {"bin", SLOT_BIN},          // REG_PATH_BIN
+    {"lib", SLOT_LIB},          // REG_PATH_LIB
+    {"help", SLOT_NONE},        // REG_PATH_HELP
+    {"include", SLOT_INCLUDE},  // REG_PATH_INCLUDE
+    {"dat", SLOT_DAT},          // REG_PATH_DAT
+    {"sources", SLOT_SOURCES},  // REG_PATH_SOURCES
+    {"resources", SLOT_NONE},   // REG_PATH_RESOURCES
+    {"docs", SLOT_NONE},        // REG_PATH_DOCS
+    {nullptr, SLOT_NONE},       // not a path type
+    {"include", SLOT_INCLUDE},  // REG_PATH_C_INCLUDE
+};
+constexpr uint32_t kPathTypeCount = sizeof kPathTypes / sizeof kPathTypes[0];
+
+constexpr const char* kSlotNames[SLOT_COUNT] = {"bin", "lib", "inc", "dat", "src"};
+
+const char* g_overrides[SLOT_COUNT] = {};
+const char* g_c_stdlib = nullptr;
+
+bool valid_type(uint32_t type) { return type < kPathTypeCount && type != 9; }
+
+// Without a C library the C include directory is the plain include one.
+uint32_t effective_type(uint32_t type) {
+  return type == REG_PATH_C_INCLUDE && !g_c_stdlib ? REG_PATH_INCLUDE : type;
+}
+
+const char* override_for(uint32_t type) {
+  DbScope db_scope_(__FILE__, __LINE__, "reg_path_mods");
+  if (lumodebug_flagword) db_scope_.enter("%u", type);
+  type = effective_type(type);
+  OverrideSlot slot = kPathTypes[type].slot;
+  if (slot == SLOT_NONE || !g_overrides[slot]) return nullptr;
+  const char* result = reg_create_path(g_overrides[slot], type);
+  DB_EXIT("\"%s\"", result);
+  return result;
+}
+
+// The directory the path types lie below: the version directory's "zir",
+// else the version directory itself.
+const char* path_type_base() {
+  const char* zir = lumoinstdir(LUMOINSTDIR_ZIR);
+  if (zir && path_exists(zir)) return zir;
+  return set_lumoinstall_paths() ? g_install_ver : nullptr;
 }
 
 }  // namespace
 
+// ---- Derivation ----
+
 bool set_lumoinstall_paths_from(const char* progname) {
-  DB_ENTER("\"%s\"", progname ? progname : "(null)");
-  const char* dir = progname ? parent_of(progname) : nullptr;
-  if (!dir) {
-    DB_NOTE("ERROR - couldn't get a path based on progname");
-    return false;
-  }
+  // Named for the derivation, whichever entry point started it.
+  DbScope db_scope_(__FILE__, __LINE__, "set_lumoinstall_paths");
+  if (lumodebug_flagword) db_scope_.enter("\"%s\"", progname ? progname : "(null)");
+  const char* dir = progname ? parent_of(real_exe_path(progname)) : nullptr;
+  if (!dir) return derivation_fails(db_scope_, __LINE__, "ERROR - couldn't get a path based on progname");
   dir = strip_trailing_dots(dir);
   DB_NOTE("Application appears to be running from directory: \"%s\"", dir);
   const char* last = path_basename_ptr(dir);
-  if (!*last) {
-    DB_NOTE("ERROR - couldn't get a basename from the path: \"%s\"", dir);
-    return false;
-  }
-  if (strcasecmp(last, "bin") != 0) {
-    DB_NOTE("ERROR - the application is not running from a 'bin' directory");
-    return false;
-  }
-  const char* ver = version_dir_above_bin(dir);
-  if (!ver) return false;
+  if (!*last)
+    return derivation_fails(db_scope_, __LINE__, "ERROR - couldn't get a basename from the path: \"%s\"", dir);
+  if (strcasecmp(last, "bin") != 0)
+    return derivation_fails(db_scope_, __LINE__, "ERROR - the application is not running from a 'bin' directory");
+  const char* above_bin = parent_of(dir);
+  const char* ver = above_bin ? past_tool_dir(above_bin) : nullptr;
+  if (!ver) return derivation_fails(db_scope_, __LINE__, "ERROR - path not deep enough?");
   const char* zir = sc_pathJoin(ver, "zir");
   if (!path_exists(zir)) {
     DB_NOTE("The 'zir' directory could not be found: \"%s\"", zir);
+    DB_EXIT("false");
     return false;
   }
   DB_NOTE("Identified 'zir' directory: \"%s\"", zir);
-  const char* root = parent_of(ver);
-  if (!root) {
-    DB_NOTE("ERROR - path not deep enough?");
-    return false;
-  }
-  g_install_ver = ver;
-  DB_NOTE("lumoinstall_ver has been set to: \"%s\"", g_install_ver);
-  g_install_dir = root;
-  DB_NOTE("lumoinstall_dir has been set to: \"%s\"", g_install_dir);
-  DB_EXIT("true");
-  return true;
-}
-
-bool set_lumoinstall_paths() {
-  if (g_install_dir && g_install_ver) return true;
-  DB_ENTER();
-  char* progname = osd_progname();
-  bool ok = set_lumoinstall_paths_from(progname);
-  free(progname);
+  bool ok = record_install(ver);
   DB_EXIT("%s", ok ? "true" : "false");
   return ok;
 }
 
-const char* lumoinstdir(uint32_t index) {
-  DB_ENTER("%u", index);
-  assert((index >= LUMOINSTDIR_FIRST) && (index < LUMOINSTDIR_LAST));
-  if (index >= LUMOINSTDIR_LAST || !set_lumoinstall_paths()) return nullptr;
+bool set_lumoinstall_paths() {
+  if (g_install_dir && g_install_ver) return true;
+  char* progname = osd_progname();
+  bool ok = set_lumoinstall_paths_from(progname);
+  free(progname);
+  return ok;
+}
+
+const char* lumoinstdir(uint32_t path) {
+  DB_ENTER("%u", path);
+  db_assert((path >= LUMOINSTDIR_FIRST) && (path < LUMOINSTDIR_LAST));
+  if (path >= LUMOINSTDIR_LAST || !set_lumoinstall_paths()) return nullptr;
   const char* result;
-  if (index == LUMOINSTDIR_ROOT) {
+  if (path == LUMOINSTDIR_ROOT) {
     result = g_install_dir;
     DB_NOTE("Returning install directory: \"%s\"", result);
-  } else if (index == LUMOINSTDIR_VER) {
+  } else if (path == LUMOINSTDIR_VER) {
     result = g_install_ver;
     DB_NOTE("Returning ver directory: \"%s\"", result);
   } else {
-    DB_NOTE("Returning concatenation of \"%s\" and \"%s\"", g_install_ver, kSubdirNames[index]);
-    result = sc_pathJoin(g_install_ver, kSubdirNames[index]);
+    DB_NOTE("Returning concatenation of \"%s\" and \"%s\"", g_install_ver, kSubdirNames[path]);
+    result = sc_pathJoin(g_install_ver, kSubdirNames[path]);
   }
   DB_EXIT("\"%s\"", result);
   return result;
@@ -152,4 +235,81 @@ int lumoinstdir_set(const char* path) {
 void lumoinstdir_reset() {
   g_install_dir = nullptr;
   g_install_ver = nullptr;
+}
+
+// ---- Path types ----
+
+const char* reg_create_path(const char* base, uint32_t type) {
+  DB_ENTER("\"%s\", %u", base ? base : "(null)", type);
+  if (!base || !valid_type(type)) return nullptr;
+  const char* dir = kPathTypes[type].dirname;
+  const char* result = dir ? sc_pathJoin(base, dir) : base;
+  if (g_c_stdlib && (type == REG_PATH_C_INCLUDE || type == REG_PATH_LIB || type == REG_PATH_SOURCES))
+    result = sc_pathJoin(result, g_c_stdlib);
+  else if (dir)
+    DB_NOTE("Returning concatenation of path: \"%s\" and \"%s\"", base, dir);
+  DB_EXIT("\"%s\"", result);
+  return result;
+}
+
+const char* reg_instdir(uint32_t type) {
+  DB_ENTER("%u", type);
+  if (!valid_type(type)) return nullptr;
+  if (const char* overridden = override_for(type)) {
+    DB_EXIT("\"%s\"", overridden);
+    return overridden;
+  }
+  const char* base = path_type_base();
+  if (!base) {
+    DB_NOTE("Could not locate installation directory");
+    return nullptr;
+  }
+  if (type == REG_PATH_INSTALL) {
+    DB_NOTE("Returning installation directory: \"%s\"", base);
+    DB_EXIT("\"%s\"", base);
+    return base;
+  }
+  const char* result = reg_create_path(base, effective_type(type));
+  DB_EXIT("\"%s\"", result);
+  return result;
+}
+
+int reg_set_path(uint32_t type, const char* path) {
+  DB_ENTER("%u, \"%s\"", type, path ? path : "(null)");
+  if (path && !path_exists(path)) {
+    DB_NOTE("Path does not exist: \"%s\"", path);
+    return 0;
+  }
+  if (path && !path_is_dir(path)) {
+    DB_NOTE("Path is not a directory: \"%s\"", path);
+    return 0;
+  }
+  // The C include type shares the include slot but cannot set it.
+  if (!valid_type(type) || type == REG_PATH_C_INCLUDE) return 0;
+  OverrideSlot slot = kPathTypes[type].slot;
+  if (slot == SLOT_NONE) return 0;
+  g_overrides[slot] = path ? sc_intern(path) : nullptr;
+  DB_NOTE("%s path now set to: \"%s\"", kSlotNames[slot], path ? path : "null");
+  DB_EXIT("1");
+  return 1;
+}
+
+const char* reg_set_c_stdlib(const char* name) {
+  DB_ENTER("\"%s\"", name ? name : "(null)");
+  g_c_stdlib = name ? sc_intern(name) : nullptr;
+  DB_NOTE("standard C library is now set to: \"%s\"", g_c_stdlib ? g_c_stdlib : "(null)");
+  DB_EXIT("\"%s\"", g_c_stdlib ? g_c_stdlib : "(null)");
+  return g_c_stdlib;
+}
+
+const char* reg_get_c_stdlib() {
+  DB_ENTER();
+  DB_NOTE("standard C library is presently: \"%s\"", g_c_stdlib ? g_c_stdlib : "(null)");
+  DB_EXIT("\"%s\"", g_c_stdlib ? g_c_stdlib : "(null)");
+  return g_c_stdlib;
+}
+
+void reg_reset() {
+  for (const char*& slot : g_overrides) slot = nullptr;
+  g_c_stdlib = nullptr;
 }

@@ -9,7 +9,11 @@
 // (the primary table), texts from the latest one.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+
+#include "common/registry.h"
 
 struct vector;
 
@@ -33,10 +37,28 @@ inline constexpr uint32_t kMsgNumberMax = 10000;
 // A catalogue line counts up to this many characters; the rest of a longer
 // line is read as a further line.
 inline constexpr unsigned kMsgLineMax = 255;
-inline constexpr unsigned long long kEmbeddedCatalogueVersion = 20240725155939ULL;
+
+// The embedded catalogue is as new as the build: its version is the build
+// number, and so is the version part of its name.
+namespace msg_detail {
+consteval unsigned long long decimal(const char* digits) {
+  unsigned long long value = 0;
+  while (*digits) value = value * 10 + static_cast<unsigned>(*digits++ - '0');
+  return value;
+}
+template <size_t N, size_t M>
+consteval std::array<char, N + M - 1> joined(const char (&a)[N], const char (&b)[M]) {
+  std::array<char, N + M - 1> r{};
+  for (size_t i = 0; i + 1 < N; ++i) r[i] = a[i];
+  for (size_t i = 0; i < M; ++i) r[N - 1 + i] = b[i];
+  return r;
+}
+inline constexpr auto kEmbeddedName = joined(kRegBuildNumber, "_en.msgs");
+}  // namespace msg_detail
+inline constexpr unsigned long long kEmbeddedCatalogueVersion = msg_detail::decimal(kRegBuildNumber);
 // Wherever a file name is expected, this name stands for the embedded
 // catalogue; no file of that name is ever opened.
-inline constexpr const char* kEmbeddedCatalogueName = "20240725155939_en.msgs";
+inline constexpr const char* kEmbeddedCatalogueName = msg_detail::kEmbeddedName.data();
 inline constexpr const char* kNoDescriptionText =
     "An error, warning or message was generated, but no description is available";
 

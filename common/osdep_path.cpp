@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,8 +25,6 @@
 #ifdef _WIN32
 #include <direct.h>
 #include <windows.h>
-
-#include <filesystem>
 #else
 #include <dirent.h>
 #include <fcntl.h>
@@ -320,6 +319,17 @@ char* path_relative(const char* p, PathStyle style) {
     free(abs);
   else
     r = abs;
+  DB_EXIT("%s", r);
+  return r;
+}
+
+char* path_real(const char* p) {
+  DB_ENTER("%s", p ? p : "(null)");
+  if (!p || !*p) return nullptr;
+  std::error_code ec;
+  std::filesystem::path real = std::filesystem::canonical(p, ec);
+  if (ec) return nullptr;
+  char* r = xstrdup(real.string().c_str());
   DB_EXIT("%s", r);
   return r;
 }

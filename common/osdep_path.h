@@ -27,6 +27,9 @@ char* path_absolute(const char* p, PathStyle style = kNativePathStyle);
 // The absolute form of p without the current directory in front ("." for the
 // directory itself); the absolute form when p lies elsewhere.
 char* path_relative(const char* p, PathStyle style = kNativePathStyle);
+// The absolute path of an existing p with every symbolic link, "." and ".."
+// resolved; null when p does not exist.
+char* path_real(const char* p);
 bool path_is_absolute(const char* p, PathStyle style = kNativePathStyle);
 
 // Points into p after the last separator (p itself when none).

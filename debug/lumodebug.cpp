@@ -92,7 +92,10 @@ void handle_debug(const char* text) {
   for (const char* name : VecItems<const char*>(names)) {
     if (!s.debug_set)
       s.debug_set = hash_new(kLumodebugTableBuckets, hash_string_nocase, hash_string_nocase_compare);
-    hash_insert(s.debug_set, name, name);
+    if (hash_insert(s.debug_set, name, name)) {
+      if (!s.debug_names) s.debug_names = vec_new();
+      vec_push(s.debug_names, name);
+    }
   }
   vec_free(names);
 }

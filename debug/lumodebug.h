@@ -37,6 +37,11 @@ inline bool lumodebug_notes() { return (lumodebug_flagword & LDB_TRACE) != 0; }
 
 // Parsing and state.
 void lumodebug_parse(const char* arg);
+// Who hands the option on to a child.
+enum : uint32_t { DBC_LUMO8CC = 0, DBC_LUMO8 = 1, DBC_DRIVER = 2 };
+// "--lumodebug=..." carrying the current settings to a child program named
+// callee, or null when no sub-option gives anything to pass on.
+const char* lumodebug_optionFor(uint32_t caller, const char* callee);
 void lumodebug_cleanup();
 void lumodebug_warning(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void lumodebug_set_appname(const char* name);

@@ -5,10 +5,13 @@
 #include <cstdio>
 
 struct hashtable;
+struct vector;
 
 struct LumodebugState {
   bool option_seen = false;
   hashtable* debug_set = nullptr;  // program names given with debug:, case-insensitive
+  vector* debug_names = nullptr;   // the same names in the order given
+  hashtable* child_counts = nullptr;  // per callee name: children given a num: so far
   unsigned num = 1;                // number in the default trace file name
   bool out_given = false;
   const char* out_path = nullptr;

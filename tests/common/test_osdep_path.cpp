@@ -158,6 +158,27 @@ TEST(OsdPath, FileQueries) {
   }
 }
 
+TEST(OsdPath, RealPathResolvesEveryLink) {
+  InScratchDir here;
+  const std::string& d = here.path();
+  ASSERT_EQ(mkdir("real", 0777), 0);
+  testutil::write_file("real/file", "x");
+  ASSERT_EQ(symlink("real", "dirlink"), 0);
+  ASSERT_EQ(symlink("dirlink/file", "chain"), 0);
+  ASSERT_EQ(symlink("missing-target", "dangling"), 0);
+  const struct {
+    const char* p;
+    std::string real;
+  } cases[] = {
+      {"real/file", d + "/real/file"}, {"./real/../real/file", d + "/real/file"},
+      {"dirlink/file", d + "/real/file"}, {"chain", d + "/real/file"},
+      {"dirlink", d + "/real"},        {"dangling", "(null)"},
+      {"missing", "(null)"},           {"", "(null)"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(take(path_real(c.p)), c.real) << c.p;
+  EXPECT_EQ(path_real(nullptr), nullptr);
+}
+
 TEST(OsdPath, MkdirP) {
   InScratchDir here;
   testutil::write_file("file", "x");

@@ -1,0 +1,374 @@
+// Installation directories: the derivation from an executable path in real
+// scratch trees (links included), the sub-directory indexes, the version
+// directory named by the self test, and the path types with overrides and the
+// C library selection. The module state is process-wide: every test starts
+// from reset state, and cases that trace or change directory run in a child.
+//
+// The test program itself lies in no installation, so a lookup that falls
+// back on the running executable fails.
+#include "common/lumoinstdir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "debug/lumodebug.h"
+#include "tests/support/test_install.h"
+#include "tests/support/testutil.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testutil::TempDir;
+
+std::string text(const char* s) { return s ? s : "(null)"; }
+
+// A scratch tree; paths are given relative to its real top directory.
+class Tree {
+ public:
+  std::string at(const std::string& rel) const { return rel.empty() ? top_ : top_ + "/" + rel; }
+  void dirs(const std::vector<std::string>& rels) const {
+    for (const std::string& rel : rels) fs::create_directories(at(rel));
+  }
+  // An executable file, its directories made first.
+  std::string exe(const std::string& rel) const {
+    fs::create_directories(fs::path(at(rel)).parent_path());
+    testutil::write_file(at(rel), "");
+    return at(rel);
+  }
+  void link(const std::string& rel, const std::string& target) const {
+    fs::create_directories(fs::path(at(rel)).parent_path());
+    fs::create_symlink(target, at(rel));
+  }
+
+ private:
+  TempDir dir_;
+  std::string top_ = fs::canonical(dir_.path()).string();
+};
+
+class InstDirs : public testing::Test {
+ protected:
+  void SetUp() override {
+    lumoinstdir_reset();
+    reg_reset();
+  }
+  void TearDown() override { SetUp(); }
+};
+
+TEST_F(InstDirs, DerivationFromEveryBinPosition) {
+  struct Case {
+    const char* label;
+    std::vector<std::string> dirs;
+    const char* exe;
+    const char* ver;  // null: not an installation
+  };
+  const Case cases[] = {
+      {"version bin", {"lumo8/v2.50/zir"}, "lumo8/v2.50/bin/lumo8-cc", "lumo8/v2.50"},
+      {"zir bin", {}, "lumo8/v2.50/zir/bin/lumo8-cc", "lumo8/v2.50"},
+      {"zir-as bin", {"lumo8/v2.50/zir"}, "lumo8/v2.50/zir-as/bin/zir-as", "lumo8/v2.50"},
+      {"bin in capitals", {"lumo8/v2.50/zir"}, "lumo8/v2.50/BIN/lumo8-cc", "lumo8/v2.50"},
+      {"tool directory in capitals", {"lumo8/v2.50/zir"}, "lumo8/v2.50/ZIR-AS/bin/zir-as", "lumo8/v2.50"},
+      {"a root of any name", {"v2.50/zir"}, "v2.50/bin/lumo8-cc", "v2.50"},
+      {"not in bin", {"lumo8/v2.50/zir"}, "lumo8/v2.50/tools/lumo8-cc", nullptr},
+      {"a name that only starts with bin", {"lumo8/v2.50/zir"}, "lumo8/v2.50/bin2/lumo8-cc", nullptr},
+      {"bin below another tool", {"lumo8/v2.50/zir"}, "lumo8/v2.50/tev/bin/tev-gcc", nullptr},
+      {"no zir beside bin", {"lumo8/v2.50/docs"}, "lumo8/v2.50/bin/lumo8-cc", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    SetUp();
+    Tree tree;
+    tree.dirs(c.dirs);
+    std::string exe = tree.exe(c.exe);
+    EXPECT_EQ(set_lumoinstall_paths_from(exe.c_str()), c.ver != nullptr);
+    if (c.ver) {
+      std::string ver = tree.at(c.ver);
+      EXPECT_EQ(text(lumoinstdir(LUMOINSTDIR_VER)), ver);
+      EXPECT_EQ(text(lumoinstdir(LUMOINSTDIR_ROOT)), fs::path(ver).parent_path().string());
+    } else {
+      EXPECT_EQ(lumoinstdir(LUMOINSTDIR_VER), nullptr);
+      EXPECT_EQ(lumoinstdir(LUMOINSTDIR_ROOT), nullptr);
+      EXPECT_EQ(reg_instdir(REG_PATH_DAT), nullptr);
+    }
+  }
+}
+
+// A failing derivation keeps what an earlier one found, and texts that name
+// nothing are judged as texts.
+TEST_F(InstDirs, FailuresLeaveTheStateAsItWas) {
+  Tree tree;
+  tree.dirs({"lumo8/v2.50/zir"});
+  const std::string good = tree.exe("lumo8/v2.50/bin/lumo8-cc");
+  const std::string not_bin = tree.exe("elsewhere/lumo8-cc");
+  const char* const failing[] = {
+      nullptr,            not_bin.c_str(),  "lumo8-cc",      "bin/lumo8-cc", "zir/bin/lumo8-cc",
+      "/lumo8-cc",        "/bin/lumo8-cc",  "",              "bin/./lumo8-cc",
+  };
+  testutil::RunResult r = testutil::in_child(
+      [&] {
+        int failures = 0;
+        if (!set_lumoinstall_paths_from(good.c_str())) return 90;
+        for (const char* progname : failing) {
+          if (set_lumoinstall_paths_from(progname)) ++failures;
+          if (text(lumoinstdir(LUMOINSTDIR_VER)) != tree.at("lumo8/v2.50")) ++failures;
+        }
+        return failures;
+      },
+      tree.at(""));
+  EXPECT_EQ(r.status, 0) << r.err;
+}
+
+TEST_F(InstDirs, SymbolicLinksLeadToTheRealInstallation) {
+  Tree tree;
+  tree.dirs({"real/lumo8/v2.50/zir"});
+  const std::string exe = tree.exe("real/lumo8/v2.50/bin/lumo8-cc");
+  tree.link("links/lumo8-cc", exe);
+  tree.link("usr/bin/lumo8-cc", exe);
+  tree.link("usr/bin/cc8", tree.at("links/lumo8-cc"));
+  tree.link("alias", tree.at("real/lumo8/v2.50"));
+  const char* const via[] = {
+      "links/lumo8-cc",      // a link outside any bin directory
+      "usr/bin/lumo8-cc",    // a link in a bin directory of another tree
+      "usr/bin/cc8",         // a link to a link
+      "alias/bin/lumo8-cc",  // through a linked version directory
+  };
+  for (const char* path : via) {
+    SCOPED_TRACE(path);
+    SetUp();
+    EXPECT_TRUE(set_lumoinstall_paths_from(tree.at(path).c_str()));
+    EXPECT_EQ(text(lumoinstdir(LUMOINSTDIR_VER)), tree.at("real/lumo8/v2.50"));
+    EXPECT_EQ(text(lumoinstdir(LUMOINSTDIR_ROOT)), tree.at("real/lumo8"));
+  }
+}
+
+TEST_F(InstDirs, SubdirectoryOfEveryIndex) {
+  Tree tree;
+  tree.dirs({"lumo8/v2.50/zir"});
+  ASSERT_TRUE(set_lumoinstall_paths_from(tree.exe("lumo8/v2.50/zir/bin/lumo8").c_str()));
+  const std::string ver = tree.at("lumo8/v2.50");
+  const struct {
+    uint32_t index;
+    std::string dir;
+  } cases[] = {
+      {LUMOINSTDIR_ROOT, tree.at("lumo8")},     {LUMOINSTDIR_VER, ver},
+      {LUMOINSTDIR_BIN, ver + "/bin"},          {LUMOINSTDIR_DOCS, ver + "/docs"},
+      {LUMOINSTDIR_INCLUDE, ver + "/include"},  {LUMOINSTDIR_ETC, ver + "/etc"},
+      {LUMOINSTDIR_ZIR, ver + "/zir"},          {LUMOINSTDIR_TEV, ver + "/tev"},
+      {LUMOINSTDIR_VORASMX, ver + "/vorasmx"},  {LUMOINSTDIR_ZIR_AS, ver + "/zir-as"},
+      {LUMOINSTDIR_LAST, "(null)"},             {99, "(null)"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(text(lumoinstdir(c.index)), c.dir) << c.index;
+}
+
+TEST_F(InstDirs, VersionDirectoryNamedByTheSelfTest) {
+  Tree tree;
+  tree.dirs({"other/v9", "lumo8/v2.50/zir"});
+  struct Case {
+    const char* label;
+    std::string path;
+    const char* cwd;
+    int status;
+    std::string ver, root;  // afterwards; "(null)" when unknown
+  };
+  const Case cases[] = {
+      {"an installation without zir", tree.at("other/v9"), "", 0, tree.at("other/v9"), tree.at("other")},
+      {"a relative name is made absolute", "v2.50", "lumo8", 0, tree.at("lumo8/v2.50"), tree.at("lumo8")},
+      {"a missing directory", tree.at("other/v8"), "", 1, "(null)", "(null)"},
+      {"the root has no parent", "/", "", 1, "(null)", "(null)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    testutil::RunResult r = testutil::in_child(
+        [&] {
+          int status = lumoinstdir_set(c.path.c_str());
+          bool same = text(lumoinstdir(LUMOINSTDIR_VER)) == c.ver && text(lumoinstdir(LUMOINSTDIR_ROOT)) == c.root;
+          return status == c.status && same ? 0 : 1;
+        },
+        tree.at(c.cwd));
+    EXPECT_EQ(r.status, 0);
+  }
+}
+
+TEST_F(InstDirs, DatDirectoryWithAndWithoutZir) {
+  Tree tree;
+  tree.dirs({"with/v2.50/zir", "without/v2.50/bin"});
+  const struct {
+    const char* ver;
+    uint32_t type;
+    const char* dir;
+  } cases[] = {
+      {"with/v2.50", REG_PATH_DAT, "with/v2.50/zir/dat"},
+      {"with/v2.50", REG_PATH_INSTALL, "with/v2.50/zir"},
+      {"with/v2.50", REG_PATH_BIN, "with/v2.50/zir/bin"},
+      {"without/v2.50", REG_PATH_DAT, "without/v2.50/dat"},
+      {"without/v2.50", REG_PATH_INSTALL, "without/v2.50"},
+      {"without/v2.50", REG_PATH_DOCS, "without/v2.50/docs"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.dir);
+    SetUp();
+    ASSERT_EQ(lumoinstdir_set(tree.at(c.ver).c_str()), 0);
+    EXPECT_EQ(text(reg_instdir(c.type)), tree.at(c.dir));
+  }
+  EXPECT_EQ(reg_instdir(9), nullptr);
+  EXPECT_EQ(reg_instdir(11), nullptr);
+}
+
+// The types that take the C library, below the installation and below an
+// override, with and without a library selected.
+TEST_F(InstDirs, OverridesAndCLibrarySelection) {
+  Tree tree;
+  tree.dirs({"lumo8/v2.50/zir", "mine"});
+  ASSERT_EQ(lumoinstdir_set(tree.at("lumo8/v2.50").c_str()), 0);
+  const std::string inst = tree.at("lumo8/v2.50/zir"), mine = tree.at("mine");
+  const struct {
+    uint32_t type;
+    const char* plain;
+    const char* with_lib;
+  } cases[] = {
+      {REG_PATH_LIB, "/lib", "/lib/clib"},
+      {REG_PATH_INCLUDE, "/include", "/include"},
+      {REG_PATH_SOURCES, "/sources", "/sources/clib"},
+      {REG_PATH_C_INCLUDE, "/include", "/include/clib"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.type);
+    uint32_t slot_type = c.type == REG_PATH_C_INCLUDE ? REG_PATH_INCLUDE : c.type;
+    for (bool overridden : {false, true}) {
+      reg_reset();
+      if (overridden) {
+        ASSERT_EQ(reg_set_path(slot_type, mine.c_str()), 1);
+      }
+      const std::string& base = overridden ? mine : inst;
+      EXPECT_EQ(text(reg_instdir(c.type)), base + c.plain) << overridden;
+      EXPECT_EQ(text(reg_set_c_stdlib("clib")), "clib");
+      EXPECT_EQ(text(reg_instdir(c.type)), base + c.with_lib) << overridden;
+      EXPECT_EQ(reg_set_c_stdlib(nullptr), nullptr);
+      EXPECT_EQ(text(reg_instdir(c.type)), base + c.plain) << overridden;
+    }
+  }
+  reg_reset();
+  EXPECT_EQ(text(reg_instdir(REG_PATH_C_INCLUDE)), text(reg_instdir(REG_PATH_INCLUDE)));
+}
+
+TEST_F(InstDirs, SettingAndClearingOverrides) {
+  Tree tree;
+  tree.dirs({"mine"});
+  const std::string mine = tree.at("mine"), file = tree.exe("a-file");
+  const std::string missing = tree.at("missing");
+  const struct {
+    uint32_t type;
+    const char* path;
+    int result;
+  } cases[] = {
+      {REG_PATH_BIN, mine.c_str(), 1},     {REG_PATH_LIB, mine.c_str(), 1},
+      {REG_PATH_INCLUDE, mine.c_str(), 1}, {REG_PATH_DAT, mine.c_str(), 1},
+      {REG_PATH_SOURCES, mine.c_str(), 1}, {REG_PATH_SOURCES, nullptr, 1},
+      {REG_PATH_INSTALL, mine.c_str(), 0}, {REG_PATH_HELP, mine.c_str(), 0},
+      {REG_PATH_DOCS, mine.c_str(), 0},    {REG_PATH_C_INCLUDE, mine.c_str(), 0},
+      {9, mine.c_str(), 0},                {REG_PATH_DAT, missing.c_str(), 0},
+      {REG_PATH_DAT, file.c_str(), 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(reg_set_path(c.type, c.path), c.result) << c.type << " " << text(c.path);
+
+  // An override answers without any installation; clearing it falls back.
+  reg_reset();
+  ASSERT_EQ(reg_set_path(REG_PATH_DAT, mine.c_str()), 1);
+  EXPECT_EQ(text(reg_instdir(REG_PATH_DAT)), mine + "/dat");
+  EXPECT_EQ(reg_instdir(REG_PATH_BIN), nullptr);
+  ASSERT_EQ(reg_set_path(REG_PATH_DAT, nullptr), 1);
+  EXPECT_EQ(reg_instdir(REG_PATH_DAT), nullptr);
+}
+
+// The derivation's failures are records of set_lumoinstall_paths itself;
+// the steps on the way are notes.
+TEST_F(InstDirs, TraceOfTheDerivation) {
+  Tree tree;
+  tree.dirs({"lumo8/v2.50/zir", "lumo8/v2.50/tools"});
+  const std::string tools = tree.exe("lumo8/v2.50/tools/lumo8-cc");
+  const std::string zirbin = tree.exe("lumo8/v2.50/zir/bin/lumo8");
+  const struct {
+    const char* progname;
+    std::vector<std::string> lines;  // each the end of one trace line, in order
+  } cases[] = {
+      {"lumo8-cc", {"EXIT set_lumoinstall_paths() -> ERROR - couldn't get a path based on progname"}},
+      {"/lumo8-cc",
+       {"Application appears to be running from directory: \"\"",
+        "EXIT set_lumoinstall_paths() -> ERROR - couldn't get a basename from the path: \"\""}},
+      {tools.c_str(),
+       {"ENTER set_lumoinstall_paths(\"" + tools + "\")",
+        "Application appears to be running from directory: \"" + tree.at("lumo8/v2.50/tools") + "\"",
+        "EXIT set_lumoinstall_paths() -> ERROR - the application is not running from a 'bin' directory"}},
+      {"zir/bin/lumo8",
+       {"Identified as running from the 'zir' directory: \"zir\"",
+        "EXIT set_lumoinstall_paths() -> ERROR - path not deep enough?"}},
+      {zirbin.c_str(),
+       {"Identified as running from the 'zir' directory: \"" + tree.at("lumo8/v2.50/zir") + "\"",
+        "Identified 'zir' directory: \"" + tree.at("lumo8/v2.50/zir") + "\"",
+        "lumoinstall_ver has been set to: \"" + tree.at("lumo8/v2.50") + "\"",
+        "lumoinstall_dir has been set to: \"" + tree.at("lumo8") + "\"", "EXIT set_lumoinstall_paths() -> true"}},
+  };
+  TempDir work;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.progname);
+    const std::string out = work.file("trace.out");
+    testutil::RunResult r = testutil::in_child(
+        [&] {
+          lumodebug_parse(("--lumodebug=on,out:" + out).c_str());
+          set_lumoinstall_paths_from(c.progname);
+          return 0;
+        },
+        work.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string trace = testutil::read_file(out);
+    size_t from = 0;
+    for (const std::string& line : c.lines) {
+      size_t at = trace.find(line + "\n", from);
+      EXPECT_NE(at, std::string::npos) << line << "\nin\n" << trace;
+      if (at != std::string::npos) from = at + line.size();
+    }
+  }
+}
+
+// The built program, started through links the way a shell finds it on the
+// search path, still runs the driver of its own installation.
+TEST(InstDirsProcess, LinkedProgramFindsItsInstallation) {
+  testutil::TestInstall inst;
+  TempDir elsewhere;
+  const std::string driver = fs::canonical(inst.driver()).string();
+  fs::create_directories(elsewhere.file("usr/bin"));
+  fs::create_symlink(inst.lumo8cc(), elsewhere.file("usr/bin/lumo8-cc"));
+  fs::create_symlink(elsewhere.file("usr/bin/lumo8-cc"), elsewhere.file("cc8"));
+  fs::create_symlink(inst.version_dir(), elsewhere.file("v"));
+  fs::copy_file(inst.lumo8cc(), elsewhere.file("copy"));
+  fs::permissions(elsewhere.file("copy"), fs::perms::owner_all);
+  const struct {
+    std::string program;
+    bool finds;
+  } cases[] = {
+      {elsewhere.file("usr/bin/lumo8-cc"), true},
+      {elsewhere.file("cc8"), true},
+      {elsewhere.file("v/bin/lumo8-cc"), true},
+      {elsewhere.file("copy"), false},  // a copy is not the installation's program
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.program);
+    fs::remove(inst.record_dir() + "/argv");
+    testutil::RunResult r = testutil::run({c.program, "-c", "x.c"}, inst.work_dir(),
+                                          {"TEMP=" + inst.temp_dir(), "-TMP", "LUMO_RECORD=" + inst.record_dir()});
+    std::vector<std::string> argv = inst.driver_argv();
+    if (c.finds) {
+      EXPECT_EQ(r.status, 0) << r.err;
+      ASSERT_FALSE(argv.empty());
+      EXPECT_EQ(argv[0], driver);
+    } else {
+      EXPECT_EQ(r.status, 1);
+      EXPECT_NE(r.err.find("lumo8"), std::string::npos) << r.err;
+      EXPECT_TRUE(argv.empty());
+    }
+  }
+}
+
+}  // namespace
