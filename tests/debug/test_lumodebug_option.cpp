@@ -142,4 +142,45 @@ TEST(LumodebugOption, DebugOutThatCannotBeOpenedIsFatal) {
 }
 
 // The program as a build runs it.
+// The option a child receives: each sub-option's part in table order, the
+// names meant for the caller's own children only, and a count per callee.
+TEST(LumodebugOption, HandedOnToChildren) {
+  struct HandOn {
+    const char* what;
+    const char* option;
+    std::vector<std::pair<uint32_t, const char*>> calls;
+    std::vector<std::string> expected;
+  };
+  const HandOn cases[] = {
+      {"the legacy driver", "--lumodebug=on,debug:lumo8:zircc,out:t.txt",
+       {{DBC_LUMO8CC, "lumo8"}, {DBC_LUMO8CC, "LUMO8"}, {DBC_LUMO8CC, "zircc"}},
+       {"--lumodebug=default,on,out:+t.txt,debug:zircc,num:1", "--lumodebug=default,on,out:+t.txt,debug:zircc,num:2",
+        "--lumodebug=default,on,out:+t.txt,debug:zircc,num:1"}},
+      {"names by caller", "--lumodebug=sdb,dwarf,alerts,adt,assert:error,debug:lumo8-cc:lumo8x:zircc18:tev",
+       {{DBC_LUMO8CC, "lumo8"}, {DBC_LUMO8, "zircc"}, {DBC_DRIVER, "p1"}},
+       {"--lumodebug=sdb,dwarf,alerts,assert:error,debug:lumo8-cc:zircc18:tev,adt,num:1",
+        "--lumodebug=sdb,dwarf,alerts,assert:error,debug:lumo8-cc:lumo8x:tev,adt,num:1",
+        "--lumodebug=sdb,dwarf,alerts,assert:error,debug:lumo8-cc:lumo8x:zircc18:tev,adt,num:1"}},
+      {"nothing to hand on", "--lumodebug=zip", {{DBC_LUMO8CC, "lumo8"}}, {"--lumodebug=zip:+lumo8_package.zip"}},
+  };
+  for (const HandOn& c : cases) {
+    SCOPED_TRACE(c.what);
+    testutil::TempDir dir;
+    testutil::RunResult r = testutil::in_child(
+        [&c] {
+          lumodebug_parse(c.option);
+          for (const auto& [caller, callee] : c.calls) {
+            const char* option = lumodebug_optionFor(caller, callee);
+            printf("%s\n", option ? option : "(null)");
+          }
+          return 0;
+        },
+        dir.path());
+    std::string expected;
+    for (const std::string& e : c.expected) expected += e + "\n";
+    EXPECT_EQ(r.out, expected);
+    EXPECT_EQ(r.err, "");
+  }
+}
+
 }  // namespace
