@@ -356,7 +356,7 @@ TEST(InstDirsProcess, LinkedProgramFindsItsInstallation) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.program);
     fs::remove(inst.record_dir() + "/argv");
-    testutil::RunResult r = testutil::run({c.program, "-c", "x.c"}, inst.work_dir(),
+    testutil::RunResult r = testutil::run({c.program, "-mcpu=16f877", "-c", "x.c"}, inst.work_dir(),
                                           {"TEMP=" + inst.temp_dir(), "-TMP", "LUMO_RECORD=" + inst.record_dir()});
     std::vector<std::string> argv = inst.driver_argv();
     if (c.finds) {

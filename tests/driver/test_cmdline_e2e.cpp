@@ -1,8 +1,10 @@
 // The built lumo8-cc in a throw-away installation, run as a build system
-// runs it, with a stand-in driver that records the command file it gets.
+// runs it, with a stand-in driver that records the command file it gets;
+// and the driver run of the command line in-process.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,68 +20,76 @@ namespace {
 using testutil::RunResult;
 using testutil::TestInstall;
 
+// What every TEV run closes with when the installation has no packs.
+const std::string kTevClosing =
+    "-Wl,--info-linker\n-mdevice=kx20\n-mconst-data-in-progmem\n"
+    "-D__LUMO\n-D__LUMO8\n-D__LUMO__\n-D__LUMO8__\n-D__LUMO8_VERSION=2500\n";
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
 // The driver was called with its path and one "@" argument naming a command
 // file inside the private temporary root.
-void expect_called_through_command_file(const TestInstall& inst) {
+void expect_called_through_command_file(const TestInstall& inst, const std::string& driver) {
   std::vector<std::string> argv = inst.driver_argv();
   ASSERT_EQ(argv.size(), 2u);
-  EXPECT_EQ(argv[0], inst.driver());
+  EXPECT_EQ(argv[0], driver);
   const std::string prefix = "@" + inst.temp_dir() + "/lumo";
   EXPECT_EQ(argv[1].compare(0, prefix.size(), prefix), 0) << argv[1];
   EXPECT_EQ(argv[1].substr(argv[1].size() - 19), "/lumo8-cc_tmp_0.cmd") << argv[1];
-}
-
-TEST(CmdlineRun, CommandFileBytes) {
-  struct Case {
-    const char* label;
-    std::vector<std::string> args;
-    std::string file;
-  };
-  const Case cases[] = {
-      {"plain options", {"-c", "x.c"}, "-c\nx.c\n"},
-      {"a blank in a macro value", {"-DMSG=hello world"}, "\"-DMSG=hello\\ world\"\n"},
-      {"quotes around a blank", {"-DS=\"a b\""}, "\"-DS=\\\"a\\ b\\\"\"\n"},
-      {"a quoted path with a backslash", {"-I\"C:\\\\inc\""}, "-I\\\"C:\\\\inc\\\"\n"},
-      {"a backslash before a quote is not doubled", {"-Dq=a\\\\\\\"b"}, "-Dq=a\\\\\"b\n"},
-      {"a single quote", {"-DC='x'"}, "-DC=\\'x\\'\n"},
-      {"a tab", {"-DT=a\tb"}, "\"-DT=a\tb\"\n"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.label);
-    TestInstall inst;
-    RunResult r = inst.run(c.args);
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "driver ran\n");
-    EXPECT_EQ(r.err, "");
-    expect_called_through_command_file(inst);
-    EXPECT_EQ(inst.command_file(), c.file);
-    EXPECT_EQ(testutil::list_dir(inst.temp_dir()), std::vector<std::string>{});
-  }
 }
 
 TEST(CmdlineRun, ArgumentsFromCommandFiles) {
   TestInstall inst;
   testutil::write_file(inst.work_dir() + "/args.txt", "-c 'my file.c' other\\ file.c @inner.txt\n");
   testutil::write_file(inst.work_dir() + "/inner.txt", "-DNESTED=1\n");
-  RunResult r = inst.run({"@args.txt", "@missing.txt", "last.c"});
+  RunResult r = inst.run({"-mcpu=kx20", "@args.txt", "@missing.txt", "last.c"});
   EXPECT_EQ(r.status, 0) << r.err;
-  expect_called_through_command_file(inst);
-  EXPECT_EQ(inst.command_file(), "-c\n\"my\\ file.c\"\n\"other\\ file.c\"\n-DNESTED=1\n@missing.txt\nlast.c\n");
+  EXPECT_EQ(r.out, "driver ran\n");
+  expect_called_through_command_file(inst, inst.tev_driver());
+  EXPECT_EQ(inst.command_file(), "-mmcu=kx20\n-c\n\"my\\ file.c\"\n\"other\\ file.c\"\n-DNESTED=1\n@missing.txt\nlast.c\n" +
+                                     kTevClosing);
+  EXPECT_EQ(testutil::list_dir(inst.temp_dir()), std::vector<std::string>{});
+}
+
+TEST(CmdlineRun, ZirRunWithItsFixedOptionsAndFormats) {
+  TestInstall inst;
+  RunResult r = inst.run({"-mcpu=16f877", "-O2", "-c", "main.c"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  expect_called_through_command_file(inst, inst.driver());
+  EXPECT_EQ(inst.command_file(),
+            "--lumo8cc\n-q\n--opt=none\n--chip=16f877\n--opt=+2\nmain.c\n-L--fixupoverflow=error\n--pass1\n"
+            "--std=c99\n--callgraph=none\n--warn=-3\n"
+            "\"--errformat=%f:%l:%c:\\ error:\\ (%n)\\ %s\"\n"
+            "\"--warnformat=%f:%l:%c:\\ warning:\\ (%n)\\ %s\"\n"
+            "\"--msgformat=%f:%l:%c:\\ advisory:\\ (%n)\\ %s\"\n");
+  EXPECT_EQ(testutil::read_file(inst.record_dir() + "/env"),
+            "ZOT_ERR_FORMAT=%f:%l:%c: error: (%n) %s\n"
+            "ZOT_WARN_FORMAT=%f:%l:%c: warning: (%n) %s\n"
+            "ZOT_MSG_FORMAT=%f:%l:%c: advisory: (%n) %s\n");
 }
 
 TEST(CmdlineRun, VerboseEchoComesBeforeTheDriver) {
   TestInstall inst;
-  RunResult r = inst.run({"-v", "x.c"});
+  RunResult r = inst.run({"-mcpu=kx20", "-v", "x.c"});
   EXPECT_EQ(r.status, 0) << r.err;
   std::vector<std::string> argv = inst.driver_argv();
   ASSERT_EQ(argv.size(), 2u);
-  EXPECT_EQ(r.out, inst.driver() + " " + argv[1] + " [ -v x.c ]\ndriver ran\n");
+  std::string options = "-mmcu=kx20 -v x.c " + kTevClosing;
+  for (char& c : options)
+    if (c == '\n') c = ' ';
+  options.pop_back();
+  EXPECT_EQ(r.out, inst.tev_driver() + " " + argv[1] + " [ " + options + " ]\ndriver ran\n");
 }
 
 TEST(CmdlineRun, DriverStatusIsPassedOn) {
   for (int status : {0, 1, 7, 255}) {
     TestInstall inst;
-    RunResult r = inst.run({"x.c"}, {"LUMO_RECORD_STATUS=" + std::to_string(status)});
+    RunResult r = inst.run({"-mcpu=kx20", "x.c"}, {"LUMO_RECORD_STATUS=" + std::to_string(status)});
     EXPECT_EQ(r.status, status);
     EXPECT_EQ(testutil::list_dir(inst.temp_dir()), std::vector<std::string>{});
   }
@@ -100,7 +110,7 @@ TEST(CmdlineRun, ErrorsKeepTheDriverFromRunning) {
     SCOPED_TRACE(c.label);
     TestInstall inst;
     testutil::write_file(inst.work_dir() + "/self.txt", c.file);
-    RunResult r = inst.run({"@self.txt"});
+    RunResult r = inst.run({"-mcpu=kx20", "@self.txt"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, c.err);
     EXPECT_EQ(inst.driver_argv(), std::vector<std::string>{});
@@ -115,31 +125,83 @@ TEST(CmdlineRun, ThroughASymbolicLinkOnThePath) {
   // Started by name, found on the PATH, the way a shell starts it.
   RunResult r = testutil::in_child(
       [] {
-        execlp("lumo8-cc", "lumo8-cc", "x.c", static_cast<char*>(nullptr));
+        execlp("lumo8-cc", "lumo8-cc", "-mcpu=kx20", "x.c", static_cast<char*>(nullptr));
         return 127;
       },
       inst.work_dir(), {"PATH=" + bin.path(), "TEMP=" + inst.temp_dir(), "LUMO_RECORD=" + inst.record_dir()});
   EXPECT_EQ(r.status, 0) << r.err;
-  expect_called_through_command_file(inst);
+  expect_called_through_command_file(inst, inst.tev_driver());
 }
 
 TEST(CmdlineRun, TraceFileOfARun) {
   TestInstall inst;
-  RunResult r = inst.run({"--lumodebug=on", "-c", "x.c"});
+  RunResult r = inst.run({"--lumodebug=on", "-mcpu=kx20", "-c", "x.c"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
   const std::string trace = testutil::read_file(inst.work_dir() + "/lumo8-cc-1.out");
-  EXPECT_EQ(trace.rfind("\nAPP: LUMO8-CC\nARGS: " + inst.lumo8cc() + " --lumodebug=on -c x.c\n", 0), 0u) << trace;
-  for (const char* record : {"ENTER cmdline_driver(", "ENTER cmdline_spawn(", "ENTER cmdline_exe(",
-                             "Writing option to command file: -c", "EXIT cmdline_exe() -> Execution returned 0",
+  EXPECT_EQ(trace.rfind("\nAPP: LUMO8-CC\nARGS: " + inst.lumo8cc() + " --lumodebug=on -mcpu=kx20 -c x.c\n", 0), 0u)
+      << trace;
+  for (const char* record : {"ENTER cmdline_driver(", "ENTER options_process(", "ENTER cmdline_spawn(",
+                             "ENTER cmdline_exe(", "Writing option to command file: -c",
+                             "EXIT cmdline_exe() -> Execution returned 0",
                              "EXIT cmdline_driver() -> Returning status: 0"})
     EXPECT_NE(trace.find(record), std::string::npos) << record << "\n" << trace;
   EXPECT_EQ(testutil::list_dir(inst.temp_dir()), std::vector<std::string>{});
 }
 
-// cmdline_spawn in-process (in a child, for the temporary root): the
-// command-file modes and the refusals.
-TEST(CmdlineSpawn, ModesAndRefusals) {
+// cmdline_spawn in-process (in a child, for the temporary root).
+class CmdlineSpawn : public ::testing::Test {
+ protected:
+  struct Outcome {
+    RunResult run;
+    std::vector<std::string> driver_argv;
+    std::string command_file;
+  };
+  static Outcome spawn(const std::vector<std::string>& options, uint32_t mode) {
+    testutil::TempDir record, temp;
+    Outcome o;
+    o.run = testutil::in_child(
+        [&options, mode]() -> int {
+          char prog[] = "prog";
+          char* argv[] = {prog, nullptr};
+          cmdline_args(1, argv, nullptr);
+          vector* v = vec_new();
+          for (const std::string& s : options) vec_push(v, sc_intern(s.c_str()));
+          printf("status %d\n", cmdline_spawn(options.empty() ? nullptr : v, mode, 0));
+          exit(0);  // through the exit handlers, which remove the temporary root
+        },
+        ".", {"LUMO_RECORD=" + record.path(), "TEMP=" + temp.path()});
+    o.driver_argv = lines_of(testutil::read_file(record.path() + "/argv"));
+    o.command_file = testutil::read_file(record.path() + "/cmdfile");
+    EXPECT_EQ(testutil::list_dir(temp.path()), std::vector<std::string>{});
+    return o;
+  }
+};
+
+TEST_F(CmdlineSpawn, CommandFileBytes) {
+  struct Case {
+    const char* label;
+    std::string option;
+    std::string line;
+  };
+  const Case cases[] = {
+      {"plain", "x.c", "x.c"},
+      {"a blank in a macro value", "-DMSG=hello world", "\"-DMSG=hello\\ world\""},
+      {"quotes around a blank", "-DS=\"a b\"", "\"-DS=\\\"a\\ b\\\"\""},
+      {"a quoted path with a backslash", "-I\"C:\\inc\"", "-I\\\"C:\\\\inc\\\""},
+      {"a backslash before a quote is not doubled", "-Dq=a\\\"b", "-Dq=a\\\\\"b"},
+      {"a single quote", "-DC='x'", "-DC=\\'x\\'"},
+      {"a tab", "-DT=a\tb", "\"-DT=a\tb\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    Outcome o = spawn({RECORD_DRIVER_PATH, c.option, "-c"}, CMDLINE_FILE_ALWAYS);
+    EXPECT_EQ(o.run.out, "driver ran\nstatus 0\n");
+    EXPECT_EQ(o.command_file, c.line + "\n-c\n");
+  }
+}
+
+TEST_F(CmdlineSpawn, ModesAndRefusals) {
   const std::string driver = RECORD_DRIVER_PATH;
   // Driver, a blank and the options make a line of 7190 characters: with
   // its terminator that is the host's limit.
@@ -163,27 +225,12 @@ TEST(CmdlineSpawn, ModesAndRefusals) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
-    testutil::TempDir record, temp;
-    RunResult r = testutil::in_child(
-        [&c] {
-          char prog[] = "prog";
-          char* argv[] = {prog, nullptr};
-          cmdline_args(1, argv, nullptr);
-          vector* options = vec_new();
-          for (const std::string& o : c.options) vec_push(options, sc_intern(o.c_str()));
-          int status = cmdline_spawn(c.options.empty() ? nullptr : options, c.mode, 0);
-          printf("status %d\n", status);
-          return 0;
-        },
-        ".", {"LUMO_RECORD=" + record.path(), "TEMP=" + temp.path()});
-    EXPECT_EQ(r.err, c.err);
-    EXPECT_EQ(r.out, (c.driver_args ? std::string("driver ran\n") : "") + "status " + std::to_string(c.status) + "\n");
-    std::vector<std::string> lines;
-    std::istringstream in(testutil::read_file(record.path() + "/argv"));
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    EXPECT_EQ(lines.size(), c.driver_args);
-    bool via_file = lines.size() == 2 && lines[1][0] == '@';
-    EXPECT_EQ(via_file, c.via_file);
+    Outcome o = spawn(c.options, c.mode);
+    EXPECT_EQ(o.run.err, c.err);
+    EXPECT_EQ(o.run.out,
+              (c.driver_args ? std::string("driver ran\n") : "") + "status " + std::to_string(c.status) + "\n");
+    EXPECT_EQ(o.driver_argv.size(), c.driver_args);
+    EXPECT_EQ(o.driver_argv.size() == 2 && o.driver_argv[1][0] == '@', c.via_file);
   }
 }
 

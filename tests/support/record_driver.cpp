@@ -3,8 +3,9 @@
 //
 // Into the directory named by LUMO_RECORD it writes "argv" (one argument per
 // line, argument 0 included) and, for an argument "@file", "cmdfile" with
-// the exact bytes of that file. It prints "driver ran" on standard output
-// and exits with the number in LUMO_RECORD_STATUS (0 when unset).
+// the exact bytes of that file, and "env" with the message-format variables
+// it was given. It prints "driver ran" on standard output and exits with the
+// number in LUMO_RECORD_STATUS (0 when unset).
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -30,6 +31,11 @@ int main(int argc, char** argv) {
     std::ostringstream bytes;
     bytes << in.rdbuf();
     std::ofstream(base + "/cmdfile", std::ios::binary) << bytes.str();
+  }
+  std::ofstream env(base + "/env", std::ios::binary);
+  for (const char* name : {"ZOT_ERR_FORMAT", "ZOT_WARN_FORMAT", "ZOT_MSG_FORMAT"}) {
+    const char* value = getenv(name);
+    env << name << '=' << (value ? value : "(unset)") << '\n';
   }
   printf("driver ran\n");
   const char* status = getenv("LUMO_RECORD_STATUS");

@@ -21,6 +21,7 @@ void install_program(const std::string& from, const std::string& to) {
 TestInstall::TestInstall() : ver_(root_.path() + "/lumo8/v2.50") {
   install_program(LUMO8CC_PATH, lumo8cc());
   install_program(RECORD_DRIVER_PATH, driver());
+  install_program(RECORD_DRIVER_PATH, tev_driver());
 }
 
 RunResult TestInstall::run(const std::vector<std::string>& args, const std::vector<std::string>& extra_env) const {

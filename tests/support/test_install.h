@@ -1,6 +1,7 @@
 // A throw-away installation for the end-to-end tests: the built lumo8-cc in
-// <root>/lumo8/v2.50/bin and a recording stand-in for the ZIR compiler
-// driver in zir/bin, so that a test sees exactly what the driver received.
+// <root>/lumo8/v2.50/bin and a recording stand-in for both compiler drivers
+// (zir/bin/lumo8 and tev/bin/tev-gcc), so that a test sees exactly what the
+// driver received.
 #pragma once
 
 #include <string>
@@ -16,6 +17,7 @@ class TestInstall {
   const std::string& version_dir() const { return ver_; }
   std::string lumo8cc() const { return ver_ + "/bin/lumo8-cc"; }
   std::string driver() const { return ver_ + "/zir/bin/lumo8"; }
+  std::string tev_driver() const { return ver_ + "/tev/bin/tev-gcc"; }
   // Where the stand-in driver writes "argv" and "cmdfile".
   const std::string& record_dir() const { return record_.path(); }
   // The temporary base the runs use (TEMP); empty again after every run.

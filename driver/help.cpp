@@ -1,0 +1,100 @@
+// Option help: the usage lines and the rows of the option table by class.
+#include "driver/help.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "common/alert.h"
+#include "common/cleanup.h"
+#include "common/stringcache.h"
+#include "common/vector.h"
+#include "debug/lumodebug.h"
+#include "driver/cmdline.h"
+#include "driver/option_handlers.h"
+
+namespace {
+
+constexpr uint32_t kMsgBadSyntax = 1195;
+// Plain "--help": the five groups, without "undocumented".
+constexpr uint32_t kDefaultHelpMask = 0x1f;
+constexpr int kHelpNameWidth = 25;
+
+struct HelpClass {
+  const char* name;
+  uint32_t bits;
+};
+constexpr HelpClass kHelpClasses[] = {
+    {"common", OPT_COMMON},   {"optimizers", OPT_OPTIMIZERS}, {"params", OPT_PARAMS}, {"target", OPT_TARGET},
+    {"warnings", OPT_WARNINGS}, {"undocumented", OPT_UNDOCUMENTED}, {"joined", OPT_JOINED}, {"separate", OPT_SEPARATE},
+};
+
+bool listed(const option_entry& row, uint32_t mask) {
+  return row.handler && !(row.flags & (OPT_HIDDEN | OPT_SUBOPTION)) && (row.flags & (OPT_ENABLED | OPT_ALTSET)) &&
+         (row.flags & mask);
+}
+
+uint32_t class_bits(const char* name) {
+  for (const HelpClass& c : kHelpClasses)
+    if (strcmp(name, c.name) == 0) return c.bits;
+  return 0;
+}
+
+}  // namespace
+
+uint32_t option_help_classes(const char* list) {
+  DB_ENTER("%s", list ? list : "(null)");
+  uint32_t mask = 0;
+  vector* pieces = sc_split(list ? list : "", ",");
+  if (vec_size(pieces) == 0 && list) mask = class_bits(list);
+  for (const char* piece : VecItems<const char*>(pieces)) mask |= class_bits(piece);
+  vec_free(pieces);
+  DB_EXIT("0x%x", mask);
+  return mask;
+}
+
+void options_print(uint32_t mask) {
+  DB_ENTER("0x%x", mask);
+  for (const option_entry* row = option_table; row->name; ++row) {
+    if (!listed(*row, mask)) continue;
+    if (strlen(row->name) > static_cast<size_t>(kHelpNameWidth))
+      printf("  %s\n  %-*s %s\n", row->name, kHelpNameWidth, "", row->help);
+    else
+      printf("  %-*s %s\n", kHelpNameWidth, row->name, row->help);
+  }
+  DB_EXIT();
+}
+
+void print_list(vector* list, bool one_per_line) {
+  DB_ENTER("%u texts, %d", vec_size(list), one_per_line);
+  uint32_t n = vec_size(list);
+  for (uint32_t i = 0; i < n; ++i) {
+    const char* text = vec_get_as<const char*>(list, i);
+    if (one_per_line) {
+      printf("%s\n", text);
+      continue;
+    }
+    printf("%20s ", text);
+    if (i % 4 == 3) printf("\n");
+  }
+  if (n > 0 && !one_per_line) printf("\n");
+  vec_free(list);
+  DB_EXIT();
+}
+
+uint32_t opt_help(DeviceType device_type, const char* arg, vector* out, vector* args, uint32_t index) {
+  DB_ENTER("%s", arg);
+  // The TEV driver prints its own help; the run goes on.
+  if (device_is_tev(device_type)) return noTranslation(device_type, arg, out, args, index);
+  uint32_t mask = kDefaultHelpMask;
+  if (strlen(arg) > strlen("--help")) {
+    if (arg[6] != '=' || !arg[7]) {
+      alert_raise(kMsgBadSyntax, arg);
+      cleanup(1);
+    }
+    mask = option_help_classes(arg + 7);
+  }
+  printf("Usage: %s [options] file...\nOptions:\n", cmdline_progname());
+  options_print(mask);
+  DB_EXIT("printed help");
+  cleanup(0);
+}

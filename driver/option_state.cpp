@@ -1,0 +1,10 @@
+// The option state of a run.
+#include "driver/option_state.h"
+
+namespace {
+OptionState g_state;
+}  // namespace
+
+OptionState& option_state() { return g_state; }
+
+void option_state_reset() { g_state = OptionState{}; }

@@ -1,0 +1,284 @@
+// Options processing: which device family the command line targets, where
+// that family's driver is, the driver's fixed leading options, the
+// translation of every argument through the option table, and the closing
+// options of the family. Also the handlers of the special options and of
+// "--memorysummary".
+#include "driver/options_process.h"
+
+#include <cstring>
+#include <initializer_list>
+#include <strings.h>
+
+#include "common/alert.h"
+#include "common/cleanup.h"
+#include "common/lumoinstdir.h"
+#include "common/messages.h"
+#include "common/osdep.h"
+#include "common/registry.h"
+#include "common/stringcache.h"
+#include "common/vector.h"
+#include "debug/lumodebug.h"
+#include "driver/option_handlers.h"
+#include "driver/option_state.h"
+
+namespace {
+
+constexpr uint32_t kMsgBadSyntax = 1195;
+constexpr uint32_t kMsgMissingArgument = 2041;
+constexpr uint32_t kMsgNoDevice = 2042;
+constexpr uint32_t kMsgUnknownDevice = 2043;
+constexpr uint32_t kMsgNoDriver = 2045;
+constexpr int kLanguageEnglish = 9;
+
+constexpr const char* kErrorFormat = "%f:%l:%c: error: (%n) %s";
+constexpr const char* kWarningFormat = "%f:%l:%c: warning: (%n) %s";
+constexpr const char* kAdvisoryFormat = "%f:%l:%c: advisory: (%n) %s";
+
+// The predefined macros every TEV compile gets, and the version they carry.
+constexpr const char* kTevMacros[] = {"-D__LUMO", "-D__LUMO8", "-D__LUMO__", "-D__LUMO8__"};
+constexpr int kTevVersionMacro = 2500;
+
+struct DeviceRule {
+  const char* prefix;
+  DeviceType type;
+};
+// Tested in order on the device name, without regard to case.
+constexpr DeviceRule kDevicePrefixes[] = {
+    {"kx", DEVICE_TEV}, {"tev", DEVICE_TEV}, {"nolo", DEVICE_TEV},
+    {"wy", DEVICE_ZIR}, {"dqs", DEVICE_ZIR}, {"dqv", DEVICE_ZIR},
+};
+
+const char* device_trace(DeviceType type) {
+  switch (type) {
+    case DEVICE_TEV:
+      return "device identified as an TEV";
+    case DEVICE_ZIR:
+      return "device identified as a ZIR10/12/14/16";
+    case DEVICE_ZIR18:
+      return "device identified as a ZIR18\n";
+    default:
+      return "device was not identified\n";
+  }
+}
+
+DeviceType device_from_number(const char* name) {
+  const char* number = strncasecmp(name, "zir", 3) == 0 ? name + 3 : name;
+  if (strncmp(number, "18", 2) == 0) return DEVICE_ZIR18;
+  for (const char* series : {"10", "12", "14", "16"})
+    if (strncmp(number, series, 2) == 0) return DEVICE_ZIR;
+  return DEVICE_NONE;
+}
+
+// The final family: the device option's, unless a pack names another
+// family (two ZIR types stay the device's).
+DeviceType combine(DeviceType device, DeviceType dfp) {
+  if (dfp == DEVICE_NONE || (device_is_zir(device) && device_is_zir(dfp))) return device == DEVICE_NONE ? dfp : device;
+  return dfp;
+}
+
+// The driver in the first directory that holds it; message 2045 (fatal)
+// when none does.
+const char* locate_driver(const char* name, const char* first_dir) {
+  const char* exe = sc_concat(name, (osd_os_flags() & kOsdWindowsFlag) ? ".exe" : "");
+  const char* path = first_dir ? sc_pathJoin(first_dir, exe) : exe;
+  if (first_dir && path_exists(path)) return path;
+  DB_NOTE("Could not locate driver in path: \"%s\"", path);
+  const char* bin = lumoinstdir(LUMOINSTDIR_BIN);
+  const char* fallback = bin ? sc_pathJoin(bin, exe) : exe;
+  if (bin && path_exists(fallback)) return fallback;
+  DB_NOTE("Also could not locate driver in path: \"%s\"", fallback);
+  alert_raise(kMsgNoDriver, exe);
+  cleanup(1);  // the message is fatal; this only makes the end explicit
+}
+
+void start_tev(vector* out) {
+  const char* tev = lumoinstdir(LUMOINSTDIR_TEV);
+  vec_push(out, locate_driver("tev-gcc", tev ? sc_pathJoin(tev, "bin") : nullptr));
+}
+
+void start_zir(vector* out, bool version_seen) {
+  vec_push(out, locate_driver("lumo8", reg_instdir(REG_PATH_BIN)));
+  vec_push(out, "--lumo8cc");
+  if (!version_seen) vec_push(out, "-q");
+  vec_push(out, "--opt=none");
+  alert_load_language(kLanguageEnglish);
+  alert_set_formats(kErrorFormat, kWarningFormat, kAdvisoryFormat);
+  alert_use_formats(true);
+  // The driver and the tools it runs report in the same form as this program.
+  osd_setenv("ZOT_ERR_FORMAT", kErrorFormat);
+  osd_setenv("ZOT_WARN_FORMAT", kWarningFormat);
+  osd_setenv("ZOT_MSG_FORMAT", kAdvisoryFormat);
+}
+
+void close_zir(vector* out) {
+  const OptionState& state = option_state();
+  if (!state.errformat_given) option_push(out, "--errformat=%s", kErrorFormat);
+  if (!state.warnformat_given) option_push(out, "--warnformat=%s", kWarningFormat);
+  if (!state.msgformat_given) option_push(out, "--msgformat=%s", kAdvisoryFormat);
+  options_add_msgdisable(out);
+}
+
+void close_tev(vector* out) {
+  for (const char* macro : kTevMacros) vec_push(out, macro);
+  option_push(out, "-D__LUMO8_VERSION=%d", kTevVersionMacro);
+}
+
+struct Scan {
+  DeviceType dfp = DEVICE_NONE;
+  DeviceType device = DEVICE_NONE;
+  bool device_option_seen = false;
+  bool version_seen = false;
+};
+
+Scan scan_arguments(vector* args) {
+  Scan scan;
+  for (const char* arg : VecItems<const char*>(args)) {
+    if (option_matches(arg, "-mdfp", nullptr)) {
+      if (DeviceType t = option_DFPType(arg)) scan.dfp = t;
+    } else if (option_matches(arg, "-mmcu", "-mcpu", "-mprocessor", nullptr)) {
+      scan.device_option_seen = true;
+      if (DeviceType t = option_DeviceType(arg)) scan.device = t;
+    } else if (option_matches(arg, "--version", nullptr)) {
+      // The version run goes to the legacy driver, whatever follows.
+      scan.version_seen = true;
+      scan.device = DEVICE_ZIR;
+      break;
+    }
+  }
+  return scan;
+}
+
+}  // namespace
+
+DeviceType option_DFPType(const char* arg) {
+  DB_ENTER("%s", arg ? arg : "(null)");
+  const char* eq = arg ? strchr(arg, '=') : nullptr;
+  if (!eq || !eq[1]) {
+    alert_raise(kMsgBadSyntax, arg ? arg : "unknown");
+    {
+      // The malformed-option record of the value check, as for any option.
+      DbScope skip_scope(__FILE__, __LINE__, "skipTo");
+      if (lumodebug_flagword) {
+        skip_scope.enter("%s", arg ? arg : "(null)");
+        skip_scope.leave(__LINE__, "malformed option: %s\n", arg ? arg : "unknown");
+      }
+    }
+    cleanup(1);
+  }
+  const char* dir = eq + 1;
+  DeviceType type = DEVICE_NONE;
+  if (path_exists(sc_pathJoin(dir, "zir"))) {
+    type = DEVICE_ZIR;
+    DB_EXIT("The DFP has a 'zir' subdirectory");
+  } else if (path_exists(sc_pathJoin(dir, "tev"))) {
+    type = DEVICE_TEV;
+    DB_EXIT("The DFP has an 'tev' subdirectory");
+  } else {
+    DB_EXIT("device was not identified\n");
+  }
+  return type;
+}
+
+DeviceType option_DeviceType(const char* arg) {
+  DB_ENTER("%s", arg ? arg : "(null)");
+  const char* eq = arg ? strchr(arg, '=') : nullptr;
+  const char* name = eq ? eq + 1 : (arg ? arg : "");
+  DeviceType type = DEVICE_NONE;
+  for (const DeviceRule& rule : kDevicePrefixes)
+    if (strncasecmp(name, rule.prefix, strlen(rule.prefix)) == 0) {
+      type = rule.type;
+      break;
+    }
+  if (type == DEVICE_NONE) type = device_from_number(name);
+  DB_EXIT("%s", device_trace(type));
+  return type;
+}
+
+vector* options_process(vector* args) {
+  DB_ENTER("%u arguments", vec_size(args));
+  if (!args) {
+    DB_EXIT("options vector was NULL");
+    return nullptr;
+  }
+  vector* out = vec_new();
+  Scan scan = scan_arguments(args);
+  DeviceType type = combine(scan.device, scan.dfp);
+  if (device_is_tev(type))
+    start_tev(out);
+  else if (device_is_zir(type))
+    start_zir(out, scan.version_seen);
+  options_initialize(OPT_ENABLED, true);
+  vector* translated = options_handler(args, type, nullptr, true, option_default);
+  vec_append(out, translated);
+  vec_free(translated);
+  if (type == DEVICE_NONE) {
+    alert_raise(scan.device_option_seen ? kMsgUnknownDevice : kMsgNoDevice);
+    cleanup(1);  // both messages are fatal
+  }
+  if (device_is_zir(type)) close_zir(out);
+  if (device_is_tev(type)) close_tev(out);
+  DB_EXIT("%u options", vec_size(out));
+  return out;
+}
+
+uint32_t options_special(DeviceType device_type, const char* arg, vector* out, vector*, uint32_t) {
+  DB_ENTER("%s", arg);
+  if (device_is_zir(device_type)) {
+    if (sc_startsWith(arg, "--lumodebug")) {
+      if (const char* option = lumodebug_optionFor(DBC_LUMO8CC, "lumo8")) vec_push(out, option);
+      DB_EXIT("0");
+      return 0;
+    }
+    for (const char* passed : {"--pragmaconfig", "--hexwright", "--imgconv", "--sivt"})
+      if (sc_startsWith(arg, passed)) {
+        vec_push(out, sc_intern(arg));
+        DB_EXIT("0");
+        return 0;
+      }
+    if (sc_startsWith(arg, "--nodel")) {
+      osd_keep_temps(true);
+      vec_push(out, sc_intern(arg));
+      DB_EXIT("0");
+      return 0;
+    }
+  }
+  DB_EXIT("0");
+  return 0;
+}
+
+uint32_t options_memorysummary(DeviceType device_type, const char* arg, vector* out, vector* args,
+                               uint32_t index) {
+  DB_ENTER("%s", arg);
+  constexpr size_t kNameLength = 15;  // "--memorysummary"
+  const bool tev = device_is_tev(device_type), zir = device_is_zir(device_type);
+  uint32_t consumed = 0;
+  if (strlen(arg) > kNameLength) {
+    const char* value = arg + kNameLength + (arg[kNameLength] == '=' ? 1 : 0);
+    if (tev) option_push(out, "-Wl,--memorysummary,%s", value);
+    if (zir) {
+      vec_push(out, "--summary=+xml");
+      option_push(out, "--summarydir=%s", value);
+    }
+  } else {
+    if (index + 1 >= vec_size(args)) {
+      alert_raise(kMsgMissingArgument, "--memorysummary");
+      cleanup(1);
+    }
+    const char* next = vec_get_as<const char*>(args, index + 1);
+    if (next[0] == '-') {
+      if (tev) vec_push(out, "-Wl,--memorysummary,memoryfile.xml");
+      // No directory was given: the legacy driver writes the summary where
+      // it writes its other outputs.
+      if (zir) vec_push(out, "--summary=+xml");
+    } else if (tev || zir) {
+      if (tev) option_push(out, "-Wl,--memorysummary,%s", next);
+      if (zir) {
+        vec_push(out, "--summary=+xml");
+        option_push(out, "--summarydir=%s", next);
+      }
+      consumed = 1;
+    }
+  }
+  DB_EXIT("%u", consumed);
+  return consumed;
+}

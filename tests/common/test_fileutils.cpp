@@ -1,0 +1,499 @@
+// File identification and copying, on real files in a scratch directory:
+// the kinds fileid gives by extension and by content, the content tests on
+// well-formed and damaged files, and copying and appending.
+#include "common/fileutils.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/objformat.h"
+#include "common/osdep.h"
+#include "debug/lumodebug.h"
+#include "tests/support/testutil.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+// ---- File contents ----
+
+std::string le16(unsigned v) { return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; }
+std::string le32(uint32_t v) { return le16(v & 0xFFFF) + le16(v >> 16); }
+
+// A record header claiming length bytes, followed by data bytes.
+std::string rec(unsigned type, unsigned length, size_t data) {
+  return le16(length) + static_cast<char>(type) + std::string(data, 'r');
+}
+std::string rec(unsigned type, unsigned length) { return rec(type, length, length); }
+
+constexpr unsigned kText = 1, kSym = 4, kEnd = 6, kIdent = 7, kPsectBound = 23;
+
+const std::string kObject = rec(kIdent, 4) + rec(kSym, 10) + rec(kText, 512) + rec(kEnd, 0);
+const std::string kP1 = "Version 2.50 HALDRIN Software Intermediate Code\n[v _x `i ~T0 @X0 1 e ]\n";
+const std::string kJunk = "this is neither an object nor a p1 file, just text\n";
+
+// A 32-bit (class 1) or other ELF header with the machine number, and a
+// little more.
+std::string elf(unsigned char cls, uint16_t machine) {
+  std::string h = "\x7F" "ELF"s + static_cast<char>(cls) + "\x01\x01"s;
+  h.resize(18, '\0');
+  h += le16(machine);
+  h.resize(52, '\0');
+  return h + "program bits";
+}
+
+struct Module {
+  const char* name;
+  std::string data;
+  std::vector<obj_lib_symbol> symbols = {{1, "_sym_one"}, {0, "_two"}};
+};
+
+// A library as the writer lays it out.
+std::string library(const std::vector<Module>& modules) {
+  std::vector<obj_lib_module> entries;
+  for (const Module& m : modules)
+    entries.push_back({m.name, m.symbols.data(), static_cast<uint16_t>(m.symbols.size()), m.data.data(),
+                       static_cast<uint32_t>(m.data.size())});
+  FILE* f = tmpfile();
+  EXPECT_TRUE(obj_write_library(f, entries.data(), entries.size()));
+  std::string bytes;
+  rewind(f);
+  for (int c; (c = fgetc(f)) != EOF;) bytes.push_back(static_cast<char>(c));
+  fclose(f);
+  return bytes;
+}
+
+// Library bytes for the damaged cases the writer refuses to make.
+std::string raw_entry(const std::string& name, uint32_t size, const std::string& symbols = "", unsigned count = 0) {
+  return le16(0) + le16(count) + le32(size) + le32(0) + name + '\0' + symbols;
+}
+std::string raw_library(unsigned count, const std::string& directory, const std::string& data) {
+  return le16(0) + le16(count) + directory + data;
+}
+
+// ---- Scratch files ----
+
+// Each case gets a directory of its own, so names may repeat across cases.
+class Scratch {
+ public:
+  std::string put(const char* name, const std::optional<std::string>& contents) {
+    std::string dir = root_.file(std::to_string(n_++));
+    mkdir_p(dir.c_str());
+    std::string path = dir + "/" + name;
+    if (contents) testutil::write_file(path, *contents);
+    return path;
+  }
+
+ private:
+  testutil::TempDir root_;
+  int n_ = 0;
+};
+
+const std::nullopt_t kMissing = std::nullopt;
+
+struct KindCase {
+  const char* name;
+  std::optional<std::string> contents;
+  uint64_t kind;
+};
+
+void expect_kinds(const std::vector<KindCase>& cases, uint64_t (*identify)(const char*)) {
+  Scratch scratch;
+  for (const KindCase& c : cases) {
+    std::string path = scratch.put(c.name, c.contents);
+    EXPECT_EQ(identify(path.c_str()), c.kind)
+        << c.name << (c.contents ? "" : " (missing)") << std::hex << " got 0x" << identify(path.c_str());
+  }
+}
+
+TEST(FileId, KindsByExtension) {
+  expect_kinds(
+      {
+          {"x.asm", kMissing, 0x400209 | 0x1000},
+          {"x.asm", "", 0x400209},
+          {"x.c", kMissing, 0x1203},  // the missing bit is part of the kind
+          {"x.c", "int x;\n", 0x1203},
+          {"x.usb", kMissing, 0x80000001203},
+          {"X.S", "", 0x400000020D},
+          {"x.S", kMissing, 0x400000020D | 0x1000},
+          {"x.s", "", 0x800209},
+          {"x.Sx", "", 0x400000020D},
+          {"x.AS", "", 0x200209},
+          {"x.I", "", 0x100205},
+          {"x.inc", kMissing, 0x800000209 | 0x1000},
+          {"x.H", "", 0x8000000000A00},
+          {"x.CfgData", "", 0x40000600},
+          {"x.lumo8app", kMissing, 0x200000000180 | 0x1000},
+          // content tests that look at nothing but their own extensions
+          {"x.p1", kMissing, 0x1000},
+          {"x.o", kMissing, 0x20020 | 0x1000},
+          {"x.elf", kMissing, 0x1000},
+          {"x.lib", kMissing, 0x4010 | 0x1000},
+          {"x.lpp", kMissing, 0x2010 | 0x1000},
+          {"x.a", kMissing, 0x8010 | 0x1000},
+          // not in the table: the content alone
+          {"x.txt", kMissing, 0x1000},
+          {"x.", "", 0},
+          {"noext", "", 0},
+      },
+      fileid);
+}
+
+TEST(FileId, KindsByContent) {
+  expect_kinds(
+      {
+          {"x.o", kP1, 0x20060},
+          {"x.o", kObject, 0x10020},
+          {"x.o", kJunk, 0x20020},
+          {"x.O", kObject, 0x20020},  // the object test wants "o" exactly
+          {"x.obj", kObject, 0x10020},
+          {"x.obj", kP1, 0x20020},
+          {"x.p1", kP1, 0x40240},
+          {"x.p1", kJunk, 0},
+          {"x.p1", elf(1, 204), 0x400002000180},
+          {"x.P1", kP1, 0},
+          {"x.elf", elf(1, 40), 0x4000002000180},
+          {"data.bin", elf(1, 204), 0x400002000180},
+          {"data.bin", elf(2, 204), 0},
+          {"image", elf(1, 83), 0x800002000180},
+          {"x.zip", kObject, 0},  // no extension of a content test: ELF only
+          {"x.zip", kP1, 0},
+      },
+      fileid);
+}
+
+TEST(FileId, ElfHeaders) {
+  const std::string zir = elf(1, 204);
+  expect_kinds(
+      {
+          {"e", zir, 0x400002000180},
+          {"e", elf(1, 83), 0x800002000180},
+          {"e", elf(1, 118), 0x1000002000180},
+          {"e", elf(1, 8), 0x2000002000180},
+          {"e", elf(1, 40), 0x4000002000180},
+          {"e", elf(1, 204 + 256), 0x2000180},  // the machine is a 16-bit field
+          {"e", zir.substr(0, 52), 0x400002000180},
+          {"e", zir.substr(0, 51), 0},
+          {"e", elf(2, 204), 0},
+          {"e", "\x7F" "ELG" + zir.substr(4), 0},
+          {"e", "", 0},
+          {"e", kMissing, 0},
+      },
+      which_elf);
+}
+
+TEST(FileId, ObjectRecords) {
+  struct Case {
+    const char* what;
+    std::string contents;
+    bool object;
+  } cases[] = {
+      {"records up to END", kObject, true},
+      {"END alone", rec(kEnd, 0), true},
+      {"END with data, junk after it", rec(kEnd, 3) + kJunk, true},
+      {"highest type", rec(kPsectBound, 1) + rec(kEnd, 0), true},
+      {"no END", rec(kIdent, 4) + rec(kSym, 10), false},
+      {"second record of type 30", rec(kIdent, 4) + rec(30, 2) + rec(kEnd, 0), false},
+      {"second record of length 600", rec(kIdent, 4) + rec(kSym, 600) + rec(kEnd, 0), false},
+      {"513 bytes", rec(kText, 513) + rec(kEnd, 0), false},
+      {"type 0", rec(0, 1) + rec(kEnd, 0), false},
+      {"RECRANGE", rec(24, 1) + rec(kEnd, 0), false},
+      {"data cut short", rec(kIdent, 4) + rec(kText, 10, 9), false},
+      {"header cut short", rec(kIdent, 4) + le16(0), false},
+      {"empty", "", false},
+  };
+  Scratch scratch;
+  for (const Case& c : cases) {
+    std::string path = scratch.put("x.obj", c.contents);
+    EXPECT_EQ(fileid_is_obj(path.c_str()), c.object) << c.what;
+  }
+  EXPECT_FALSE(fileid_is_obj(scratch.put("x.O", kObject).c_str()));
+  EXPECT_FALSE(fileid_is_obj(scratch.put("x.p1", kObject).c_str()));
+  EXPECT_FALSE(fileid_is_obj(scratch.put("x.obj", kMissing).c_str()));
+}
+
+TEST(FileId, GetrecKeepsTheLastGoodType) {
+  testutil::TempDir dir;
+  std::string path = dir.file("r");
+  testutil::write_file(path, rec(kSym, 2) + rec(30, 0) + rec(kIdent, 1));
+  FILE* f = fopen(path.c_str(), "rb");
+  ASSERT_TRUE(getrec(f));
+  EXPECT_EQ(getrec_lasttype(), kSym);
+  EXPECT_FALSE(getrec(f));
+  EXPECT_EQ(getrec_lasttype(), kSym);
+  EXPECT_TRUE(getrec(f));
+  EXPECT_EQ(getrec_lasttype(), kIdent);
+  EXPECT_FALSE(getrec(f));
+  fclose(f);
+}
+
+TEST(FileId, P1Markers) {
+  const std::string marker = "HALDRIN Software Intermediate Code";
+  struct Case {
+    const char* name;
+    std::string contents;
+    bool p1;
+  } cases[] = {
+      {"x.p1", kP1, true},
+      {"x.o", kP1, true},
+      {"x.p1", "Version\t1.0.3 -- " + marker + "\n", true},
+      {"x.p1", "Version " + marker, true},   // 42 bytes: the least
+      {"x.p1", "Version" + marker, false},   // 41 bytes
+      {"x.p1", "Version" + marker + "\n", true},
+      {"x.p1", "Version v2.50 " + marker + "\n", false},  // the version number holds a letter
+      {"x.p1", "version 2.50 " + marker + "\n", false},
+      {"x.p1", "Version 2.50 HALDRIN software Intermediate Code\n", false},
+      {"x.p1", "Version" + std::string(20, ' ') + marker + "\n", false},  // beyond the first 60 bytes
+      {"x.p1", "\n" + kP1, false},
+      {"x.P1", kP1, false},
+      {"x.obj", kP1, false},
+  };
+  Scratch scratch;
+  for (const Case& c : cases) {
+    std::string path = scratch.put(c.name, c.contents);
+    EXPECT_EQ(fileid_is_p1(path.c_str()), c.p1) << c.name << ": " << c.contents;
+  }
+  EXPECT_FALSE(fileid_is_p1(scratch.put("x.p1", kMissing).c_str()));
+}
+
+TEST(FileId, Libraries) {
+  const std::string obj_lib = library({{"a.o", kObject}, {"b.o", kObject, {}}});
+  const std::string p1_lib = library({{"a.p1", kP1}, {"b.p1", kP1}});
+  const std::string mixed = library({{"j.txt", kJunk}, {"a.p1", kP1}, {"b.o", kObject}});
+  const std::string junk = library({{"j.txt", kJunk}});
+  const std::string junk_then_obj = library({{"j.txt", kJunk}, {"b.o", kObject}});
+  const std::string two_entries = raw_entry("a.o", static_cast<uint32_t>(kObject.size())) +
+                                  raw_entry("b.o", static_cast<uint32_t>(kObject.size()));
+  struct Case {
+    const char* name;
+    std::optional<std::string> contents;
+    uint64_t kind;
+    unsigned library;
+  } cases[] = {
+      {"x.lib", obj_lib, 0x4010, 1},
+      {"x.lpp", p1_lib, 0x2010, 2},
+      {"x.a", mixed, 0x6010, 3},
+      {"x.a", obj_lib, 0x4010, 1},
+      {"x.a", p1_lib, 0x2010, 2},
+      {"x.a", junk, 0x8010, 0},
+      {"x.a", junk_then_obj, 0x4010, 1},
+      {"x.lib", p1_lib, 0x2010, 2},
+      {"x.lib", mixed, 0x4010, 3},
+      {"x.lib", junk, 0x4010, 0},
+      {"x.lpp", obj_lib, 0x4010, 1},
+      {"x.lpp", mixed, 0x2010, 3},
+      {"x.lpp", junk, 0x2010, 0},
+      {"X.LIB", obj_lib, 0x4010, 0},  // the content test wants the extension in lower case
+      {"X.LPP", obj_lib, 0x2010, 0},
+      {"x.lib", kMissing, 0x4010 | 0x1000, 0},
+      // damaged or empty directories
+      {"x.a", raw_library(0, "", kObject), 0x8010, 0},
+      {"x.a", raw_library(2, two_entries, kObject + kObject), 0x4010, 1},
+      {"x.a", raw_library(2, two_entries.substr(0, two_entries.size() - 5), ""), 0x8010, 0},
+      {"x.a", obj_lib.substr(0, 3), 0x8010, 0},
+      {"x.a", raw_library(1, raw_entry("", 1), kObject), 0x8010, 0},
+      {"x.a", raw_library(1, raw_entry("a.o", 1, "\x01\0"s, 1), kObject), 0x8010, 0},
+      {"x.a", raw_library(1, raw_entry(std::string(32001, 'n'), 1), kObject), 0x8010, 0},
+      {"x.a", raw_library(1, raw_entry(std::string(32000, 'n'), 1), kObject), 0x4010, 1},
+  };
+  Scratch scratch;
+  for (const Case& c : cases) {
+    std::string path = scratch.put(c.name, c.contents);
+    EXPECT_EQ(fileid(path.c_str()), c.kind) << &c - cases << ": " << c.name;
+    EXPECT_EQ(fileid_is_library(path.c_str()), c.library) << &c - cases << ": " << c.name;
+  }
+}
+
+TEST(FileId, ScanAlone) {
+  const std::string obj_lib = library({{"a.o", kObject}});
+  const std::string p1_lib = library({{"a.p1", kP1}});
+  const std::string mixed = library({{"a.p1", kP1}, {"b.o", kObject}});
+  expect_kinds(
+      {
+          {"x.o", kP1, 0x40},
+          {"x.p1", kP1, 0x40},
+          {"x.o", kObject, 0x10020},
+          {"x.lib", obj_lib, 0x4010},
+          {"x.lib", p1_lib, 0x2010},
+          {"x.a", mixed, 0x8010},  // by content, a mixed library is an unrecognised one
+          {"x.lpp", kJunk, 0},
+          {"x.lib", elf(1, 83), 0x800002000180},
+          {"x.txt", elf(1, 8), 0x2000002000180},
+          {"x.txt", kObject, 0},
+      },
+      scan);
+}
+
+TEST(FileId, SourcePredicates) {
+  struct Case {
+    uint64_t flags;
+    bool c, assembler;
+  } cases[] = {
+      {0x1203, true, false},          {0x80000001203, true, false},
+      {0x200209, false, true},        {0x400209 | 0x1000, false, true},
+      {0x800209, false, true},        {0x400000020D, false, true},
+      {0x400000020D | 0x1000, false, true},
+      {0x100205, false, false},       {0x800000209, false, false},
+      {0x600209, false, false},       {0x8000000000A00, false, false},
+      {0x10020, false, false},        {0, false, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(fileid_is_c(c.flags), c.c) << std::hex << c.flags;
+    EXPECT_EQ(fileid_is_asm_fid(c.flags), c.assembler) << std::hex << c.flags;
+  }
+  Scratch scratch;
+  EXPECT_TRUE(fileid_is_c_path(scratch.put("m.c", kMissing).c_str()));
+  EXPECT_FALSE(fileid_is_c_path(scratch.put("m.i", "").c_str()));
+  EXPECT_TRUE(fileid_is_asm_path(scratch.put("m.S", "").c_str()));
+  EXPECT_TRUE(fileid_is_asm_path(scratch.put("m.asm", kMissing).c_str()));
+  EXPECT_FALSE(fileid_is_asm_path(scratch.put("m.inc", "").c_str()));
+}
+
+TEST(FileId, ValidExt) {
+  struct Case {
+    const char* path;
+    const char* list;
+    const char* entry;  // null for none
+  } cases[] = {
+      {"x.o", "obj:o", "o"},
+      {"x.obj", "obj:o", "obj"},
+      {"dir/x.lpp", "lib:lpp:a", "lpp"},
+      {"a.b.c", "b,c", "c"},
+      {"x.c", "h;;c", "c"},
+      {"x.O", "obj:o", nullptr},
+      {"x.ob", "obj:o", nullptr},
+      {"x.", "o", nullptr},
+      {"x", "o", nullptr},
+      {"x.o", "", nullptr},
+      {"d.o/x", "o", nullptr},
+  };
+  for (const Case& c : cases) {
+    const char* entry = valid_ext(c.path, c.list);
+    if (c.entry)
+      EXPECT_STREQ(entry, c.entry) << c.path << " in " << c.list;
+    else
+      EXPECT_EQ(entry, nullptr) << c.path << " in " << c.list;
+  }
+}
+
+TEST(FileId, GetStringReadsInternedNames) {
+  testutil::TempDir dir;
+  std::string path = dir.file("s");
+  std::string longest(32000, 'n');
+  testutil::write_file(path, "abc\0\0abc\0"s + longest + '\0' + longest + "n\0tail"s);
+  FILE* f = fopen(path.c_str(), "rb");
+  const char* first = getString(f);
+  EXPECT_STREQ(first, "abc");
+  EXPECT_STREQ(getString(f), "");
+  EXPECT_EQ(getString(f), first);
+  const char* text = getString(f);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(strlen(text), 32000u);
+  EXPECT_EQ(getString(f), nullptr);  // 32001 characters
+  fclose(f);
+  EXPECT_EQ(getString(nullptr), nullptr);
+}
+
+TEST(CopyFile, CopiesAndAppends) {
+  std::string big;
+  for (int i = 0; i < 300; ++i) big += "line " + std::to_string(i) + "\n";  // several 512-byte blocks
+  struct Case {
+    const char* what;
+    bool append;
+    std::optional<std::string> before;  // the destination's contents beforehand
+    std::string after;
+  } cases[] = {
+      {"copy to a new file", false, std::nullopt, big},
+      {"copy over a longer file", false, big + big, big},
+      {"append to a file", true, "head\n"s, "head\n" + big},
+      {"append to a new file", true, std::nullopt, big},
+  };
+  for (const Case& c : cases) {
+    testutil::TempDir dir;
+    std::string from = dir.file("from.txt"), to = dir.file("to.txt");
+    testutil::write_file(from, big);
+    if (c.before) testutil::write_file(to, *c.before);
+    bool ok = c.append ? appendfile(to.c_str(), from.c_str()) : copyfile(from.c_str(), to.c_str());
+    EXPECT_TRUE(ok) << c.what;
+    EXPECT_EQ(testutil::read_file(to), c.after) << c.what;
+    EXPECT_EQ(testutil::read_file(from), big) << c.what;
+  }
+}
+
+TEST(CopyFile, RefusalsWriteNothing) {
+  testutil::TempDir dir;
+  std::string file = dir.file("f.txt"), other = dir.file("other.txt");
+  testutil::write_file(file, "contents\n");
+  std::string missing = dir.file("missing.txt"), no_dir = dir.file("no/such/dir.txt");
+  struct Case {
+    const char* what;
+    const char* source;
+    const char* destination;
+  } cases[] = {
+      {"same name", file.c_str(), file.c_str()},
+      {"missing source", missing.c_str(), other.c_str()},
+      {"destination directory missing", file.c_str(), no_dir.c_str()},
+      {"null source", nullptr, other.c_str()},
+      {"null destination", file.c_str(), nullptr},
+  };
+  for (const Case& c : cases) {
+    for (bool append : {false, true}) {
+      EXPECT_FALSE(copyfile_helper(c.source, c.destination, append)) << c.what;
+      EXPECT_EQ(testutil::read_file(file), "contents\n") << c.what;
+      EXPECT_EQ(testutil::list_dir(dir.path()), std::vector<std::string>{"f.txt"}) << c.what;
+    }
+  }
+  EXPECT_FALSE(copyfile(file.c_str(), file.c_str()));
+  EXPECT_FALSE(appendfile(file.c_str(), file.c_str()));
+  EXPECT_EQ(testutil::read_file(file), "contents\n");
+}
+
+// The reasons a content test gives are what a user of --lumodebug reads to
+// see why a file was taken for what it was; tracing is switched on once per
+// process, so this runs in a child of its own.
+TEST(FileIdTrace, ReasonsGoToTheTrace) {
+  testutil::TempDir dir;
+  std::string trace = dir.file("trace.out");
+  std::string elf_path = dir.file("image.elf"), obj = dir.file("bad.o"), lib = dir.file("mixed.a");
+  std::string src = dir.file("src.txt"), dst = dir.file("dst.txt"), upper = dir.file("x.O");
+  testutil::write_file(elf_path, elf(1, 204));
+  testutil::write_file(obj, rec(kIdent, 4) + rec(kSym, 600));
+  testutil::write_file(lib, library({{"a.p1", kP1}, {"b.o", kObject}}));
+  testutil::write_file(src, "x");
+  testutil::write_file(upper, kObject);
+  testutil::RunResult r = testutil::in_child([&] {
+    lumodebug_parse(("--lumodebug=on,out:" + trace).c_str());
+    fileid(elf_path.c_str());
+    fileid(obj.c_str());
+    fileid(lib.c_str());
+    valid_ext(upper.c_str(), "obj:o");
+    copyfile(src.c_str(), dst.c_str());
+    copyfile(src.c_str(), src.c_str());
+    return 0;
+  });
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::string text = testutil::read_file(trace);
+  for (const std::string& line : {
+           "ENTER fileid(\"" + elf_path + "\")",
+           "found ZIR ELF file"s,
+           "EXIT fileid() -> 0x400002000180"s,
+           "\tRECORD: IDENT"s,
+           "Record too long: \"SYM\" (600)"s,
+           "file doesn't have p1 markers"s,
+           "Found module: \"a.p1\""s,
+           "Found module: \"b.o\""s,
+           "file identified as a p1 file"s,
+           "Identified file as an object file"s,
+           "Identified as a library containing p1 and obj files"s,
+           "file \"" + upper + "\" does not match extension \"obj\"",
+           "file \"" + src + "\" was successfully copied to \"" + dst + "\"",
+           "source and destination files seem to be the same"s,
+       })
+    EXPECT_NE(text.find(line + "\n"), std::string::npos) << line << "\n--- trace:\n" << text;
+}
+
+}  // namespace
