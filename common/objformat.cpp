@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "common/osd_byteio.h"
+
 namespace {
 
 constexpr const char* kRecordNames[] = {
@@ -42,12 +44,8 @@ const char* obj_rectype_name(unsigned type) {
 
 // ---- Little-endian fields ----
 
-bool obj_read_u8(FILE* f, uint8_t* value) {
-  unsigned char b;
-  if (!value || !read_bytes(f, &b, 1)) return false;
-  *value = b;
-  return true;
-}
+// A byte has no order: the process layer's reader and writer serve.
+bool obj_read_u8(FILE* f, uint8_t* value) { return value && osd_read_u8(f, value); }
 
 bool obj_read_u16(FILE* f, uint16_t* value) {
   unsigned char b[2];
@@ -63,7 +61,7 @@ bool obj_read_u32(FILE* f, uint32_t* value) {
   return true;
 }
 
-bool obj_write_u8(FILE* f, uint8_t value) { return write_bytes(f, &value, 1); }
+bool obj_write_u8(FILE* f, uint8_t value) { return osd_write_u8(f, value); }
 
 bool obj_write_u16(FILE* f, uint16_t value) {
   unsigned char b[2];

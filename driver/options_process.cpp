@@ -152,20 +152,8 @@ Scan scan_arguments(vector* args) {
 
 DeviceType option_DFPType(const char* arg) {
   DB_ENTER("%s", arg ? arg : "(null)");
-  const char* eq = arg ? strchr(arg, '=') : nullptr;
-  if (!eq || !eq[1]) {
-    alert_raise(kMsgBadSyntax, arg ? arg : "unknown");
-    {
-      // The malformed-option record of the value check, as for any option.
-      DbScope skip_scope(__FILE__, __LINE__, "skipTo");
-      if (lumodebug_flagword) {
-        skip_scope.enter("%s", arg ? arg : "(null)");
-        skip_scope.leave(__LINE__, "malformed option: %s\n", arg ? arg : "unknown");
-      }
-    }
-    cleanup(1);
-  }
-  const char* dir = eq + 1;
+  // A pack option needs its directory, as any option with a value.
+  const char* dir = skipTo(arg, '=') + 1;
   DeviceType type = DEVICE_NONE;
   if (path_exists(sc_pathJoin(dir, "zir"))) {
     type = DEVICE_ZIR;
