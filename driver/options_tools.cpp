@@ -26,6 +26,7 @@ namespace {
 
 constexpr uint32_t kMsgBadSyntax = 1195;
 constexpr uint32_t kMsgCannotDisable = 1607;
+constexpr uint32_t kMsgMissingArgument = 2041;
 
 void push(vector* out, const char* text) { vec_push(out, sc_intern(text)); }
 
@@ -117,20 +118,37 @@ uint32_t warning(const WarningForm& form, DeviceType device_type, const char* ar
   return 0;
 }
 
+bool device_known(DeviceType device_type) { return device_is_zir(device_type) || device_is_tev(device_type); }
+
+// "-Wl" or "-Wa" with nothing behind the name names no tool option at all;
+// passing it on or dropping it would both hide the mistake.
+bool bare_pass_through(const char* arg, size_t name_length) {
+  if (strlen(arg) != name_length) return false;
+  alert_raise(kMsgBadSyntax, arg);
+  return true;
+}
+
 // One linker option for the legacy driver as "-Xlinker" gives it. The map
 // file and the summary directory follow the option name and one character
-// ("-Map=file", "--memorysummary=dir"); the bare names carry none, which
-// gives a map file of the driver's own name and a summary where the driver
-// writes its other outputs.
+// ("-Map=file", "--memorysummary=dir"). The bare names are refused: a user
+// who writes "-Xlinker -Map -Xlinker file" in the GNU linker's style would
+// otherwise see the file taken for a library directory without a word.
 void xlinker_for_zir(const char* option, vector* out) {
   constexpr size_t kMapPrefix = 4;       // "-Map"
   constexpr size_t kSummaryPrefix = 15;  // "--memorysummary"
   if (sc_startsWith(option, "-Map")) {
+    if (strlen(option) == kMapPrefix) {
+      alert_raise(kMsgBadSyntax, option);
+      return;
+    }
     vec_push(out, sc_concat("-M", after_name_and_separator(option, kMapPrefix)));
   } else if (sc_startsWith(option, "--memorysummary")) {
+    if (strlen(option) == kSummaryPrefix) {
+      alert_raise(kMsgBadSyntax, option);
+      return;
+    }
     push(out, "--summary=+xml");
-    if (strlen(option) > kSummaryPrefix)
-      option_push(out, "--summarydir=%s", after_name_and_separator(option, kSummaryPrefix));
+    option_push(out, "--summarydir=%s", after_name_and_separator(option, kSummaryPrefix));
   } else {
     vec_push(out, sc_concat("-L", option));
   }
@@ -147,6 +165,7 @@ uint32_t pass_pair(const char* arg, vector* out, vector* args, uint32_t index) {
 
 uint32_t linker_whole(DeviceType device_type, const char* arg, vector* out) {
   constexpr size_t kNameLength = 3;  // "-Wl"
+  if (device_known(device_type) && bare_pass_through(arg, kNameLength)) return 0;
   if (device_is_zir(device_type))
     push_pieces("-L", after_name_and_separator(arg, kNameLength), out);
   else if (device_is_tev(device_type))
@@ -169,7 +188,6 @@ uint32_t linker_piece(DeviceType device_type, const char* piece, vector* out) {
   return 0;
 }
 
-bool device_known(DeviceType device_type) { return device_is_zir(device_type) || device_is_tev(device_type); }
 
 }  // namespace
 
@@ -261,22 +279,21 @@ uint32_t opt_linker(DeviceType device_type, const char* arg, vector* out, vector
 }
 
 // "-Map=file", or "-Map" with the file as the next piece. A next piece
-// that is an option of its own is left to be translated as such: the map
-// file then gets the driver's default name.
+// that is an option of its own means the file name is missing: taking the
+// option for the file or leaving the map file unnamed would both misread
+// the line, so it is reported like a missing value.
 uint32_t opt_linker_map(DeviceType device_type, const char* arg, vector* out, vector* args, uint32_t index) {
   DB_ENTER("%s", arg);
   constexpr size_t kNameLength = 4;  // "-Map"
   if (!device_known(device_type)) return 0;
-  const char* file = "";
+  const char* file = nullptr;
   uint32_t consumed = 0;
   if (strlen(arg) > kNameLength) {
     file = skipTo(arg, '=') + 1;
   } else {
-    const char* next = option_next(arg, args, index);
-    if (next[0] != '-') {
-      file = next;
-      consumed = 1;
-    }
+    file = option_next(arg, args, index);
+    if (file[0] == '-') alert_raise(kMsgMissingArgument, arg);
+    consumed = 1;
   }
   if (device_is_zir(device_type))
     vec_push(out, sc_concat("-M", file));
@@ -317,6 +334,7 @@ uint32_t opt_assembler(DeviceType device_type, const char* arg, vector* out, vec
   DB_ENTER("%s", arg);
   constexpr size_t kNameLength = 3;  // "-Wa"
   const bool whole = arg[0] && arg[1] == 'W';
+  if (whole && device_known(device_type) && bare_pass_through(arg, kNameLength)) return 0;
   if (device_is_zir(device_type)) {
     if (whole)
       push_pieces("-A", after_name_and_separator(arg, kNameLength), out);

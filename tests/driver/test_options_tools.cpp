@@ -132,15 +132,20 @@ TEST(OptionsTools, Linker) {
       // The whole argument, when its sub-options produced nothing.
       {Z, opt_linker, {"-Wl,"}, {}},
       {Z, opt_linker, {"-Wl,a,,b"}, {"-La", "-Lb"}},
-      {Z, opt_linker, {"-Wl"}, {}},
+      // Nothing behind the name names no linker option.
+      {Z, opt_linker, {"-Wl"}, {}, 0, "1195"},
+      {T, opt_linker, {"-Wl"}, {}, 0, "1195"},
+      {N, opt_linker, {"-Wl"}, {}},
       {T, opt_linker, {"-Wl,a,b"}, {"-Wl,a,b"}},
       {T, opt_linker, {"-Wl,"}, {"-Wl,"}},
       {N, opt_linker, {"-Wl,a"}, {}},
       // "-Xlinker" and its value.
       {Z, opt_linker, {"-Xlinker", "-Map=out.map"}, {"-Mout.map"}, 1},
-      {Z, opt_linker, {"-Xlinker", "-Map"}, {"-M"}, 1},
+      // The bare names would leave the next "-Xlinker" value misread.
+      {Z, opt_linker, {"-Xlinker", "-Map"}, {}, 1, "1195"},
       {Z, opt_linker, {"-Xlinker", "--memorysummary=sum"}, {"--summary=+xml", "--summarydir=sum"}, 1},
-      {Z, opt_linker, {"-Xlinker", "--memorysummary"}, {"--summary=+xml"}, 1},
+      {Z, opt_linker, {"-Xlinker", "--memorysummary"}, {}, 1, "1195"},
+      {Z, opt_linker, {"-Xlinker", "--memorysummary:sum"}, {"--summary=+xml", "--summarydir=sum"}, 1},
       {Z18, opt_linker, {"-Xlinker", "--gc-sections"}, {"-L--gc-sections"}, 1},
       {T, opt_linker, {"-Xlinker", "-Map=out.map"}, {"-Xlinker", "-Map=out.map"}, 1},
       {N, opt_linker, {"-Xlinker", "x"}, {}, 0},
@@ -155,9 +160,9 @@ TEST(OptionsTools, LinkerSubOptions) {
       {T, opt_linker_map, {"-Map=out.map"}, {"-Wl,-Map=out.map"}},
       {Z, opt_linker_map, {"-Map", "out.map"}, {"-Mout.map"}, 1},
       {T, opt_linker_map, {"-Map", "out.map"}, {"-Wl,-Map=out.map"}, 1},
-      // A following sub-option is left to be translated on its own.
-      {Z, opt_linker_map, {"-Map", "--data-init"}, {"-M"}, 0},
-      {T, opt_linker_map, {"-Map", "--data-init"}, {"-Wl,-Map="}, 0},
+      // A following sub-option is not a file name: the name is missing.
+      {Z, opt_linker_map, {"-Map", "--data-init"}, {}, 0, "2041", "", 1},
+      {T, opt_linker_map, {"-Map", "--data-init"}, {}, 0, "2041", "", 1},
       {N, opt_linker_map, {"-Map=out.map"}, {}},
       {Z, opt_linker_map, {"-Map"}, {}, 0, "2041", "", 1},
       {Z, opt_linker_map, {"-Map="}, {}, 0, "1195", "", 1},
@@ -178,6 +183,9 @@ TEST(OptionsTools, AssemblerPreprocessorParserAndLegacyDriver) {
       {T, opt_assembler, {"-x"}, {}},
       {Z, opt_assembler, {"-Wa,-x,,-y"}, {"-A-x", "-A-y"}},
       {T, opt_assembler, {"-Wa,-a,-x"}, {"-Wa,-a,-x"}},
+      {Z, opt_assembler, {"-Wa"}, {}, 0, "1195"},
+      {T, opt_assembler, {"-Wa"}, {}, 0, "1195"},
+      {N, opt_assembler, {"-Wa"}, {}},
       {Z, opt_asm_list, {"-adhln"}, {"--asmlist"}},
       {T, opt_asm_list, {"-a"}, {}},
       {Z, opt_xassembler, {"-Xassembler", "-al"}, {"--asmlist"}, 1},
