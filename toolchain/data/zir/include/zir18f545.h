@@ -1,0 +1,21 @@
+/* zir18f545.h - definitions of the ZIR18F545 (64K bytes program memory,
+ * 4K bytes data memory, 1K bytes EEPROM).
+ * Included through <lumo.h>; do not include it directly.
+ */
+#ifndef ZIR18F545_H
+#define ZIR18F545_H
+
+#include <zir18_core.h>
+
+#define _ROMSIZE     65536
+#define _RAMSIZE     4096
+#define _EEPROMSIZE  1024
+
+#define PORTD    __ZIR18_SFR(0xF83)
+#define LATD     __ZIR18_SFR(0xF8C)
+#define TRISD    __ZIR18_SFR(0xF95)
+#define EEADR    __ZIR18_SFR(0xFA9)
+#define EEDATA   __ZIR18_SFR(0xFA8)
+#define EECON1   __ZIR18_SFR(0xFA6)
+
+#endif /* ZIR18F545_H */

@@ -1,0 +1,79 @@
+// zircc and zircc18: the device listings of the ZIR compilers. In this
+// installation they compile nothing; lumo8-cc asks them for the devices of
+// their series with "--chipinforaw" when the device support file is absent.
+// zircc lists the devices of series 10 to 16, zircc18 those of series 18,
+// chosen when the program is built (ZIRCC_SERIES18).
+#include <cstdio>
+#include <cstring>
+
+#include "common/vector.h"
+#include "toolchain/support/tc_devices.h"
+#include "toolchain/support/tc_diag.h"
+
+namespace {
+
+#ifdef ZIRCC_SERIES18
+constexpr const char* kProgram = "zircc18";
+constexpr bool kSeries18 = true;
+#else
+constexpr const char* kProgram = "zircc";
+constexpr bool kSeries18 = false;
+#endif
+
+constexpr const char* kDeviceFile = "zirchips.txt";
+
+// The messages of this program.
+enum : uint32_t {
+  kMsgUsage = 3001,        // anything but one known option
+  kMsgNoDeviceFile = 3002, // the device file cannot be located or read
+  kMsgBadDeviceFile = 3003,
+};
+
+int usage(const char* given) {
+  tc_error(kMsgUsage, "%s: unsupported option \"%s\"; this program only lists devices (try --help)", kProgram,
+           given);
+  return 1;
+}
+
+void print_help() {
+  printf("Usage: %s --chipinforaw\n"
+         "Lists the ZIR devices of series %s this installation supports, one per line as\n"
+         "NAME:SERIES:PROGRAM:DATA:EEPROM. This program is a listing tool only: it does\n"
+         "not compile; use lumo8-cc to build code.\n"
+         "  --chipinforaw  list the devices\n"
+         "  --help         show this text\n",
+         kProgram, kSeries18 ? "18" : "10 to 16");
+}
+
+int list_devices() {
+  const char* path = tc_datafile(kDeviceFile);
+  uint32_t bad_line = 0;
+  vector* devices = path ? tc_devices_read(path, &bad_line) : nullptr;
+  if (!devices) {
+    if (bad_line)
+      tc_error(kMsgBadDeviceFile, "%s: malformed device line %u in \"%s\"", kProgram, bad_line, path);
+    else
+      tc_error(kMsgNoDeviceFile, "%s: cannot read the device file \"%s\"", kProgram, path ? path : kDeviceFile);
+    return 1;
+  }
+  for (const tc_device* d : VecItems<const tc_device*>(devices)) {
+    if (d->count == 0 || (d->values[0] == 18) != kSeries18) continue;
+    fputs(d->name, stdout);
+    for (uint32_t i = 0; i < d->count; ++i) printf(":%u", d->values[i]);
+    fputc('\n', stdout);
+  }
+  return fflush(stdout) == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  tc_diag_init();
+  if (argc != 2) return usage(argc > 2 ? argv[2] : "(none)");
+  if (strcmp(argv[1], "--chipinforaw") == 0) return list_devices();
+  if (strcmp(argv[1], "--help") == 0) {
+    print_help();
+    return 0;
+  }
+  return usage(argv[1]);
+}
