@@ -1,0 +1,122 @@
+// Whole-process cost of a typical compile line: lumo8-cc with 20 options
+// against a driver that does nothing, side by side with a program that only
+// starts the same driver. Each iteration is one real process; the counters
+// give the wall time per run and the peak resident set of the process tree.
+#include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A throw-away installation: lumo8-cc and the do-nothing driver for both
+// families.
+class Installation {
+ public:
+  Installation() {
+    char pattern[] = "/tmp/lumo8-bench-XXXXXX";
+    root_ = mkdtemp(pattern);
+    ver_ = root_ + "/lumo8/v2.50";
+    put(LUMO8CC_PATH, ver_ + "/bin/lumo8-cc");
+    put(NOOP_DRIVER_PATH, ver_ + "/zir/bin/lumo8");
+    put(NOOP_DRIVER_PATH, ver_ + "/tev/bin/tev-gcc");
+    fs::create_directories(root_ + "/tmp");
+    setenv("TEMP", (root_ + "/tmp").c_str(), 1);
+    std::ofstream(root_ + "/cmdfile") << "--lumo8cc\n-q\n--opt=none\n--chip=16c401\nmain.c\n";
+  }
+  ~Installation() { fs::remove_all(root_); }
+  std::string lumo8cc() const { return ver_ + "/bin/lumo8-cc"; }
+  std::string driver() const { return ver_ + "/zir/bin/lumo8"; }
+  std::string cmdfile() const { return root_ + "/cmdfile"; }
+  const std::string& dir() const { return root_; }
+
+ private:
+  static void put(const char* from, const std::string& to) {
+    fs::create_directories(fs::path(to).parent_path());
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing);
+  }
+  std::string root_, ver_;
+};
+
+const Installation& installation() {
+  static Installation inst;
+  return inst;
+}
+
+// Runs argv in the installation's directory and waits for it.
+void run(const std::vector<std::string>& args, benchmark::State& state) {
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addchdir_np(&actions, installation().dir().c_str());
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) {
+    state.SkipWithError("cannot start the program");
+    return;
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) state.SkipWithError("the run failed");
+}
+
+// The peak resident set in KiB of one run, through the small static
+// starter (a process started from this one would report this one's size).
+double peak_rss(const std::vector<std::string>& args) {
+  std::string command = std::string("cd ") + installation().dir() + " && " PEAK_RSS_PATH;
+  for (const std::string& a : args) command += " '" + a + "'";
+  FILE* out = popen(command.c_str(), "r");
+  if (!out) return 0;
+  long kib = 0;
+  if (fscanf(out, "%ld", &kib) != 1) kib = 0;
+  pclose(out);
+  return static_cast<double>(kib);
+}
+
+void measure(benchmark::State& state, const std::vector<std::string>& args) {
+  for (auto _ : state) run(args, state);
+  state.counters["peak_rss_KiB"] = peak_rss(args);
+}
+
+const std::vector<std::string> kZirLine = {
+    "-mcpu=zir16c401", "-O2", "-Wall", "-Wno-2044", "-std=c99", "-DNDEBUG", "-DBOARD=3", "-Iinclude", "-Isrc",
+    "-funsigned-char", "-mstack=compiled", "-mno-plib", "-mwarn=0", "-Wl,-Map=out.map", "-Wl,--data-init",
+    "-Wa,-a", "-o", "build/out.hex", "-c", "main.c"};
+const std::vector<std::string> kTevLine = {
+    "-mcpu=kx32m2", "-O2", "-Wall", "-Wextra", "-std=c99", "-DNDEBUG", "-DBOARD=3", "-Iinclude", "-Isrc",
+    "-funsigned-char", "-ffunction-sections", "-g", "-mconst-data-in-progmem", "-Wl,-Map=out.map",
+    "-Wl,--gc-sections", "-Wa,-a", "-o", "build/out.o", "-c", "main.c"};
+
+std::vector<std::string> with_program(const std::string& program, const std::vector<std::string>& args) {
+  std::vector<std::string> all{program};
+  all.insert(all.end(), args.begin(), args.end());
+  return all;
+}
+
+void BM_Lumo8ccZirLine(benchmark::State& state) { measure(state, with_program(installation().lumo8cc(), kZirLine)); }
+void BM_Lumo8ccTevLine(benchmark::State& state) { measure(state, with_program(installation().lumo8cc(), kTevLine)); }
+void BM_SpawnOnly(benchmark::State& state) {
+  measure(state, {SPAWN_ONLY_PATH, installation().driver(), "@" + installation().cmdfile()});
+}
+
+}  // namespace
+
+BENCHMARK(BM_Lumo8ccZirLine)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Lumo8ccTevLine)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SpawnOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_MAIN();
