@@ -1,0 +1,11 @@
+/* led.h - a LED on one port pin, switched on and off. */
+#ifndef LED_H
+#define LED_H
+
+#include <stdint.h>
+
+void led_init(void);
+void led_set(uint8_t on);
+void led_toggle(void);
+
+#endif /* LED_H */

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds the example project through the staged installation of a build
+# tree, for one ZIR and one TEV device, and says where the outputs are.
+#   bash scripts/example.sh [BUILD_DIR]     (default: build)
+set -euo pipefail
+
+top="$(cd "$(dirname "$0")/.." && pwd)"
+build="$(cd "${1:-build}" && pwd)"
+cc="$build/lumo8/v2.50/bin/lumo8-cc"
+src="$top/examples/blink"
+out="$build/example"
+
+if [ ! -x "$cc" ]; then
+  echo "example: $cc not found; build first (cmake --build $build)" >&2
+  exit 1
+fi
+
+build_for() {
+  local device="$1" dir="$2" image="$3"
+  rm -rf "$dir" && mkdir -p "$dir"
+  echo "== $device"
+  (cd "$dir" && "$cc" -v "-mcpu=$device" -O2 -Wall -o "$image" "$src/main.c" "$src/led.c")
+}
+
+build_for zir16c401 "$out/zir" blink.hex
+build_for kx32m2 "$out/tev" blink.elf
+
+echo
+echo "example outputs:"
+find "$out" -type f | sort | sed 's/^/  /'
