@@ -1,0 +1,189 @@
+// The micro XML reader over a table of documents, the writer's layout, and
+// trees that come back unchanged through writing and reading.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "common/uxml2.h"
+
+namespace {
+
+const std::string kDecl = "<?xml version=\"1.0\"?>\n";
+
+// The tree as one line: name[attr=value,...]{text}(children...).
+std::string show(const uxml_element* e) {
+  std::string s = uxml_getName(e);
+  vector* attributes = uxml_getAttributes(e);
+  if (vec_size(attributes)) {
+    s += "[";
+    for (uint32_t i = 0; i < vec_size(attributes); ++i) {
+      auto* a = vec_get_as<uxml_attribute*>(attributes, i);
+      s += std::string(i ? "," : "") + uxml_getAttributeName(a) + "=" + uxml_getAttributeValue(a);
+    }
+    s += "]";
+  }
+  vec_free(attributes);
+  if (*uxml_getText(e)) s += std::string("{") + uxml_getText(e) + "}";
+  vector* children = uxml_getChildren(e);
+  if (vec_size(children)) {
+    s += "(";
+    for (uint32_t i = 0; i < vec_size(children); ++i) s += (i ? " " : "") + show(vec_get_as<uxml_element*>(children, i));
+    s += ")";
+  }
+  vec_free(children);
+  return s;
+}
+
+// What the reader makes of a document: the tree, or "null".
+std::string read(const std::string& document) {
+  FILE* f = fmemopen(const_cast<char*>(document.data()), document.size(), "r");
+  uxml_element* root = uxml_read(f);
+  fclose(f);
+  std::string shown = root ? show(root) : "null";
+  uxml_freeElement(root);
+  return shown;
+}
+
+std::string write(const uxml_element* e) {
+  char* buffer = nullptr;
+  size_t size = 0;
+  FILE* f = open_memstream(&buffer, &size);
+  EXPECT_TRUE(uxml_write(e, f));
+  fclose(f);
+  std::string text(buffer, size);
+  free(buffer);
+  return text;
+}
+
+TEST(Uxml, ReadingDocuments) {
+  struct Case {
+    const char* label;
+    std::string document;
+    std::string tree;
+  };
+  const Case cases[] = {
+      {"declaration then root", kDecl + "<a/>", "a"},
+      {"the rest of the declaration line is ignored", "<?xml version=\"1.1\" encoding=\"x\" junk?>\n<a></a>", "a"},
+      {"a blank line before the root", kDecl + "\n<a/>", "null"},
+      {"a blank before the root", kDecl + " <a/>", "null"},
+      {"single-quoted version", "<?xml version='1.0'?>\n<a/>", "null"},
+      {"no declaration", "<a/>", "null"},
+      {"empty input", "", "null"},
+      {"attribute forms", kDecl + "<a b=\"1\" c='2' d/>", "a[b=1,c=2,d=]"},
+      {"empty element after a blank", kDecl + "<a b=\"1\" />", "a[b=1]"},
+      {"duplicate attributes are kept", kDecl + "<a b=\"1\" b=\"2\"/>", "a[b=1,b=2]"},
+      {"blanks around =", kDecl + "<a b = \"1\"/>", "null"},
+      {"blank after =", kDecl + "<a b= \"1\"/>", "null"},
+      {"unquoted value", kDecl + "<a b=1/>", "null"},
+      {"an encoded quote stays in the value", kDecl + "<a b=\"x&quot;y\"/>", "a[b=x\"y]"},
+      {"the other quote is a character", kDecl + "<a b=\"it's\"/>", "a[b=it's]"},
+      {"entities", kDecl + "<a>&lt;x&gt; &amp; &quot;&apos; &nbsp;</a>", "a{<x> & \"' ~}"},
+      {"numeric references are not known", kDecl + "<a>&#65;</a>", "a{~}"},
+      {"an entity without ; within ten characters", kDecl + "<a>&abcdefghijkl</a>", "a{~kl}"},
+      {"text around a child is joined and trimmed", kDecl + "<a>  x  <b/>  y  </a>", "a{x    y}(b)"},
+      {"children in order", kDecl + "<r><f n=\"1\"><d v=\"x\"/><d v=\"y\"/></f><f/></r>", "r(f[n=1](d[v=x] d[v=y]) f)"},
+      {"a closing tag with another name", kDecl + "<a></b>", "null"},
+      {"a blank before the closing >", kDecl + "<a></a >", "null"},
+      {"a blank after </", kDecl + "<a></ a>", "a"},
+      {"an unclosed element", kDecl + "<a><b/>", "null"},
+      {"a comment in character data", kDecl + "<a>ab<!-- c -->de</a>", "a{abde}"},
+      {"a comment between children", kDecl + "<a><!-- one --><b/><!----><c/></a>", "a(b c)"},
+      {"an unended comment", kDecl + "<a><!-- x </a>", "null"},
+      {"<! that opens no comment", kDecl + "<a><!x/></a>", "a(!x)"},
+      {"<!- that opens no comment", kDecl + "<a><!-x/></a>", "a(!-x)"},
+      {"an empty start tag name", kDecl + "< a/>", "a"},
+      {"no name at all", kDecl + "<=x/>", "null"},
+      {"the root ends the reading", kDecl + "<a/>trailing <junk", "a"},
+      {"end of file in a start tag", kDecl + "<a b=\"1\"", "null"},
+      {"end of file in a value", kDecl + "<a b=\"1", "null"},
+      {"a slash not followed by >", kDecl + "<a / ></a>", "null"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(read(c.document), c.tree) << c.label;
+}
+
+TEST(Uxml, WriterLayout) {
+  uxml_element* root = uxml_newElement("root");
+  uxml_attribute* version = uxml_newAttribute("v");
+  uxml_setAttributeValue(version, "1 & <2>");
+  uxml_addAttribute(root, version);
+  uxml_element* family = uxml_newElement("family");
+  uxml_setText(family, "a\"b's");
+  uxml_addChild(root, family);
+  uxml_element* device = uxml_newElement("device");
+  uxml_attribute* name = uxml_newAttribute("name");
+  uxml_setAttributeValue(name, "zir16c401");
+  uxml_addAttribute(device, name);
+  uxml_addChild(family, device);
+  uxml_addChild(root, uxml_newElement("empty"));
+  // An element without attributes keeps its children on its own line; the
+  // end tag of one with attributes goes to its indentation.
+  EXPECT_EQ(write(root),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<root v=\"1 &amp; &lt;2&gt;\">\n"
+            "  <family>a&quot;b's    <device name=\"zir16c401\"/>\n"
+            "</family>\n"
+            "  <empty/>\n"
+            "</root>\n");
+  uxml_freeElement(root);
+}
+
+TEST(Uxml, WriteThenRead) {
+  // Trees both sides support: every element with attributes or children
+  // only (the writer puts text and children on one line without
+  // separation, which reads back as text).
+  uxml_element* root = uxml_newElement("deviceSupport");
+  for (const char* family : {"ZIR", "TEV"}) {
+    uxml_element* f = uxml_newElement("family");
+    uxml_attribute* a = uxml_newAttribute("name");
+    uxml_setAttributeValue(a, family);
+    uxml_addAttribute(f, a);
+    for (const char* device : {"x1", "y<2>", "z&\"3\""}) {
+      uxml_element* d = uxml_newElement("device");
+      uxml_attribute* n = uxml_newAttribute("name");
+      uxml_setAttributeValue(n, device);
+      uxml_addAttribute(d, n);
+      uxml_addChild(f, d);
+    }
+    uxml_addChild(root, f);
+  }
+  uxml_element* note = uxml_newElement("note");
+  uxml_setText(note, "one & two");
+  uxml_addChild(root, note);
+  const std::string once = write(root);
+  FILE* f = fmemopen(const_cast<char*>(once.data()), once.size(), "r");
+  uxml_element* back = uxml_read(f);
+  fclose(f);
+  ASSERT_NE(back, nullptr) << once;
+  EXPECT_EQ(show(back), show(root));
+  EXPECT_EQ(write(back), once);
+  uxml_freeElement(back);
+  uxml_freeElement(root);
+}
+
+TEST(Uxml, ElementOperations) {
+  uxml_element* e = uxml_newElement("a");
+  uxml_attribute* first = uxml_newAttribute("k");
+  uxml_attribute* second = uxml_newAttribute("k");
+  uxml_setAttributeValue(second, "2");
+  uxml_addAttribute(e, first);
+  uxml_addAttribute(e, second);
+  EXPECT_EQ(uxml_findAttribute(e, "k"), first);
+  EXPECT_EQ(uxml_findAttribute(e, "K"), nullptr);
+  EXPECT_EQ(uxml_removeAttribute(e, second), 1);
+  EXPECT_EQ(uxml_removeAttribute(e, second), 0);
+  uxml_freeAttribute(second);
+  uxml_element* child = uxml_newElement("c");
+  uxml_addChild(e, child);
+  vector* replacement = vec_new();
+  uxml_element* other = uxml_newElement("d");
+  vec_push(replacement, other);
+  uxml_setChildren(e, replacement);
+  vec_free(replacement);
+  uxml_freeElement(child);
+  uxml_setName(e, "b");
+  EXPECT_EQ(show(e), "b[k=](d)");
+  uxml_freeElement(e);
+}
+
+}  // namespace
