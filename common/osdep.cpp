@@ -405,3 +405,19 @@ const char* osd_exe_suffix() {
 }
 
 bool osd_isatty(FILE* stream) { return stream && osd_host_isatty(fileno(stream)); }
+
+OsdStderrRedirect::OsdStderrRedirect(FILE* into) {
+  if (!into) return;
+  fflush(stderr);
+  saved_ = osd_host_save_console(fileno(stderr));
+  if (saved_ >= 0 && !osd_host_redirect(fileno(into), fileno(stderr))) {
+    osd_host_restore_console(saved_, fileno(stderr));
+    saved_ = -1;
+  }
+}
+
+OsdStderrRedirect::~OsdStderrRedirect() {
+  if (saved_ < 0) return;
+  fflush(stderr);
+  osd_host_restore_console(saved_, fileno(stderr));
+}

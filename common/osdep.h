@@ -71,6 +71,22 @@ FILE* osd_popen_vec(vector* list);
 // nothing closed, for null or a stream osd_popen did not return.
 int osd_pclose(FILE* stream);
 
+// Standard error sent into an open file for the object's lifetime (so that
+// the diagnostics of a child asked for a listing are not shown), and back
+// to where it was when the object goes. active() is false when it could not
+// be redirected; nothing then changes.
+class OsdStderrRedirect {
+ public:
+  explicit OsdStderrRedirect(FILE* into);
+  ~OsdStderrRedirect();
+  OsdStderrRedirect(const OsdStderrRedirect&) = delete;
+  OsdStderrRedirect& operator=(const OsdStderrRedirect&) = delete;
+  bool active() const { return saved_ >= 0; }
+
+ private:
+  int saved_ = -1;
+};
+
 // Installs the fatal-signal handler: it restores the console streams saved
 // by the first call, reports an unexpected problem for SIGSEGV, SIGFPE and
 // SIGABRT, and ends the program through exit() (so the temporary root is

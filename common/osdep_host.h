@@ -44,6 +44,8 @@ void osd_host_install_signals(osd_signal_handler handler);
 int osd_host_save_console(int fd);
 // Points fd back at the saved duplicate and closes the duplicate.
 void osd_host_restore_console(int saved, int fd);
+// Makes fd refer to what from refers to; false when it cannot.
+bool osd_host_redirect(int from, int fd);
 
 int osd_host_setenv(const char* name, const char* value);
 void osd_host_tzset();

@@ -125,6 +125,8 @@ void osd_host_restore_console(int saved, int fd) {
   close(saved);
 }
 
+bool osd_host_redirect(int from, int fd) { return dup2(from, fd) >= 0; }
+
 int osd_host_setenv(const char* name, const char* value) { return setenv(name, value, 1); }
 
 void osd_host_tzset() { tzset(); }

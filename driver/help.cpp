@@ -7,8 +7,10 @@
 #include "common/alert.h"
 #include "common/cleanup.h"
 #include "common/stringcache.h"
+#include "common/osdep.h"
 #include "common/vector.h"
 #include "debug/lumodebug.h"
+#include "devices/devices.h"
 #include "driver/cmdline.h"
 #include "driver/option_handlers.h"
 
@@ -18,6 +20,8 @@ constexpr uint32_t kMsgBadSyntax = 1195;
 // Plain "--help": the five groups, without "undocumented".
 constexpr uint32_t kDefaultHelpMask = 0x1f;
 constexpr int kHelpNameWidth = 25;
+constexpr const char* kZirTargetHeader = "\nThe following options are ZIR10/12/14/16/18 target specific:\n\n";
+constexpr const char* kTevTargetHeader = "\nThe following options are TEV target specific:\n\n";
 
 struct HelpClass {
   const char* name;
@@ -96,5 +100,69 @@ uint32_t opt_help(DeviceType device_type, const char* arg, vector* out, vector* 
   printf("Usage: %s [options] file...\nOptions:\n", cmdline_progname());
   options_print(mask);
   DB_EXIT("printed help");
+  cleanup(0);
+}
+
+// The target part of the TEV driver's own help: the sections that begin
+// with a "The following" line, each up to an "Assembler" line. The driver's
+// diagnostics go into a temporary file instead of the user's screen; any
+// failure leaves the section out.
+void print_tev_target_specific_options() {
+  DB_ENTER();
+  const char* name = osd_tmpname(nullptr);
+  if (!name) {
+    DB_EXIT("could not get temp file name");
+    return;
+  }
+  FILE* sink = fopen(name, "w");
+  if (!sink) {
+    DB_EXIT("could not open temp file \"%s\"", name);
+    return;
+  }
+  {
+    OsdStderrRedirect quiet(sink);
+    const char* driver = getDriverPath(TOOL_TEV_DRIVER);
+    FILE* pipe = driver ? osd_popen(driver, "--target-help", static_cast<const char*>(nullptr)) : nullptr;
+    if (!driver) DB_NOTE("Could not get driver name");
+    if (driver && !pipe) DB_NOTE("could not create pipe to driver");
+    bool printing = false, headed = false;
+    while (const char* line = pipe ? sc_readLine(pipe) : nullptr) {
+      if (!printing) {
+        printing = sc_startsWith(line, "The following");
+        continue;
+      }
+      if (sc_startsWith(line, "Assembler")) {
+        printing = false;
+        continue;
+      }
+      if (!headed) fputs(kTevTargetHeader, stdout);
+      headed = true;
+      fputs(line, stdout);
+    }
+    if (pipe) osd_pclose(pipe);
+  }
+  fclose(sink);
+  DB_EXIT();
+}
+
+uint32_t opt_target_help(DeviceType, const char* arg, vector*, vector*, uint32_t) {
+  DB_ENTER("%s", arg);
+  vector* devices = device_list(DEVICES_ALL);
+  fputs(kZirTargetHeader, stdout);
+  options_print(OPT_TARGET);
+  print_tev_target_specific_options();
+  fputs("Known device names:\n", stdout);
+  if (devices) print_list(devices, false);
+  DB_EXIT("printed target help");
+  cleanup(0);
+}
+
+// "-mprint-devices" lists every family, the hidden "-mprint-zir-devices"
+// the two ZIR families.
+uint32_t opt_print_devices(DeviceType, const char* arg, vector*, vector*, uint32_t) {
+  DB_ENTER("%s", arg);
+  const bool zir_only = strcmp(arg, "-mprint-zir-devices") == 0;
+  if (vector* devices = device_list(zir_only ? DEVICES_ZIR_ALL : DEVICES_ALL)) print_list(devices, true);
+  DB_EXIT("printed devices");
   cleanup(0);
 }

@@ -92,3 +92,5 @@ LUMO_OPTION_HANDLER(options_memorysummary);  // --memorysummary (also as a linke
 
 // ---- Help and listings (help.cpp) ----
 LUMO_OPTION_HANDLER(opt_help);            // --help
+LUMO_OPTION_HANDLER(opt_target_help);     // --target-help
+LUMO_OPTION_HANDLER(opt_print_devices);   // -mprint-devices, -mprint-zir-devices

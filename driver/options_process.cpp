@@ -18,6 +18,7 @@
 #include "common/stringcache.h"
 #include "common/vector.h"
 #include "debug/lumodebug.h"
+#include "devices/machdep.h"
 #include "driver/option_handlers.h"
 #include "driver/option_state.h"
 
@@ -204,7 +205,11 @@ vector* options_process(vector* args) {
     cleanup(1);  // both messages are fatal
   }
   if (device_is_zir(type)) close_zir(out);
-  if (device_is_tev(type)) close_tev(out);
+  if (device_is_tev(type)) {
+    close_tev(out);
+    // The TEV compiler has no listing of its own built-ins; the run goes on.
+    if (option_state().print_builtins) print_builtins_list();
+  }
   DB_EXIT("%u options", vec_size(out));
   return out;
 }

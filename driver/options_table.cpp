@@ -2,10 +2,9 @@
 // lists them, with its flags, sub-option group, help text and handler.
 //
 // "-misa" and "-mcallgraph" are rows without OPT_ENABLED: they are never
-// registered, so both are unknown options. "--target-help",
-// "-mprint-devices" and "-mprint-zir-devices" get their handlers with the
-// device lists, "--selftest" and "--selfinit" theirs with the installation
-// self test; until then they are passed on as unknown options.
+// registered, so both are unknown options. "--selftest" and "--selfinit"
+// get their handlers with the installation self test; until then they are
+// passed on as unknown options.
 #include "driver/option_handlers.h"
 #include "driver/options.h"
 
@@ -49,9 +48,9 @@ option_entry option_table[] = {
     {OPT_COMMON | OPT_SEPARATE | OPT_ENABLED | OPT_ALTSET, "-Xpreprocessor", nullptr, "Pass option directly to the preprocessor", opt_xpreprocessor},
     {OPT_COMMON | OPT_ENABLED | OPT_ALTSET, "-###", nullptr, "Show command lines but do not execute", opt_show_commands},
     {OPT_COMMON | OPT_JOINED | OPT_ENABLED | OPT_ALTSET | OPT_ALWAYS, "--help", nullptr, "Help", opt_help},
-    {OPT_COMMON | OPT_ENABLED, "--target-help", nullptr, "Target help", nullptr},
-    {OPT_COMMON | OPT_ENABLED | OPT_ALWAYS, "-mprint-devices", nullptr, "List supported devices", nullptr},
-    {OPT_COMMON | OPT_HIDDEN | OPT_ENABLED | OPT_ALTSET | OPT_ALWAYS, "-mprint-zir-devices", nullptr, "List supported ZIR devices", nullptr},
+    {OPT_COMMON | OPT_ENABLED, "--target-help", nullptr, "Target help", opt_target_help},
+    {OPT_COMMON | OPT_ENABLED | OPT_ALWAYS, "-mprint-devices", nullptr, "List supported devices", opt_print_devices},
+    {OPT_COMMON | OPT_HIDDEN | OPT_ENABLED | OPT_ALTSET | OPT_ALWAYS, "-mprint-zir-devices", nullptr, "List supported ZIR devices", opt_print_devices},
     {OPT_COMMON | OPT_ENABLED, "-mprint-builtins", nullptr, "List built in functions", opt_print_builtins},
     {OPT_COMMON | OPT_ENABLED, "--version", nullptr, "Show version information", opt_version},
     {OPT_COMMON | OPT_JOINED | OPT_ENABLED | OPT_ALTSET, "-mcpu", nullptr, "Select device", opt_mcpu},
