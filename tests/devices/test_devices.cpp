@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -189,6 +190,41 @@ TEST_F(Listings, BuiltinsForTevThenTheDriverRuns) {
   EXPECT_FALSE(inst_.driver_argv().empty());
   r = inst_.run({"-mcpu=zir16c401", "-mprint-builtins", "x.c"});
   EXPECT_NE(inst_.command_file().find("--info=builtins\n"), std::string::npos);
+}
+
+size_t count_lines(const std::string& text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')); }
+
+TEST_F(Listings, Help) {
+  const std::string usage = "Usage: lumo8-cc [options] file...\nOptions:\n";
+  RunResult r = inst_.run({"--help"});
+  EXPECT_EQ(r.status, 0);
+  ASSERT_EQ(r.out.rfind(usage, 0), 0u) << r.out;
+  // 133 rows, one of them on two lines: the only name longer than the column.
+  EXPECT_EQ(count_lines(r.out), 2u + 133u + 1u);
+  EXPECT_NE(r.out.find("\n  -mno-const-data-in-progmem\n                            "), std::string::npos);
+  EXPECT_EQ(r.out.find("-mprint-zir-devices"), std::string::npos);
+  EXPECT_NE(r.out.find("\n  -mprint-devices           List supported devices\n"), std::string::npos);
+
+  r = inst_.run({"--help=warnings"});
+  EXPECT_EQ(r.out, usage +
+                       "  -w                        Suppress all warnings\n"
+                       "  -Wpedantic                Flag use of non-standard keywords\n"
+                       "  -Werror                   Convert warnings to errors\n"
+                       "  -Wno-error                Prevent conversion of warnings to errors\n"
+                       "  -Wno-                     Disable warnings or messages\n"
+                       "  -W                        Enable warnings or messages\n");
+  for (const char* only_usage : {"--help=params", "--help=undocumented"}) {
+    r = inst_.run({only_usage});
+    EXPECT_EQ(r.out, usage) << only_usage;
+    EXPECT_EQ(r.status, 0);
+  }
+  r = inst_.run({"--help=", "x.c"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("(1195)"), std::string::npos);
+  // A TEV run hands the option to the TEV driver and goes on.
+  r = inst_.run({"-mcpu=kx8m1", "--help"});
+  EXPECT_EQ(r.out, "driver ran\n");
+  EXPECT_NE(inst_.command_file().find("--help\n"), std::string::npos);
 }
 
 }  // namespace
