@@ -1,0 +1,57 @@
+// Hashing and the installation's hash manifest: SHA-256 and SHA-1 over
+// files, and the manifest that lists every installed file with its SHA-256
+// digest, one "<64 hex digits> *<name relative to the version directory>"
+// line each, in the order the directory walk met the files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include "common/pathstyle.h"
+#include "common/vector.h"
+
+inline constexpr size_t kShaChunk = 16384;
+
+struct sha256_state {
+  uint32_t h[8];
+  uint64_t length;  // bytes so far
+  unsigned char block[64];
+  size_t used;
+};
+
+struct sha1_state {
+  uint32_t h[5];
+  uint64_t length;
+  unsigned char block[64];
+  size_t used;
+};
+
+void sha256_init(sha256_state* s);
+void sha256_update(sha256_state* s, const void* data, size_t n);
+// 64 lower-case hexadecimal digits and a terminating null into hex.
+void sha256_final(sha256_state* s, char hex[65]);
+void sha1_init(sha1_state* s);
+void sha1_update(sha1_state* s, const void* data, size_t n);
+void sha1_final(sha1_state* s, char hex[41]);
+
+struct manifest_record {
+  const char* hash;
+  const char* path;
+};
+
+// The digest of a file read untranslated; a file that cannot be opened
+// ends the program with status 1.
+const char* shahash_fileSha256(const char* path);
+const char* shahash_fileSha1(const char* path);
+// Whether the file exists and its digest is exactly expected.
+bool shahash_checkFile(const char* expected, const char* path);
+// The records of a manifest (paths joined to base when given), or null when
+// it cannot be opened, holds no line, or a line has no blank.
+vector* shahash_readManifest(const char* path, const char* base);
+// Appends a record for every file under directory, names made from prefix.
+void shahash_collect(PathStyle style, vector* records, const char* directory, const char* prefix);
+// Writes the manifest of the tree under directory; whether it was written.
+bool shahash_generate(PathStyle style, const char* directory, const char* manifest);
+// Whether an entry of directory contains fragment, in any letter case.
+bool findFileLike(const char* fragment, const char* directory);
