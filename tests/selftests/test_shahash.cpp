@@ -1,6 +1,7 @@
 // SHA-256 and SHA-1 against the standard's test vectors and the system's
 // own tools, and the hash manifest written, read back and checked.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
