@@ -32,6 +32,7 @@ constexpr MessageRow kMessages[] = {
     {TEV_NO_DEVICE_DATA,        "cannot read the device list \"%s\""},
     {TEV_COMMAND_FILE,          "cannot read command file \"%s\""},
     {TEV_OUTPUT_MULTIPLE,       "\"-o\" names one file but %u outputs are to be written"},
+    {TEV_OUTPUT_IS_INPUT,       "output file \"%s\" is also an input file"},
     {TEV_INCLUDE_NOT_FOUND,     "include file \"%s\" not found"},
     {TEV_PP_ERROR_DIRECTIVE,    "#error %s"},
     {TEV_PP_BAD_DIRECTIVE,      "invalid preprocessor directive \"%s\""},
@@ -55,7 +56,15 @@ constexpr MessageRow kMessages[] = {
 };
 // clang-format on
 
+bool g_warnings_hidden = false;
+bool g_warnings_are_errors = false;
+
 }  // namespace
+
+void tev_warnings_configure(bool hidden, bool as_errors) {
+  g_warnings_hidden = hidden;
+  g_warnings_are_errors = as_errors;
+}
 
 const char* tev_msg_text(uint32_t number) {
   for (const MessageRow& row : kMessages)
@@ -77,11 +86,15 @@ void tev_error(tev_msg number, ...) {
 }
 
 void tev_warning(tev_msg number, ...) {
+  if (g_warnings_hidden) return;
   char text[512];
   va_list args;
   va_start(args, number);
   vsnprintf(text, sizeof text, tev_msg_text(number), args);
   va_end(args);
-  tc_warning(number, "%s", text);
+  if (g_warnings_are_errors)
+    tc_error(number, "%s", text);
+  else
+    tc_warning(number, "%s", text);
 }
 #pragma GCC diagnostic pop

@@ -23,6 +23,7 @@ enum tev_msg : uint32_t {
   TEV_NO_DEVICE_DATA = 4015,
   TEV_COMMAND_FILE = 4016,
   TEV_OUTPUT_MULTIPLE = 4017,
+  TEV_OUTPUT_IS_INPUT = 4018,
   TEV_INCLUDE_NOT_FOUND = 4020,
   TEV_PP_ERROR_DIRECTIVE = 4021,
   TEV_PP_BAD_DIRECTIVE = 4022,
@@ -47,6 +48,9 @@ enum tev_msg : uint32_t {
 
 // The text of a message, a printf format; null for a number not in the table.
 const char* tev_msg_text(uint32_t number);
+
+// -w hides every warning; -Werror reports them as errors.
+void tev_warnings_configure(bool hidden, bool as_errors);
 
 // Reports through the shared diagnostics (tc_error / tc_warning) with the
 // table's text.

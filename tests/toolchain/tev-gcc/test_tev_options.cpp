@@ -1,0 +1,177 @@
+// The option language of tev-gcc: every form its front end writes for TEV
+// devices is taken, anything else is refused with its own number.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/toolchain/tev-gcc/tev_fixture.h"
+
+namespace {
+
+using tevtest::number;
+using tevtest::Sources;
+using Args = std::vector<std::string>;
+
+struct Accepted {
+  const char* what;
+  Args args;  // added to "-mmcu=kx32m2 -c x.c -Iinc"
+};
+
+// clang-format off
+const Accepted kAccepted[] = {
+    {"stages and output",     {"-ox.o"}},
+    {"separate output",       {"-o", "x.o"}},
+    {"assembly",              {"-S"}},
+    {"verbose",               {"-v", "-V"}},
+    {"save temps, ###",       {"-save-temps"}},
+    {"optimisation levels",   {"-O0", "-O1", "-O2", "-O3", "-Os", "-Og", "-O"}},
+    {"optimiser switches",    {"-flocal", "-fasmfile", "-finstrument-functions", "-fno-instrument-functions"}},
+    {"max errors",            {"-fmax-errors=20"}},
+    {"debug information",     {"-g", "-gdwarf-3"}},
+    {"macros joined",         {"-DA", "-DB=2", "-D__LUMO8_VERSION=2500", "-UA"}},
+    {"macros separate",       {"-D", "C=3", "-U", "C"}},
+    {"macro value w/ space",  {"-DTEXT=a b"}},
+    {"include dirs",          {"-Iinc", "-I", "inc", "-Inowhere"}},
+    {"preprocessor switches", {"-C", "-H", "-nostdinc", "-Iinc"}},
+    {"dependencies",          {"-MD", "-MF", "deps.d"}},
+    {"user dependencies",     {"-MMD"}},
+    {"language",              {"-std=c99", "-std=gnu11", "-std=iso9899:1990", "-ansi"}},
+    {"char signedness",       {"-funsigned-char", "-fno-signed-char", "-fsigned-char", "-fno-unsigned-char"}},
+    {"warnings",              {"-w", "-Wall", "-Wextra", "-Wpedantic", "-Wno-unused", "-Werror", "-Wno-error", "-Werror=shadow", "-Wno-error=format"}},
+    {"linker pieces",         {"-Wl,--info-linker", "-Wl,-Map=x.map", "-Wl,--memorysummary,m.xml", "-Wl,--data-init", "-Wl,--no-data-init", "-Wl,--gc-sections"}},
+    {"linker separate",       {"-Xlinker", "-Map=x.map", "-Xlinker", "-Map", "-Xlinker", "y.map"}},
+    {"assembler pieces",      {"-Wa,-a,-alh=x.lst,-g", "-Xassembler", "--fatal-warnings"}},
+    {"preprocessor pieces",   {"-Wp,-v,-DP=1,-UP,-Iinc", "-Xpreprocessor", "-dM"}},
+    {"libraries",             {"-lc", "-l", "m", "-Llib", "-L", "lib"}},
+    {"link switches",         {"-nostdlib", "-nodefaultlibs", "-nostartfiles"}},
+    {"device repeated",       {"-mdevice=kx32m2", "-mmcu=KX32M2", "-mprocessor=kx32m2"}},
+    {"constant data",         {"-mno-const-data-in-progmem", "-mconst-data-in-progmem"}},
+    {"errata, extensions",    {"-mskip-bug", "-mext=cci", "-mext=CCI"}},
+    {"target values",         {"-mcodeoffset=0x200", "-mcodecov=ram", "-msmart-io-format=\"dxs\"", "-mreserve=ram@0x100:0x1ff", "-mreserve=rom@0:16", "--fill=0xff", "--fill=0@0x100:0x1ff"}},
+    {"run-time switches",     {"-mdownload", "-mno-download", "-mdownload-hex", "-mno-download-hex", "-mstackcall", "-mno-stackcall",
+                               "-mconfig", "-mno-config", "-mdefault-config-bits", "-mno-default-config-bits", "-mosccal", "-mno-osccal"}},
+    {"oscillator, vectors",   {"-moscval", "-moscval=0x34", "-mno-oscval", "-mivt=0x100", "-muse-ivt=0x200", "-mno-ivt", "-mno-use-ivt"}},
+    {"stack usage",           {"-morv-stack-usage"}},
+    {"language of inputs",    {"-x", "c", "y.c", "-xnone"}},
+};
+// clang-format on
+
+TEST(TevOptions, AcceptsEveryFormTheFrontEndWrites) {
+  for (const Accepted& row : kAccepted) {
+    SCOPED_TRACE(row.what);
+    Sources src;
+    Args args{"-mmcu=kx32m2", "-c", "x.c", "-Iinc"};
+    if (std::string(row.what) == "language of inputs") args = {"-mmcu=kx32m2", "-c", "-Iinc"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    testutil::RunResult r = src.run(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err.find("error"), std::string::npos) << r.err;
+  }
+}
+
+TEST(TevOptions, InputsOfEveryKind) {
+  Sources src;
+  testutil::RunResult r = src.run({"-mmcu=kx32m2", "-c", "x.c", "y.c", "a.s", "b.S", "-Iinc"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(src.new_files(), (std::vector<std::string>{"a.o", "b.o", "x.o", "y.o"}));
+}
+
+// The front end's command file: one option a line, blanks and quotes
+// escaped with a backslash, lines with blanks in double quotes.
+TEST(TevOptions, ReadsTheFrontEndsCommandFile) {
+  Sources src;
+  src.write("opts.cmd",
+            "-mmcu=kx32m2\n-O2\n-Wall\n-c\nx.c\n\"-DTEXT=\\\"a\\ b\\\"\"\n-Iinc\n-Wl,--info-linker\n"
+            "-mdevice=kx32m2\n-mconst-data-in-progmem\n-D__LUMO\n-D__LUMO8\n-D__LUMO__\n-D__LUMO8__\n"
+            "-D__LUMO8_VERSION=2500\n");
+  testutil::RunResult r = src.run({"@opts.cmd"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(src.new_files(), (std::vector<std::string>{"opts.cmd", "x.o"}));
+}
+
+struct Rejected {
+  Args args;
+  uint32_t message;
+};
+
+// clang-format off
+const Rejected kRejected[] = {
+    {{"-mmcu=kx32m2", "-c", "x.c", "-frobnicate"},        4001},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-O9"},                4001},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-gcoff"},             4001},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-Xparser", "x"},      4001},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-mstack=hybrid"},     4001},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-merrata=all"},       4001},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-"},                  4001},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-o"},                 4002},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-D"},                 4002},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-Xlinker"},           4002},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-Wl,-Map"},           4002},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-std=c2049"},         4003},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-Wfrobnicate"},       4003},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-Wno-1234"},          4003},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-D1X=2"},             4003},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-mext=gnu"},          4003},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-mcodeoffset=near"},  4003},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-mreserve=ram@0x200:0x100"}, 4003},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-mreserve=rom@0x100"}, 4003},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-msmart-io-format=\"q\""}, 4003},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-x", "fortran"},      4003},
+    {{"-mmcu=kx32m2", "-c", "x.c", "--help=everything"},  4003},
+    {{"-mmcu=kx99", "-c", "x.c"},                         4004},
+    {{"-mmcu=zir16c401", "-c", "x.c"},                    4004},
+    {{"-mmcu=kx32m2", "-mdevice=kx99", "-c", "x.c"},      4004},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-mdfp=nowhere"},      4005},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-mdfp=inc"},          4006},
+    {{"-mmcu=kx32m2", "-c"},                              4007},
+    {{"-mmcu=kx32m2", "-c", "missing.c"},                 4008},
+    {{"-mmcu=kx32m2", "-c", "inc"},                       4009},
+    {{"-mmcu=kx32m2", "-c", "notes.txt"},                 4009},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-Wl,--bogus"},        4011},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-Wl,-Map=x.map,-q"},  4011},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-Wa,-q"},             4012},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-Wp,-q"},             4013},
+    {{"-mmcu=kx32m2", "-mdevice=kx8m1", "-c", "x.c"},     4014},
+    {{"-mprocessor=kx8m1", "-mdevice=kx32m2", "-c", "x.c"}, 4014},
+    {{"@missing.cmd"},                                    4016},
+    {{"-mmcu=kx32m2", "-c", "x.c", "y.c", "-o", "z.o"},   4017},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-o", "./x.c"},        4018},
+};
+// clang-format on
+
+TEST(TevOptions, RefusesEverythingElseWithItsOwnNumber) {
+  for (const Rejected& row : kRejected) {
+    std::string line;
+    for (const std::string& a : row.args) line += a + " ";
+    SCOPED_TRACE(line);
+    Sources src;
+    testutil::RunResult r = src.run(row.args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(": error: " + number(row.message) + " "), std::string::npos) << r.err;
+    EXPECT_EQ(src.new_files(), std::vector<std::string>{}) << "an output was written";
+  }
+}
+
+TEST(TevOptions, ReportsEveryBadOptionOfARun) {
+  Sources src;
+  testutil::RunResult r = src.run({"-mmcu=kx32m2", "-c", "x.c", "-frobnicate", "-std=c2049", "-Wl,--bogus"});
+  EXPECT_EQ(r.status, 1);
+  for (uint32_t n : {4001u, 4003u, 4011u}) EXPECT_NE(r.err.find(number(n)), std::string::npos) << n << r.err;
+}
+
+TEST(TevOptions, WarningsDisabledByW) {
+  Sources src;
+  src.write("w.c", "#warning careful\nint main(void) { return 0; }\n");
+  testutil::RunResult shown = src.run({"-mmcu=kx32m2", "-c", "w.c"});
+  EXPECT_EQ(shown.status, 0);
+  EXPECT_NE(shown.err.find("(4101)"), std::string::npos) << shown.err;
+  testutil::RunResult quiet = src.run({"-mmcu=kx32m2", "-c", "w.c", "-w"});
+  EXPECT_EQ(quiet.status, 0);
+  EXPECT_EQ(quiet.err, "");
+  testutil::RunResult strict = src.run({"-mmcu=kx32m2", "-c", "w.c", "-Werror", "-ofailed.o"});
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_FALSE(testutil::exists(src.file("failed.o")));
+}
+
+}  // namespace

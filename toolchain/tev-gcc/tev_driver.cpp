@@ -1,0 +1,355 @@
+// The stages of a run and the files they produce.
+#include "toolchain/tev-gcc/tev_driver.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "common/alert.h"
+#include "common/osdep.h"
+#include "common/osdep_path.h"
+#include "toolchain/support/tc_diag.h"
+#include "toolchain/tev-gcc/tev_code.h"
+#include "toolchain/tev-gcc/tev_devices.h"
+#include "toolchain/tev-gcc/tev_elf.h"
+#include "toolchain/tev-gcc/tev_help.h"
+#include "toolchain/tev-gcc/tev_link.h"
+#include "toolchain/tev-gcc/tev_msgs.h"
+#include "toolchain/tev-gcc/tev_output.h"
+#include "toolchain/tev-gcc/tev_pre.h"
+
+namespace {
+
+// Libraries every installation provides inside the start-up code.
+constexpr const char* kBuiltinLibraries[] = {"c", "m"};
+
+// "<family>/<name>": the family directory is the parent of the program's
+// own directory (tev/bin/tev-gcc -> tev/include).
+std::string family_path(const char* name) {
+  char* exe = osd_progname();
+  std::string result;
+  if (exe) {
+    char* bin = path_dirname(exe);
+    char* family = bin ? path_dirname(bin) : nullptr;
+    if (family) result = std::string(family) + "/" + name;
+    free(family);
+    free(bin);
+    free(exe);
+  }
+  return result;
+}
+
+bool read_file(const std::string& path, std::string& bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream s;
+  s << in.rdbuf();
+  bytes = s.str();
+  return true;
+}
+
+std::string stem(const std::string& path) {
+  std::string base = path.substr(path.find_last_of('/') + 1);
+  size_t dot = base.rfind('.');
+  return dot == std::string::npos || dot == 0 ? base : base.substr(0, dot);
+}
+
+const char* standard_version(const std::string& standard) {
+  struct Version {
+    const char* digits;
+    const char* value;
+  };
+  constexpr Version kVersions[] = {{"99", "199901L"}, {"9x", "199901L"}, {"1999", "199901L"}, {"199x", "199901L"},
+                                   {"11", "201112L"}, {"1x", "201112L"}, {"2011", "201112L"}, {"17", "201710L"},
+                                   {"18", "201710L"}, {"2017", "201710L"}, {"2018", "201710L"}};
+  for (const Version& v : kVersions)
+    if (standard.ends_with(v.digits)) return v.value;
+  return nullptr;
+}
+
+class Run {
+ public:
+  explicit Run(const tev_request& request) : r_(request) {}
+
+  int go() {
+    if (r_.help || r_.version) return listings();
+    if (!tev_devices_load(devices_)) return 1;
+    if (r_.target_help) {
+      tev_print_target_help(devices_);
+      return 0;
+    }
+    if (!select_device()) return 1;
+    search_list();
+    if (r_.verbose) show_version_and_search_list();
+    if (r_.inputs.empty()) {
+      if (r_.verbose) return 0;
+      tev_error(TEV_NO_INPUT);
+      return 1;
+    }
+    if (!inputs_exist() || !one_output_for_o()) return 1;
+    if (r_.show_only) return show_steps();
+    predefine();
+    for (const tev_input& in : r_.inputs) input(in);
+    if (r_.stage == tev_stage::link && !r_.deps_only && failed() == 0) link();
+    if (failed()) return 1;
+    return outputs_.commit() ? 0 : 1;
+  }
+
+ private:
+  const tev_request& r_;
+  std::vector<tev_device> devices_;
+  const tev_device* device_ = nullptr;
+  tev_pp_options pp_;
+  tev_macro_table base_macros_;
+  std::vector<tev_link_input> objects_;
+  tev_outputs outputs_;
+
+  static uint32_t failed() { return tc_diag_errors() + (alert_has_errors() ? 1 : 0); }
+
+  int listings() {
+    if (r_.version)
+      tev_print_version();
+    else
+      tev_print_help(r_.help_class);
+    return 0;
+  }
+
+  bool select_device() {
+    for (const std::string& n : {r_.mcu, r_.mdevice}) {
+      if (!n.empty() && !tev_device_find(devices_, n)) {
+        tev_error(TEV_UNKNOWN_DEVICE, n.c_str());
+        return false;
+      }
+    }
+    if (!r_.mcu.empty() && !r_.mdevice.empty() && tev_device_find(devices_, r_.mcu) != tev_device_find(devices_, r_.mdevice)) {
+      tev_error(TEV_DEVICE_CONFLICT, r_.mcu.c_str(), r_.mdevice.c_str());
+      return false;
+    }
+    std::string name = !r_.mcu.empty() ? r_.mcu : !r_.mdevice.empty() ? r_.mdevice : kTevGenericCore;
+    device_ = tev_device_find(devices_, name);
+    if (!device_) tev_error(TEV_UNKNOWN_DEVICE, name.c_str());
+    return device_ != nullptr;
+  }
+
+  void search_list() {
+    for (const std::string& dir : r_.include_dirs)
+      if (path_is_dir(dir.c_str())) pp_.include_dirs.push_back(dir);
+    std::string system = family_path("include");
+    if (!r_.nostdinc && !system.empty() && path_is_dir(system.c_str())) pp_.system_dir = system;
+    pp_.keep_comments = r_.keep_comments;
+    pp_.list_headers = r_.list_headers;
+    pp_.line_markers = !r_.no_line_markers;
+  }
+
+  void show_version_and_search_list() {
+    fprintf(stderr, "tev-gcc %s for %s\n", kTevVersion, device_->name.c_str());
+    for (const std::string& dir : r_.include_dirs)
+      if (!path_is_dir(dir.c_str())) fprintf(stderr, "ignoring nonexistent directory \"%s\"\n", dir.c_str());
+    std::string system = family_path("include");
+    if (!r_.nostdinc && pp_.system_dir.empty()) fprintf(stderr, "ignoring nonexistent directory \"%s\"\n", system.c_str());
+    fprintf(stderr, "#include \"...\" search starts here:\n#include <...> search starts here:\n");
+    for (const std::string& dir : pp_.include_dirs) fprintf(stderr, " %s\n", dir.c_str());
+    if (!pp_.system_dir.empty()) fprintf(stderr, " %s\n", pp_.system_dir.c_str());
+    fprintf(stderr, "End of search list.\n");
+  }
+
+  bool inputs_exist() {
+    bool ok = true;
+    for (const tev_input& in : r_.inputs) {
+      FILE* f = fopen(in.path.c_str(), "rb");
+      if (!f || path_is_dir(in.path.c_str())) {
+        tev_error(TEV_CANNOT_OPEN, in.path.c_str());
+        ok = false;
+      }
+      if (f) fclose(f);
+    }
+    return ok;
+  }
+
+  size_t sources() const {
+    size_t n = 0;
+    for (const tev_input& in : r_.inputs) n += in.lang != tev_lang::object;
+    return n;
+  }
+
+  // The same file by its real path, when both exist.
+  static bool same_file(const std::string& a, const std::string& b) {
+    char* ra = path_real(a.c_str());
+    char* rb = path_real(b.c_str());
+    bool same = ra && rb && std::string(ra) == rb;
+    free(ra);
+    free(rb);
+    return same;
+  }
+
+  bool one_output_for_o() {
+    for (const tev_input& in : r_.inputs)
+      if (!r_.output.empty() && same_file(in.path, r_.output)) {
+        tev_error(TEV_OUTPUT_IS_INPUT, r_.output.c_str());
+        return false;
+      }
+    bool per_source = r_.stage == tev_stage::compile || r_.stage == tev_stage::assembly;
+    if (r_.output.empty() || !per_source || sources() <= 1) return true;
+    tev_error(TEV_OUTPUT_MULTIPLE, static_cast<unsigned>(sources()));
+    return false;
+  }
+
+  int show_steps() {
+    for (const tev_input& in : r_.inputs)
+      fprintf(stderr, " \"tev-gcc\" \"-mmcu=%s\" \"%s\"\n", device_->name.c_str(), in.path.c_str());
+    if (r_.stage == tev_stage::link)
+      fprintf(stderr, " \"tev-gcc\" \"link\" \"-o\" \"%s\"\n", r_.output.empty() ? "a.out" : r_.output.c_str());
+    return 0;
+  }
+
+  void predefine() {
+    tev_macro_table& m = base_macros_;
+    auto def = [&](const std::string& name, const std::string& value) { m[name] = {"", value}; };
+    def("__TEV__", "1");
+    def("__LUMO8__", "1");
+    def(tev_device_macro(device_->name), "1");
+    def("__TEV_DEVICE__", "\"" + device_->name + "\"");
+    def("__TEV_FLASH_SIZE__", std::to_string(device_->flash));
+    def("__TEV_RAM_SIZE__", std::to_string(device_->ram));
+    def("__TEV_EEPROM_SIZE__", std::to_string(device_->eeprom));
+    def("__STDC__", "1");
+    def("__STDC_HOSTED__", "0");
+    if (const char* version = standard_version(r_.standard)) def("__STDC_VERSION__", version);
+    def("__CHAR_BIT__", "8");
+    def("__SIZEOF_INT__", "2");
+    def("__SIZEOF_LONG__", "4");
+    def("__SIZEOF_POINTER__", "2");
+    if (r_.optimize != '0') def("__OPTIMIZE__", "1");
+    if (r_.optimize == 's') def("__OPTIMIZE_SIZE__", "1");
+    if (r_.unsigned_char) def("__CHAR_UNSIGNED__", "1");
+    if (r_.const_in_progmem) def("__TEV_CONST_IN_PROGMEM__", "1");
+    for (const tev_macro_op& op : r_.macros) {
+      if (op.define)
+        tev_define(m, op.text);
+      else
+        m.erase(op.text);
+    }
+  }
+
+  std::string output_for(const tev_input& in, const char* extension) const {
+    return r_.output.empty() ? stem(in.path) + extension : r_.output;
+  }
+
+  std::string comment() const {
+    return std::string("tev-gcc ") + kTevVersion + " -mmcu=" + device_->name + " -O" + r_.optimize;
+  }
+
+  std::string dependency_rule(const tev_input& in, const tev_pp_result& pp) const {
+    std::string rule = stem(in.path) + ".o: " + in.path;
+    for (const std::string& h : pp.user_headers) rule += " \\\n " + h;
+    if (!r_.deps_user_only)
+      for (const std::string& h : pp.system_headers) rule += " \\\n " + h;
+    return rule + "\n";
+  }
+
+  void input(const tev_input& in) {
+    bool preprocessed = in.lang == tev_lang::c || in.lang == tev_lang::assembler_cpp;
+    if (in.lang == tev_lang::object) {
+      object_input(in);
+      return;
+    }
+    tev_pp_result pp;
+    std::string text;
+    if (preprocessed) {
+      tev_macro_table macros = base_macros_;
+      if (in.lang == tev_lang::assembler_cpp) macros["__ASSEMBLER__"] = {"", "1"};
+      if (!tev_preprocess(in.path, macros, pp_, pp)) return;
+      text = pp.text;
+      if (r_.stage == tev_stage::preprocess && !r_.deps_only) {
+        std::string out = r_.dump_macros ? tev_macro_listing(macros) : text;
+        outputs_.add(r_.output.empty() ? kTevStdout : r_.output, out);
+        return;
+      }
+    } else if (!read_file(in.path, text)) {
+      tev_error(TEV_CANNOT_OPEN, in.path.c_str());
+      return;
+    }
+    if (r_.deps_only) {
+      std::string where = !r_.deps_file.empty() ? r_.deps_file : !r_.output.empty() ? r_.output : kTevStdout;
+      outputs_.add(where, dependency_rule(in, pp));
+      return;
+    }
+    if (r_.stage == tev_stage::preprocess) {
+      tev_warning(TEV_INPUT_UNUSED, in.path.c_str());
+      return;
+    }
+    if (r_.deps_write && preprocessed)
+      outputs_.add(!r_.deps_file.empty() ? r_.deps_file : stem(in.path) + ".d", dependency_rule(in, pp));
+    translate(in, text);
+  }
+
+  void translate(const tev_input& in, const std::string& text) {
+    tev_code_options options{r_.const_in_progmem, comment()};
+    tev_object object;
+    bool is_c = in.lang == tev_lang::c;
+    if (r_.stage == tev_stage::assembly && !is_c) {
+      tev_warning(TEV_INPUT_UNUSED, in.path.c_str());
+      return;
+    }
+    bool ok = is_c ? tev_compile_c(in.path, text, options, object) : tev_assemble(in.path, text, options, object);
+    if (!ok) return;
+    if (r_.stage == tev_stage::assembly)
+      outputs_.add(output_for(in, ".s"), tev_object_to_asm(object, comment() + " " + in.path));
+    else if (r_.stage == tev_stage::compile)
+      outputs_.add(output_for(in, ".o"), tev_elf_object(object));
+    else
+      objects_.push_back({in.path, std::move(object)});
+  }
+
+  bool read_object(const std::string& path, tev_object& object) {
+    std::string bytes;
+    return read_file(path, bytes) && tev_elf_read_object(bytes, object);
+  }
+
+  void object_input(const tev_input& in) {
+    if (r_.stage != tev_stage::link) {
+      tev_warning(TEV_INPUT_UNUSED, in.path.c_str());
+      return;
+    }
+    tev_object object;
+    if (!read_object(in.path, object)) {
+      tev_error(TEV_BAD_OBJECT, in.path.c_str());
+      return;
+    }
+    objects_.push_back({in.path, std::move(object)});
+  }
+
+  void library(const std::string& name) {
+    for (const char* builtin : kBuiltinLibraries)
+      if (name == builtin) return;
+    std::vector<std::string> dirs = r_.library_dirs;
+    dirs.push_back(family_path("lib"));
+    for (const std::string& dir : dirs) {
+      std::string path = dir + "/lib" + name + ".a";
+      if (!path_exists(path.c_str())) continue;
+      tev_object object;
+      if (!read_object(path, object)) {
+        tev_error(TEV_BAD_LIBRARY, path.c_str());
+        return;
+      }
+      objects_.push_back({path, std::move(object)});
+      return;
+    }
+    tev_error(TEV_LIBRARY_NOT_FOUND, name.c_str());
+  }
+
+  void link() {
+    for (const std::string& name : r_.libraries) library(name);
+    if (failed()) return;
+    tev_link_result result;
+    if (!tev_link(objects_, *device_, {!r_.nostartfiles}, result)) return;
+    outputs_.add(r_.output.empty() ? "a.out" : r_.output, tev_elf_executable(result.linked, result.layout));
+    if (!r_.map_file.empty()) outputs_.add(r_.map_file, result.map);
+    if (!r_.summary_file.empty()) outputs_.add(r_.summary_file, result.summary);
+  }
+};
+
+}  // namespace
+
+int tev_run(const tev_request& request) { return Run(request).go(); }

@@ -1,0 +1,72 @@
+// Collected outputs and their careful writing.
+#include "toolchain/tev-gcc/tev_output.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <set>
+
+#include "toolchain/tev-gcc/tev_msgs.h"
+
+namespace {
+
+// Temporary files not yet renamed; removed when the process ends early (a
+// fatal message ends it through exit()).
+std::set<std::string>& pending_temporaries() {
+  static std::set<std::string> names;
+  return names;
+}
+
+void remove_pending() {
+  for (const std::string& name : pending_temporaries()) remove(name.c_str());
+  pending_temporaries().clear();
+}
+
+struct FileCloser {
+  void operator()(FILE* f) const { fclose(f); }
+};
+
+bool write_file(const std::string& path, const std::string& contents) {
+  std::unique_ptr<FILE, FileCloser> file(fopen(path.c_str(), "wb"));
+  if (!file) return false;
+  bool ok = fwrite(contents.data(), 1, contents.size(), file.get()) == contents.size();
+  return fclose(file.release()) == 0 && ok;
+}
+
+bool write_in_place(const std::string& path, const std::string& contents) {
+  static bool registered = false;
+  if (!registered) registered = atexit(remove_pending) == 0;
+  std::string temporary = path + ".tev" + std::to_string(getpid()) + ".tmp";
+  pending_temporaries().insert(temporary);
+  bool ok = write_file(temporary, contents) && rename(temporary.c_str(), path.c_str()) == 0;
+  if (!ok) remove(temporary.c_str());
+  pending_temporaries().erase(temporary);
+  return ok;
+}
+
+}  // namespace
+
+void tev_outputs::add(const std::string& path, std::string contents) {
+  for (File& f : files_)
+    if (f.path == path && path != kTevStdout) {
+      f.contents = std::move(contents);
+      return;
+    }
+  files_.push_back({path, std::move(contents)});
+}
+
+bool tev_outputs::commit() {
+  bool ok = true;
+  for (const File& f : files_) {
+    if (f.path == kTevStdout) {
+      fwrite(f.contents.data(), 1, f.contents.size(), stdout);
+      fflush(stdout);
+    } else if (!write_in_place(f.path, f.contents)) {
+      tev_error(TEV_CANNOT_WRITE, f.path.c_str());
+      ok = false;
+    }
+  }
+  return ok;
+}

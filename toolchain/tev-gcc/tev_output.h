@@ -1,0 +1,27 @@
+// The output files of one run. Nothing is written while the run can still
+// fail: the outputs are collected, and once every input has been handled
+// without an error each one is written to a temporary file beside its
+// destination and renamed into place, so that a failing run leaves neither
+// a half-written output nor a temporary file behind.
+#pragma once
+
+#include <string>
+#include <vector>
+
+inline constexpr const char* kTevStdout = "-";
+
+class tev_outputs {
+ public:
+  // `path` kTevStdout: standard output. A later output for the same path
+  // replaces the earlier one.
+  void add(const std::string& path, std::string contents);
+  // Writes everything; false (and error 4010) when a file cannot be written.
+  bool commit();
+
+ private:
+  struct File {
+    std::string path;
+    std::string contents;
+  };
+  std::vector<File> files_;
+};
