@@ -1,0 +1,210 @@
+// lumo8's option language: every form lumo8-cc writes for ZIR devices is
+// accepted, anything else is refused with its own message number, and the
+// chip, the inputs and the command files are checked before any output.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/testutil.h"
+#include "tests/toolchain/lumo8/lumo8_run.h"
+
+namespace {
+
+using testutil::TempDir;
+
+// The forms of lumo8-cc's translations, with values of each kind the
+// translation can produce.
+const std::vector<std::string> kAccepted = {
+    "--lumo8cc", "-q", "--opt=none", "--opt=+1", "--opt=+2", "--opt=+3", "--opt=+s", "--opt=+debug",
+    "--opt=+local", "--opt=+asmfile", "-v", "-V", "-c", "--pass1", "-S", "--pre", "-P", "-opre.i",
+    "--objdir=.", "--outdir=.", "--nodel", "--info=defvals", "--info=builtins", "--dep=+gcc",
+    "--dep=+gcc,+stop", "--dep=+gcc,+sys,-stop", "--dep=+gcc,+stop,-sys", "--dep=+gcc,-sys,-stop",
+    "--depfile=deps.d", "--asmlist", "--callgraph=none", "-DNAME", "-DNAME=1", "-DF(x)=x", "-UNAME", "-Iinc",
+    "-Z-v", "-Z-H", "-Z-dM", "-Z-DZ=2", "-Z-UZ", "-Z-Iinc", "--std=c90", "--std=c99", "--char=signed",
+    "--char=unsigned", "--double=24", "--double=32", "--float=24", "--float=32", "--cp=16", "--cp=24",
+    "--cp=32", "--ext=cci", "--ext=CCI", "--strict", "--cacheconst=auto", "--errors=20",
+    "--output=+elf:multilocs", "--output=+mcoff", "--output=+inhx32", "--output=+inhx032", "--runtime=+flp",
+    "--runtime=-flp", "--runtime=-clib", "--runtime=+no_startup", "--runtime=-cinc", "--runtime=+clear",
+    "--runtime=-clear", "--runtime=+init", "--runtime=-init", "--runtime=+c90lib", "--runtime=+plib",
+    "--runtime=-plib", "--runtime=+keep", "--runtime=-keep", "--runtime=+clink", "--runtime=-clink",
+    "--runtime=+cmacros", "--runtime=-cmacros", "--runtime=+resetbits", "--runtime=-resetbits",
+    "--runtime=+download", "--runtime=-download", "--runtime=+stackcall", "--runtime=-stackcall",
+    "--runtime=+config", "--runtime=-config", "--runtime=+osccal", "--runtime=-osccal", "--runtime=+oscval",
+    "--runtime=-oscval", "--runtime=+oscval:", "--runtime=+oscval:0x3400", "--runtime=+ivt", "--runtime=-ivt",
+    "--runtime=+ivt:0x100", "--warn=-3", "--warn=9", "--msgdisable=0", "--msgdisable=1234:off",
+    "--errformat=%f:%l:%c: error: (%n) %s", "--warnformat=%f:%l:%c: warning: (%n) %s",
+    "--msgformat=%f:%l:%c: advisory: (%n) %s", "--Werror", "--Werror=all", "--Werror=1234", "--Wno-error",
+    "--Wno-error=1234", "--WERROR", "-R-Wall", "-R-Wno-unused", "-R-w", "-R-pedantic", "-Afoo", "-A-x",
+    "-L--fixupoverflow=error", "-L-foo", "-Mblink.map", "--summary=+xml", "--summary=+stack,+stackfull",
+    "--summary=+psect,-mem", "--summarydir=.", "--dfp=/opt/packs/zir", "--addrqual=ignore",
+    "--addrqual=request", "--addrqual=require", "--addrqual=reject", "--emi=wordwrite", "--emi=byteselect",
+    "--emi=bytewrite", "--errata=all", "--undefints=0x3fff", "--stack=compiled", "--heap=64",
+    "--checksum=0-7ff@800", "--codeoffset=0x200", "--codeoffset=512", "--debugger=none", "--serial=1234@0x800",
+    "--codecov=ram", "--metadata=m.xml", "--smartioformat=%d", "--rom=default,0-100", "--rom=-0x100-0x1ff",
+    "--ram=-0x100-0x1ff", "--fill=0x3fff", "--maxizir", "--shroud", "--pragmaconfig", "--pragmaconfig=new",
+    "--hexwright=1", "--imgconv", "--sivt=on", "--lumodebug=num:1",
+};
+
+struct Refused {
+  std::string arg;
+  unsigned number;
+};
+
+// Forms lumo8-cc does not write, values its forms never carry, and the
+// arguments lumo8-cc passes on untranslated when it does not know them.
+const Refused kRefused[] = {
+    {"--bogus", 3001},           {"-mcpu=zir16c401", 3001},     {"-mmcu=16c401", 3001},
+    {"--Werrorx", 3001},         {"-q=1", 3001},                {"--chipx=16c401", 3001},
+    {"--opt=+9", 3002},          {"--opt=", 3002},              {"--std=c11", 3002},
+    {"--std=C99", 3002},         {"--chip=", 3002},             {"--msgdisable=12", 3002},
+    {"--msgdisable=0:off", 3002}, {"--msgdisable=x:off", 3002}, {"--runtime=+clib", 3002},
+    {"--runtime=+plib:1", 3002}, {"--runtime=clib", 3002},      {"--summary=+xml,", 3002},
+    {"--summary=xml", 3002},     {"-Z-Q", 3002},                {"-Z", 3002},
+    {"-Z-D", 3002},              {"--Werror=abc", 3002},        {"--Werror=", 3002},
+    {"-o", 3002},                {"-D1X", 3002},                {"--warn=x", 3002},
+    {"--errors=0", 3002},        {"--codeoffset=0xg", 3002},    {"--ext=gnu", 3002},
+    {"--callgraph=full", 3002},  {"--dep=+gcc,+stop,+sys", 3002}, {"--info=", 3002},
+    {"--objdir=", 3002},         {"-R", 3002},                  {"-M", 3002},
+    {"--EXT=cci", 3001},         {"--Chip=16c401", 3001},       {"--ver=1", 3001},
+};
+
+std::string message(unsigned number, const std::string& arg) {
+  return number == 3001 ? "unknown option \"" + arg + "\"" : "invalid value in option \"" + arg + "\"";
+}
+
+class Lumo8Language : public ::testing::Test {
+ protected:
+  TempDir dir;
+  // No headers: "--runtime=-cinc" leaves the installation's out.
+  void SetUp() override { testutil::write_file(dir.file("t.c"), "int\nmain(void) {\n}\n"); }
+};
+
+TEST_F(Lumo8Language, AcceptsEveryFormOnItsOwn) {
+  for (const std::string& form : kAccepted) {
+    SCOPED_TRACE(form);
+    auto r = l8test::run(dir.path(), {"-q", "--chip=16c401", "--pre", form, "t.c"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err.find("error"), std::string::npos) << r.err;
+  }
+}
+
+TEST_F(Lumo8Language, AcceptsEveryFormInOneRun) {
+  std::vector<std::string> options = kAccepted;
+  options.insert(options.end(), {"--chip=16c401", "t.c"});
+  auto r = l8test::run(dir.path(), options);
+  EXPECT_EQ(r.status, 0) << r.err;
+}
+
+TEST_F(Lumo8Language, RefusesWithItsNumberInTheEnvironmentsFormat) {
+  for (const Refused& bad : kRefused) {
+    SCOPED_TRACE(bad.arg);
+    auto r = l8test::run(dir.path(), {"-q", "--chip=16c401", bad.arg, "t.c"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, l8test::error_line(bad.number, message(bad.number, bad.arg)));
+    EXPECT_EQ(testutil::list_dir(dir.path()), std::vector<std::string>{"t.c"});
+  }
+}
+
+TEST_F(Lumo8Language, FormatOptionsOverrideTheEnvironment) {
+  auto r = l8test::run(dir.path(), {"--bogus", "--errformat=E%n/%s", "--chip=16c401", "t.c"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "E3001/unknown option \"--bogus\"\n");
+}
+
+TEST_F(Lumo8Language, ChecksTheChipAndTheInputs) {
+  testutil::write_file(dir.file("g.p1"), "Version 2.50 something else entirely, not our marker\n");
+  testutil::write_file(dir.file("g.o"), std::string("\x05\x00\x01" "ab", 5));
+  testutil::write_file(dir.file("g.lib"), "not a library at all");
+  testutil::write_file(dir.file("notes.txt"), "hello\n");
+  struct Case {
+    std::vector<std::string> args;
+    std::string err;
+  };
+  const Case cases[] = {
+      {{"t.c"}, l8test::error_line(3003, "no chip selected; use --chip=<device>")},
+      {{"--chip=16c999", "t.c"}, l8test::error_line(3004, "chip \"16c999\" is not a device of this installation")},
+      {{"--chip=16c401"}, l8test::error_line(3006, "no input files")},
+      {{"--chip=16c401", "missing.c"}, l8test::error_line(3007, "input file \"missing.c\" not found")},
+      {{"--chip=16c401", "notes.txt"}, l8test::error_line(3008, "input file \"notes.txt\" is of no kind lumo8 can use")},
+      {{"--chip=16c401", "-c", "g.p1"}, l8test::error_line(3009, "\"g.p1\" is not a valid intermediate (p1) file")},
+      {{"--chip=16c401", "-c", "g.o"}, l8test::error_line(3010, "\"g.o\" is not a valid object file")},
+      {{"--chip=16c401", "t.c", "g.lib"}, l8test::error_line(3011, "\"g.lib\" is not a valid library")},
+      {{"--chip=16c401", "@missing.cmd"}, l8test::error_line(3012, "cannot read command file \"missing.cmd\"")},
+  };
+  const std::vector<std::string> before = testutil::list_dir(dir.path());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.back());
+    std::vector<std::string> args{"-q"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    auto r = l8test::run(dir.path(), args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(testutil::list_dir(dir.path()), before);
+  }
+}
+
+TEST_F(Lumo8Language, TheChipIsFoundInAnyLetterCaseWithOrWithoutItsFamily) {
+  for (const char* chip : {"16c401", "16C401", "ZIR16c401", "zir18e514", "wy2041", "DQV3340"}) {
+    SCOPED_TRACE(chip);
+    auto r = l8test::run(dir.path(), {"-q", std::string("--chip=") + chip, "--pre", "t.c"});
+    EXPECT_EQ(r.status, 0) << r.err;
+  }
+}
+
+TEST_F(Lumo8Language, VersionNeedsNoChipAndQuietDropsTheBanner) {
+  auto version = l8test::run(dir.path(), {"--lumo8cc", "--opt=none", "--ver"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("lumo8 ZIR compiler driver V2.50", 0), 0u) << version.out;
+  auto loud = l8test::run(dir.path(), {"--chip=16c401", "--pre", "-opre.i", "t.c"});
+  EXPECT_EQ(loud.out.rfind("lumo8 ZIR compiler driver V2.50", 0), 0u);
+  auto quiet = l8test::run(dir.path(), {"-q", "--chip=16c401", "--pre", "-opre.i", "t.c"});
+  EXPECT_EQ(quiet.out, "");
+}
+
+// Options and an input whose name holds a blank, written the way lumo8-cc
+// escapes them, nested one command file deep.
+TEST_F(Lumo8Language, ReadsEscapedCommandFiles) {
+  testutil::write_file(dir.file("my file.c"), "int x;\n");
+  testutil::write_file(dir.file("inner.cmd"), "\"-DGREETING=hello\\ world\"\n");
+  testutil::write_file(dir.file("outer.cmd"), "-q\n--chip=16c401\n--pre\n-Z-dM\n@inner.cmd\nmy\\ file.c\n");
+  auto r = l8test::run(dir.path(), {"@outer.cmd"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("#define GREETING hello world\n"), std::string::npos) << r.out;
+}
+
+TEST_F(Lumo8Language, WarningsFollowTheMessageOptions) {
+  testutil::write_file(dir.file("w.c"), "#warning look here\n#define A 1\n#define A 2\nint x;\n");
+  const std::string look = "w.c:1:: warning: (3100) #warning look here\n";
+  const std::string redefined = "w.c:3:: warning: (3102) macro \"A\" redefined\n";
+  struct Case {
+    std::vector<std::string> extra;
+    int status;
+    std::string err;
+  };
+  const Case cases[] = {
+      {{}, 0, look + redefined},
+      {{"--msgdisable=3100:off"}, 0, redefined},
+      {{"--msgdisable=3100:off", "--msgdisable=3102:off"}, 0, ""},
+      {{"--msgdisable=0"}, 0, ""},
+      {{"--warn=1"}, 0, ""},
+      {{"--warn=-3"}, 0, look + redefined},
+      {{"--Werror"}, 1, look + redefined + l8test::error_line(3043, "2 warning(s) treated as errors (--Werror)")},
+      {{"--Werror", "--Wno-error"}, 0, look + redefined},
+      {{"--Werror=3100"}, 0, look + redefined},
+      {{"--Werror", "--msgdisable=0"}, 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.extra.empty() ? "(none)" : c.extra.front());
+    std::vector<std::string> args{"-q", "--chip=16c401", "--pre", "-ow.i"};
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    args.push_back("w.c");
+    auto r = l8test::run(dir.path(), args);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(testutil::exists(dir.file("w.i")), c.status == 0);
+    testutil::run({"/bin/rm", "-f", dir.file("w.i")});
+  }
+}
+
+}  // namespace

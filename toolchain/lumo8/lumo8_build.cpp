@@ -1,0 +1,333 @@
+// The stages of a run: preprocessing (--pre), dependencies (--dep=),
+// assembler output (-S), intermediate and object files (--pass1, -c), and
+// the link into a HEX image with its map and memory summary.
+#include "toolchain/lumo8/lumo8_build.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "common/alert.h"
+#include "common/osdep.h"
+#include "common/stringcache.h"
+#include "toolchain/lumo8/lumo8_inputs.h"
+#include "toolchain/lumo8/lumo8_messages.h"
+#include "toolchain/lumo8/lumo8_outputs.h"
+#include "toolchain/lumo8/lumo8_pre.h"
+#include "toolchain/support/tc_diag.h"
+
+namespace {
+
+constexpr const char* kSummaryFile = "memoryfile.xml";
+constexpr uint32_t kConfigAddress18 = 0x300000;  // byte addresses of the configuration word
+constexpr uint32_t kConfigAddress = 0x400E;
+constexpr uint16_t kConfigWord = 0x3FFF;
+constexpr uint32_t kSeries18 = 18;
+// The start-up code every image begins with unless "--runtime=+no_startup".
+constexpr uint16_t kStartup[] = {0x0183, 0x018A, 0x2804, 0x0000};
+
+std::string join(const std::string& dir, const std::string& name) {
+  if (dir.empty() || path_is_absolute(name.c_str())) return name;
+  return sc_pathJoin(dir.c_str(), name.c_str());
+}
+
+std::string stem_of(const std::string& path) {
+  char* s = path_stem(path.c_str());
+  std::string stem = s ? s : path;
+  free(s);
+  return stem;
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+  char* x = path_absolute(a.c_str());
+  char* y = path_absolute(b.c_str());
+  bool same = x && y && strcmp(x, y) == 0;
+  free(x);
+  free(y);
+  return same;
+}
+
+class Build {
+ public:
+  Build(const l8_config& config, const l8_chip& chip) : c_(config), chip_(chip) {}
+  int run();
+
+ private:
+  const l8_config& c_;
+  const l8_chip& chip_;
+  std::vector<l8_input> inputs_;
+  std::vector<l8_output> outputs_;
+  std::string deps_;  // dependency lines for one --depfile or standard output
+
+  // The -o name when given (with ext added when it has none), else the
+  // input's stem with ext; in dir.
+  std::string named(const std::string& dir, const std::string& input, const char* ext) const {
+    std::string name = c_.output;
+    if (name.empty())
+      name = stem_of(input) + ext;
+    else if (!*path_extension(name.c_str()))
+      name += ext;
+    return join(dir, name);
+  }
+  bool preprocessed(const std::string& path, l8_pre* pp, std::string* text) const;
+  l8_pre make_pre() const;
+  bool unit_of(const l8_input& in, l8_unit* unit, l8_pre* pp);
+  void dependencies(const l8_input& in, const l8_pre& pp, const std::string& target);
+  void nothing_to_do(const l8_input& in) const {
+    l8_warning<kL8NothingToDo>(in.path.c_str());
+  }
+  void stage_pre();
+  void stage_early();
+  void stage_assembly();
+  void stage_link();
+  void listing(const l8_input& in, const l8_unit& unit);
+  bool one_output(size_t count) const {
+    if (c_.output.empty() || count <= 1) return true;
+    tc_error(kL8OneOutput.number, kL8OneOutput.text, c_.output.c_str(), static_cast<unsigned>(count));
+    return false;
+  }
+  bool replaces_input() const {
+    for (const l8_output& out : outputs_)
+      for (const l8_input& in : inputs_)
+        if (!out.path.empty() && same_file(out.path, in.path)) {
+          tc_error(kL8OverwritesInput.number, kL8OverwritesInput.text, out.path.c_str());
+          return true;
+        }
+    return false;
+  }
+  void verbose(const char* what, const std::string& file) const {
+    if (c_.verbose > 0) fprintf(stderr, "lumo8: %s %s\n", what, file.c_str());
+  }
+};
+
+l8_pre Build::make_pre() const {
+  l8_pre pp;
+  pp.user_dirs = c_.include_dirs;
+  if (!c_.no_cinc) pp.system_dirs = l8_system_include_dirs(c_.c90);
+  pp.list_headers = c_.list_headers;
+  const std::string& name = chip_.name;
+  for (const char* macro : {"__LUMO", "__LUMO__", "__LUMO8", "__LUMO8__"}) l8_pre_define(pp, macro, "1");
+  l8_pre_define(pp, "__LUMO8_VERSION", "2500");
+  l8_pre_define(pp, "_" + name, "1");
+  l8_pre_define(pp, "__" + name + "__", "1");
+  l8_pre_define(pp, "__ZIR_SERIES", std::to_string(chip_.series));
+  l8_pre_define(pp, "_ZIR" + std::to_string(chip_.series), "1");
+  l8_pre_define(pp, "_ROMSIZE", std::to_string(chip_.program_words));
+  l8_pre_define(pp, "_RAMSIZE", std::to_string(chip_.data_bytes));
+  l8_pre_define(pp, "_EEPROMSIZE", std::to_string(chip_.eeprom_bytes));
+  l8_pre_define(pp, "__STDC__", "1");
+  if (!c_.c90) l8_pre_define(pp, "__STDC_VERSION__", "199901L");
+  if (c_.char_unsigned) l8_pre_define(pp, "__CHAR_UNSIGNED__", "1");
+  for (const l8_define& d : c_.defines) {
+    if (d.undefine)
+      l8_pre_undefine(pp, d.name);
+    else
+      l8_pre_define(pp, d.name, d.value);
+  }
+  return pp;
+}
+
+bool Build::preprocessed(const std::string& path, l8_pre* pp, std::string* text) const {
+  verbose("preprocessing", path);
+  return l8_preprocess(*pp, path, text);
+}
+
+// The code of an input; a p1 or object input is read back.
+bool Build::unit_of(const l8_input& in, l8_unit* unit, l8_pre* pp) {
+  std::string text;
+  switch (in.kind) {
+    case l8_kind::c:
+      if (!preprocessed(in.path, pp, &text)) return false;
+      verbose("compiling", in.path);
+      *unit = l8_compile_c(in.path, text);
+      return true;
+    case l8_kind::asm_cpp:
+      if (!preprocessed(in.path, pp, &text)) return false;
+      *unit = l8_assemble(in.path, text);
+      return true;
+    case l8_kind::asm_plain: {
+      std::ifstream file(in.path, std::ios::binary);
+      std::ostringstream all;
+      all << file.rdbuf();
+      if (!file) {
+        tc_error(kL8ReadFailed.number, kL8ReadFailed.text, in.path.c_str());
+        return false;
+      }
+      *unit = l8_assemble(in.path, all.str());
+      return true;
+    }
+    case l8_kind::p1:
+      return l8_read_p1(in.path, unit);
+    case l8_kind::object:
+      return l8_read_object(in.path, unit);
+    case l8_kind::library:
+      return false;
+  }
+  return false;
+}
+
+void Build::dependencies(const l8_input& in, const l8_pre& pp, const std::string& target) {
+  if (!c_.dep || (in.kind != l8_kind::c && in.kind != l8_kind::asm_cpp)) return;
+  std::string line = target + ": " + in.path;
+  for (const l8_pre::Header& h : pp.headers)
+    if (c_.dep_sys || !h.system) line += " \\\n  " + h.path;
+  line += "\n";
+  if (c_.dep_stop || !c_.depfile.empty())
+    deps_ += line;
+  else
+    outputs_.push_back({join(c_.objdir, stem_of(in.path) + ".d"), line});
+}
+
+void Build::stage_pre() {
+  size_t count = 0;
+  for (const l8_input& in : inputs_) count += in.kind == l8_kind::c || in.kind == l8_kind::asm_cpp;
+  if (!one_output(count)) return;
+  std::string out;
+  for (const l8_input& in : inputs_) {
+    if (in.kind != l8_kind::c && in.kind != l8_kind::asm_cpp) {
+      nothing_to_do(in);
+      continue;
+    }
+    l8_pre pp = make_pre();
+    std::string text;
+    if (!preprocessed(in.path, &pp, &text)) continue;
+    // With the macro listing asked for, the listing is the output.
+    out += c_.defvals ? l8_pre_macro_lines(pp) : text;
+    dependencies(in, pp, named(c_.objdir, in.path, ".p1"));
+  }
+  outputs_.push_back({c_.output.empty() ? "" : join(c_.outdir, c_.output), out});
+}
+
+void Build::listing(const l8_input& in, const l8_unit& unit) {
+  if (!c_.asmlist || (in.kind != l8_kind::asm_plain && in.kind != l8_kind::asm_cpp)) return;
+  std::string text = "; lumo8 V2.50 assembler listing of " + in.path + "\n";
+  for (size_t i = 0; i < unit.words.size(); ++i) text += sc_printf("%06zX  %04X\n", i * 2, unit.words[i]);
+  outputs_.push_back({join(c_.objdir, stem_of(in.path) + ".lst"), text});
+}
+
+// C sources stop as p1 files under --pass1; everything that can become an
+// object file does under -c.
+void Build::stage_early() {
+  std::vector<l8_output> made;
+  for (const l8_input& in : inputs_) {
+    const bool to_p1 = in.kind == l8_kind::c && c_.pass1;
+    const bool to_object = !to_p1 && in.kind != l8_kind::library && in.kind != l8_kind::object &&
+                           (c_.compile || in.kind != l8_kind::p1);
+    if (!to_p1 && !to_object) {
+      nothing_to_do(in);
+      continue;
+    }
+    l8_pre pp = make_pre();
+    l8_unit unit;
+    if (!unit_of(in, &unit, &pp)) continue;
+    std::string target = named(c_.objdir, in.path, to_p1 ? ".p1" : ".o");
+    dependencies(in, pp, target);
+    if (c_.dep_stop) continue;
+    listing(in, unit);
+    made.push_back({target, to_p1 ? l8_p1_text(unit, chip_.name) : l8_object_bytes(unit, chip_.name)});
+  }
+  if (one_output(made.size())) outputs_.insert(outputs_.end(), made.begin(), made.end());
+}
+
+void Build::stage_assembly() {
+  std::vector<l8_output> made;
+  for (const l8_input& in : inputs_) {
+    if (in.kind != l8_kind::c) {
+      nothing_to_do(in);
+      continue;
+    }
+    l8_pre pp = make_pre();
+    l8_unit unit;
+    if (!unit_of(in, &unit, &pp)) continue;
+    std::string text = "; lumo8 V2.50 for " + chip_.name + " from " + in.path + "\n\tpsect text\n";
+    for (const std::string& s : unit.symbols) text += s + ":\n";
+    for (uint16_t w : unit.words) text += sc_printf("\tdw\t0x%04X\n", w);
+    made.push_back({named(c_.objdir, in.path, ".as"), text});
+  }
+  if (one_output(made.size())) outputs_.insert(outputs_.end(), made.begin(), made.end());
+}
+
+void Build::stage_link() {
+  std::vector<l8_placed> placed;
+  std::vector<uint16_t> words;
+  if (!c_.no_startup) {
+    words.assign(std::begin(kStartup), std::end(kStartup));
+    placed.push_back({"(start-up code)", 0, static_cast<uint32_t>(words.size()), {"start"}});
+  }
+  for (const l8_input& in : inputs_) {
+    if (in.kind == l8_kind::library) continue;  // nothing refers to its modules
+    l8_pre pp = make_pre();
+    l8_unit unit;
+    if (!unit_of(in, &unit, &pp)) continue;
+    listing(in, unit);
+    dependencies(in, pp, named(c_.outdir, inputs_.front().path, ".hex"));
+    placed.push_back({in.path, static_cast<uint32_t>(words.size()), static_cast<uint32_t>(unit.words.size()),
+                      unit.symbols});
+    words.insert(words.end(), unit.words.begin(), unit.words.end());
+  }
+  if (c_.dep_stop || tc_diag_errors()) return;
+  if (words.size() > chip_.program_words) {
+    tc_error(kL8RomFull.number, kL8RomFull.text, static_cast<unsigned>(words.size()), chip_.program_words);
+    return;
+  }
+  l8_segment code{0, {}};
+  for (uint16_t w : words) {
+    code.bytes.push_back(static_cast<uint8_t>(w));
+    code.bytes.push_back(static_cast<uint8_t>(w >> 8));
+  }
+  l8_segment config{chip_.series == kSeries18 ? kConfigAddress18 : kConfigAddress,
+                    {static_cast<uint8_t>(kConfigWord), static_cast<uint8_t>(kConfigWord >> 8)}};
+  const std::string image = named(c_.outdir, inputs_.front().path, ".hex");
+  verbose("linking", image);
+  outputs_.push_back({image, l8_hex_image({code, config})});
+  if (!c_.mapfile.empty()) outputs_.push_back({c_.mapfile, l8_map_text(chip_.name, placed, chip_.program_words, image)});
+  if (c_.summary_xml) {
+    const std::string& dir = c_.summarydir.empty() ? c_.outdir : c_.summarydir;
+    outputs_.push_back({join(dir, kSummaryFile), l8_summary_xml(chip_.name, static_cast<uint32_t>(words.size()),
+                                                                chip_.program_words, chip_.data_bytes,
+                                                                chip_.eeprom_bytes)});
+  }
+}
+
+int Build::run() {
+  for (const std::string& arg : c_.inputs) {
+    l8_input in;
+    if (l8_classify(arg, c_.asm_cpp, &in)) inputs_.push_back(in);
+  }
+  if (tc_diag_errors()) return 1;
+  if (c_.pre)
+    stage_pre();
+  else if (c_.assembly)
+    stage_assembly();
+  else if (c_.compile || c_.pass1)
+    stage_early();
+  else
+    stage_link();
+  if (c_.dep && (c_.dep_stop || !c_.depfile.empty())) outputs_.push_back({c_.depfile, deps_});
+  if (c_.werror && g_l8_warnings_shown)
+    tc_error(kL8WarningsAreErrors.number, kL8WarningsAreErrors.text, g_l8_warnings_shown);
+  if (tc_diag_errors() || alert_has_errors() || replaces_input()) return 1;
+  return l8_write_outputs(outputs_) ? 0 : 1;
+}
+
+}  // namespace
+
+std::vector<std::string> l8_system_include_dirs(bool c90) {
+  std::vector<std::string> dirs;
+  char* exe = osd_progname();
+  char* bin = exe ? path_dirname(exe) : nullptr;
+  char* family = bin ? path_dirname(bin) : nullptr;
+  if (family) {
+    std::string include = sc_pathJoin(family, "include");
+    dirs.push_back(include);
+    dirs.emplace_back(sc_pathJoin(include.c_str(), c90 ? "c90" : "c99"));
+  }
+  free(family);
+  free(bin);
+  free(exe);
+  return dirs;
+}
+
+int l8_build(const l8_config& config, const l8_chip& chip) { return Build(config, chip).run(); }

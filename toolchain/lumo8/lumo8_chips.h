@@ -1,0 +1,18 @@
+// The ZIR devices of the installation: "--chip=" names one of them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct l8_chip {
+  std::string name;  // as the device list writes it ("ZIR16C401")
+  uint32_t series = 0;
+  uint32_t program_words = 0;
+  uint32_t data_bytes = 0;
+  uint32_t eeprom_bytes = 0;
+};
+
+// Looks the chip up in the installation's zir/dat/zirchips.txt, in any
+// letter case and with or without the "zir" that lumo8-cc takes off.
+// Reports 3004 (not a device) or 3005 (no readable list) and gives false.
+bool l8_find_chip(const std::string& chip, l8_chip* found);

@@ -1,0 +1,46 @@
+// The inputs of a run: what kind each file is, and the code each kind
+// yields. lumo8 models code generation, not a real compiler: every
+// statement line of a source becomes one 14-bit program word derived from
+// its text, so that outputs are deterministic and follow their inputs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class l8_kind : uint8_t { c, asm_plain, asm_cpp, p1, object, library };
+
+struct l8_input {
+  std::string path;
+  l8_kind kind;
+};
+
+// The file's kind by its extension and, for intermediate, object and
+// library files, by its contents. A name without an extension that names
+// no file is looked for as a library ("NAME.a", "libNAME.a", ...) in the
+// current directory and the installation's library directory. Reports
+// 3007, 3008, 3009, 3010 or 3011 and gives false when the file is missing
+// or unusable.
+bool l8_classify(const std::string& arg, bool asm_cpp, l8_input* input);
+
+struct l8_unit {
+  std::string source;                // the file the code came from
+  std::vector<std::string> symbols;  // functions and labels
+  std::vector<uint16_t> words;       // program words
+};
+
+inline constexpr uint16_t kL8WordMask = 0x3FFF;
+
+// Code of preprocessed C text (line markers are skipped).
+l8_unit l8_compile_c(const std::string& source, const std::string& text);
+// Code of assembler text: "label:" defines a symbol, ";" starts a comment.
+l8_unit l8_assemble(const std::string& source, const std::string& text);
+
+// The p1 text of a unit and its reading back; l8_read_p1 reports 3009.
+std::string l8_p1_text(const l8_unit& unit, const std::string& chip);
+bool l8_read_p1(const std::string& path, l8_unit* unit);
+
+// The object file of a unit in the tool chain's record format, and its
+// reading back; l8_read_object reports 3010.
+std::string l8_object_bytes(const l8_unit& unit, const std::string& chip);
+bool l8_read_object(const std::string& path, l8_unit* unit);
