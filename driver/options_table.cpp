@@ -2,17 +2,15 @@
 // lists them, with its flags, sub-option group, help text and handler.
 //
 // "-misa" and "-mcallgraph" are rows without OPT_ENABLED: they are never
-// registered, so both are unknown options. "--selftest" and "--selfinit"
-// get their handlers with the installation self test; until then they are
-// passed on as unknown options.
+// registered, so both are unknown options.
 #include "driver/option_handlers.h"
 #include "driver/options.h"
 
 // clang-format off
 option_entry option_table[] = {
     {OPT_HIDDEN | OPT_JOINED | OPT_ENABLED | OPT_ALTSET | OPT_ALWAYS, "--lumodebug", nullptr, "turns on lumo debug features", options_special},
-    {OPT_HIDDEN | OPT_JOINED | OPT_ENABLED | OPT_ALWAYS, "--selfinit", nullptr, "generate hashes for compiler installation", nullptr},
-    {OPT_HIDDEN | OPT_JOINED | OPT_ENABLED | OPT_ALWAYS, "--selftest", nullptr, "perform basic installation/integrity tests", nullptr},
+    {OPT_HIDDEN | OPT_JOINED | OPT_ENABLED | OPT_ALWAYS, "--selfinit", nullptr, "generate hashes for compiler installation", options_special},
+    {OPT_HIDDEN | OPT_JOINED | OPT_ENABLED | OPT_ALWAYS, "--selftest", nullptr, "perform basic installation/integrity tests", options_special},
     {OPT_HIDDEN | OPT_JOINED | OPT_ENABLED | OPT_ALWAYS, "--nodel", nullptr, "do not remove temporary files", options_special},
     {OPT_HIDDEN | OPT_JOINED | OPT_ENABLED, "--pragmaconfig", nullptr, "select pragma config implementation", options_special},
     {OPT_COMMON | OPT_ENABLED, "-c", nullptr, "Compile/assemble to intermediate/object file", opt_compile},

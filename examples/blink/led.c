@@ -7,13 +7,13 @@
 #define LED_PIN 0
 #endif
 
-static uint8_t led_state;
+static unsigned char led_state;
 
 void led_init(void) {
   led_state = 0;
 }
 
-void led_set(uint8_t on) {
+void led_set(unsigned char on) {
   led_state = on ? 1u : 0u;
 }
 

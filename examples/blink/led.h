@@ -2,10 +2,8 @@
 #ifndef LED_H
 #define LED_H
 
-#include <stdint.h>
-
 void led_init(void);
-void led_set(uint8_t on);
+void led_set(unsigned char on);
 void led_toggle(void);
 
 #endif /* LED_H */

@@ -5,14 +5,13 @@
  *   lumo8-cc -mcpu=kx32m2 -O2 -Wall -o blink.elf main.c led.c
  */
 #include <lumo.h>
-#include <stdint.h>
 
 #include "led.h"
 
 #define BLINK_CYCLES 50000u
 
-static void wait(uint16_t cycles) {
-  volatile uint16_t n;
+static void wait(unsigned int cycles) {
+  volatile unsigned int n;
   for (n = 0; n < cycles; ++n) {
   }
 }

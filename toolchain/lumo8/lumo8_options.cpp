@@ -191,6 +191,9 @@ const Option kOptions[] = {
     {"--dep=",          Form::value,  "+gcc|+gcc,+stop|+gcc,+sys,-stop|+gcc,+stop,-sys|+gcc,-sys,-stop", nullptr, apply_dep},
     {"--depfile=",      Form::value,  nullptr, nullptr, [](l8_config& c, const char* v) { c.depfile = v; }},
     {"--asmlist",       Form::exact,  nullptr, nullptr, [](l8_config& c, const char*) { c.asmlist = true; }},
+    // Debugging information: the driver's own option, which lumo8-cc
+    // passes on as it is.
+    {"-g",              Form::exact,  nullptr, nullptr, nullptr},
     {"--callgraph=",    Form::value,  "none", nullptr, nullptr},
     // Preprocessor.
     {"-D",              Form::prefix, nullptr, macro_name, [](l8_config& c, const char* v) { c.defines.push_back(define_from(v, false)); }},

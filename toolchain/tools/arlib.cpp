@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -78,12 +79,35 @@ bool read_all(FILE* f, std::vector<unsigned char>* out) {
   return !ferror(f);
 }
 
+// The temporary file being written, removed by the handler when a signal
+// ends the program first (one at a time: the librarian writes one file
+// after the other).
+char g_pending[4096];
+
+extern "C" void remove_pending(int sig) {
+  if (g_pending[0]) unlink(g_pending);
+  signal(sig, SIG_DFL);
+  raise(sig);
+}
+
+void set_pending(const std::string& name) {
+  static bool installed = false;
+  if (!installed) {
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) signal(sig, remove_pending);
+    installed = true;
+  }
+  if (name.size() < sizeof g_pending) memcpy(g_pending, name.c_str(), name.size() + 1);
+}
+
+void clear_pending() { g_pending[0] = '\0'; }
+
 // A temporary file beside path, removed unless it was renamed into place.
 class TempBeside {
  public:
   explicit TempBeside(const char* path) : name_(std::string(path) + ".XXXXXX") {
     int fd = mkstemp(name_.data());
     if (fd < 0) return;
+    set_pending(name_);
     // mkstemp gives 0600; a new file gets the usual mode under the umask.
     mode_t mask = umask(0);
     umask(mask);
@@ -95,6 +119,7 @@ class TempBeside {
   ~TempBeside() {
     if (file_) fclose(file_);
     if (created_) remove(name_.c_str());
+    clear_pending();
   }
   TempBeside(const TempBeside&) = delete;
   TempBeside& operator=(const TempBeside&) = delete;
@@ -129,7 +154,6 @@ ar_result ar_read(const char* path, ar_library* lib) {
   if (!f) return fail(ar_status::cannot_open, strerror(errno));
   obj_lib_header header;
   if (!obj_read_lib_header(f.get(), &header)) return fail(ar_status::garbled, "the header is incomplete");
-  if (header.module_count == 0) return fail(ar_status::garbled, "the library holds no modules");
   std::vector<Entry> entries(header.module_count);
   for (size_t i = 0; i < entries.size(); ++i) {
     if (ar_result r = read_entry(f.get(), i, &entries[i]); !r) return r;
@@ -137,6 +161,18 @@ ar_result ar_read(const char* path, ar_library* lib) {
       if (entries[j].name == entries[i].name)
         return fail(ar_status::garbled, "module \"" + entries[i].name + "\" is listed twice");
   }
+  // The sizes must account for exactly the bytes after the directory; this
+  // is checked before any module is read into memory.
+  long data_start = ftell(f.get());
+  if (data_start < 0 || fseek(f.get(), 0, SEEK_END) != 0) return fail(ar_status::cannot_open, "cannot seek");
+  long file_end = ftell(f.get());
+  if (file_end < data_start || fseek(f.get(), data_start, SEEK_SET) != 0)
+    return fail(ar_status::cannot_open, "cannot seek");
+  uint64_t total = 0;
+  for (const Entry& e : entries) total += e.size;
+  const auto available = static_cast<uint64_t>(file_end - data_start);
+  if (total > available) return fail(ar_status::garbled, "the module data is incomplete");
+  if (total < available) return fail(ar_status::garbled, "bytes follow the last module");
   lib->reserved = header.reserved;
   lib->modules.clear();
   for (Entry& e : entries) {

@@ -22,6 +22,12 @@ constexpr bool kSeries18 = false;
 
 constexpr const char* kDeviceFile = "zirchips.txt";
 
+// The values of a device line, in file order. A listing line holds one
+// colon only, after the name: its readers take the text before the last
+// colon as the device name.
+constexpr const char* kFieldNames[] = {"series", "program", "data", "eeprom"};
+constexpr uint32_t kFieldCount = 4;
+
 // The messages of this program.
 enum : uint32_t {
   kMsgUsage = 3001,        // anything but one known option
@@ -38,7 +44,8 @@ int usage(const char* given) {
 void print_help() {
   printf("Usage: %s --chipinforaw\n"
          "Lists the ZIR devices of series %s this installation supports, one per line as\n"
-         "NAME:SERIES:PROGRAM:DATA:EEPROM. This program is a listing tool only: it does\n"
+         "\"NAME:series S, program P, data D, eeprom E\" (program words, data and EEPROM\n"
+         "bytes). This program is a listing tool only: it does\n"
          "not compile; use lumo8-cc to build code.\n"
          "  --chipinforaw  list the devices\n"
          "  --help         show this text\n",
@@ -58,8 +65,8 @@ int list_devices() {
   }
   for (const tc_device* d : VecItems<const tc_device*>(devices)) {
     if (d->count == 0 || (d->values[0] == 18) != kSeries18) continue;
-    fputs(d->name, stdout);
-    for (uint32_t i = 0; i < d->count; ++i) printf(":%u", d->values[i]);
+    printf("%s:series %u", d->name, d->values[0]);
+    for (uint32_t i = 1; i < d->count && i < kFieldCount; ++i) printf(", %s %u", kFieldNames[i], d->values[i]);
     fputc('\n', stdout);
   }
   return fflush(stdout) == 0 ? 0 : 1;

@@ -7,9 +7,16 @@
 
 #include <zir_core.h>
 
+/* The compiler driver may predefine the sizes. */
+#ifndef _ROMSIZE
 #define _ROMSIZE     1024
+#endif
+#ifndef _RAMSIZE
 #define _RAMSIZE     68
+#endif
+#ifndef _EEPROMSIZE
 #define _EEPROMSIZE  64
+#endif
 
 #define EEDATA  __ZIR_SFR(0x08)
 #define EEADR   __ZIR_SFR(0x09)

@@ -7,9 +7,16 @@
 
 #include <zir18_core.h>
 
+/* The compiler driver may predefine the sizes. */
+#ifndef _ROMSIZE
 #define _ROMSIZE     65536
+#endif
+#ifndef _RAMSIZE
 #define _RAMSIZE     4096
+#endif
+#ifndef _EEPROMSIZE
 #define _EEPROMSIZE  1024
+#endif
 
 #define PORTD    __ZIR18_SFR(0xF83)
 #define LATD     __ZIR18_SFR(0xF8C)

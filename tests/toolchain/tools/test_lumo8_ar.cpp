@@ -1,0 +1,180 @@
+// lumo8-ar as the build tests and users run it: libraries that lumo8-cc
+// identifies, modules extracted byte for byte, and every bad input refused
+// with the library left exactly as it was.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/fileutils.h"
+#include "tests/support/testutil.h"
+#include "tests/toolchain/tools/tools_fixture.h"
+
+namespace {
+
+using tools_test::staged;
+
+testutil::RunResult ar(const std::vector<std::string>& args, const std::string& cwd) {
+  std::vector<std::string> argv = {staged("bin/lumo8-ar")};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return testutil::run(argv, cwd);
+}
+
+std::string le16(unsigned v) { return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; }
+std::string le32(unsigned v) { return le16(v & 0xFFFF) + le16(v >> 16); }
+
+// A library written by hand, so that malformed ones can be made too.
+struct RawModule {
+  std::string name;
+  std::string data;
+  unsigned size_field;  // normally data.size()
+};
+std::string raw_library(const std::vector<RawModule>& modules, unsigned count_field) {
+  std::string out = le16(0) + le16(count_field);
+  for (const RawModule& m : modules) out += le16(0) + le16(0) + le32(m.size_field) + le32(0) + m.name + '\0';
+  for (const RawModule& m : modules) out += m.data;
+  return out;
+}
+
+const std::string kObjA = tools_test::object_bytes({{7, std::string("a.s\0", 4)}, {1, le32(0) + "\x01\x02"}});
+const std::string kObjB = tools_test::object_bytes({{4, std::string("\x81", 1) + le32(4) + std::string("entry\0", 6)}});
+
+struct RoundTrip {
+  const char* label;
+  const char* library;
+  std::vector<std::pair<std::string, std::string>> modules;  // name, bytes
+  unsigned kinds;                                            // fileid_is_library
+};
+
+TEST(Lumo8Ar, LibrariesAreIdentifiedAndExtractByteForByte) {
+  const RoundTrip cases[] = {
+      {"p1 modules", "p1.a", {{"one.p1", tools_test::p1_bytes("one")}, {"two.p1", tools_test::p1_bytes("two")}},
+       FILEID_LIB_P1},
+      {"object modules", "obj.lib", {{"a.o", kObjA}, {"b.obj", kObjB}}, FILEID_LIB_OBJ},
+      {"both", "mixed.a", {{"a.o", kObjA}, {"one.p1", tools_test::p1_bytes("one")}}, FILEID_LIB_OBJ | FILEID_LIB_P1},
+  };
+  for (const RoundTrip& c : cases) {
+    SCOPED_TRACE(c.label);
+    testutil::TempDir tmp;
+    std::vector<std::string> args = {"-r", c.library};
+    for (const auto& [name, bytes] : c.modules) {
+      testutil::write_file(tmp.file(name), bytes);
+      args.push_back(name);
+    }
+    testutil::RunResult r = ar(args, tmp.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(fileid_is_library(tmp.file(c.library).c_str()), c.kinds);
+
+    testutil::RunResult list = ar({"-t", c.library}, tmp.path());
+    std::string names;
+    for (const auto& m : c.modules) names += m.first + "\n";
+    EXPECT_EQ(list.out, names);
+
+    ASSERT_EQ(testutil::run({"/bin/mkdir", tmp.file("out")}).status, 0);
+    ASSERT_EQ(ar({"-x", "../" + std::string(c.library)}, tmp.file("out")).status, 0);
+    for (const auto& [name, bytes] : c.modules) EXPECT_EQ(testutil::read_file(tmp.file("out/" + name)), bytes) << name;
+    EXPECT_EQ(testutil::list_dir(tmp.file("out")).size(), c.modules.size()) << "nothing else is written";
+  }
+}
+
+TEST(Lumo8Ar, ReplaceKeepsPlaceDeleteAndNamedExtract) {
+  testutil::TempDir tmp;
+  testutil::write_file(tmp.file("a.p1"), tools_test::p1_bytes("a"));
+  testutil::write_file(tmp.file("b.o"), kObjB);
+  ASSERT_EQ(ar({"-r", "l.a", "a.p1", "b.o"}, tmp.path()).status, 0);
+  const std::string changed = tools_test::p1_bytes("a changed, and longer than before");
+  testutil::write_file(tmp.file("a.p1"), changed);
+  testutil::RunResult verbose = ar({"-v", "-r", "l.a", "a.p1"}, tmp.path());
+  ASSERT_EQ(verbose.status, 0);
+  EXPECT_EQ(verbose.out, "r - a.p1\n");
+  EXPECT_EQ(ar({"-t", "l.a"}, tmp.path()).out, "a.p1\nb.o\n");
+  // The defining symbols of object modules go into the directory.
+  EXPECT_NE(testutil::read_file(tmp.file("l.a")).find(std::string("entry\0", 6)), std::string::npos);
+
+  testutil::write_file(tmp.file("a.p1"), "overwritten by the extraction");
+  ASSERT_EQ(ar({"-x", "l.a", "a.p1"}, tmp.path()).status, 0);
+  EXPECT_EQ(testutil::read_file(tmp.file("a.p1")), changed);
+
+  ASSERT_EQ(ar({"-d", "l.a", "a.p1"}, tmp.path()).status, 0);
+  EXPECT_EQ(ar({"-t", "l.a"}, tmp.path()).out, "b.o\n");
+  EXPECT_EQ(fileid_is_library(tmp.file("l.a").c_str()), FILEID_LIB_OBJ);
+}
+
+struct Refusal {
+  const char* label;
+  std::string library;  // contents of l.a before the run; empty for none
+  std::vector<std::string> args;
+  const char* number;
+};
+
+TEST(Lumo8Ar, BadInputIsRefusedAndTheLibraryKept) {
+  const std::string good = raw_library({{"a.o", kObjA, static_cast<unsigned>(kObjA.size())}}, 1);
+  const std::string two = raw_library({{"a.o", kObjA, static_cast<unsigned>(kObjA.size())},
+                                       {"b.o", kObjB, static_cast<unsigned>(kObjB.size())}},
+                                      2);
+  const Refusal cases[] = {
+      {"no arguments", good, {}, "(3102)"},
+      {"unknown option", good, {"-q", "l.a"}, "(3101)"},
+      {"library without operation", good, {"l.a"}, "(3101)"},
+      {"two operations", good, {"-t", "l.a", "-x"}, "(3103)"},
+      {"operation without library", good, {"-x"}, "(3104)"},
+      {"replace without modules", good, {"-r", "l.a"}, "(3105)"},
+      {"missing library", "", {"-x", "l.a"}, "(3106)"},
+      {"missing module file", good, {"-r", "l.a", "absent.o"}, "(3108)"},
+      {"text as module", good, {"-r", "l.a", "notes.o"}, "(3109)"},
+      {"one bad module among good", good, {"-r", "l.a", "b.o", "notes.o"}, "(3109)"},
+      {"short header", good.substr(0, 3), {"-t", "l.a"}, "(3107)"},
+      {"cut directory", good.substr(0, 10), {"-t", "l.a"}, "(3107)"},
+      {"module data short", good.substr(0, good.size() - 1), {"-t", "l.a"}, "(3107)"},
+      {"trailing bytes", good + "x", {"-t", "l.a"}, "(3107)"},
+      {"count beyond directory", raw_library({{"a.o", kObjA, static_cast<unsigned>(kObjA.size())}}, 2),
+       {"-x", "l.a"}, "(3107)"},
+      {"empty module name", raw_library({{"", kObjA, static_cast<unsigned>(kObjA.size())}}, 1), {"-t", "l.a"},
+       "(3107)"},
+      {"directory in name", raw_library({{"../a.o", kObjA, static_cast<unsigned>(kObjA.size())}}, 1),
+       {"-x", "l.a"}, "(3107)"},
+      {"name twice",
+       raw_library({{"a.o", kObjA, static_cast<unsigned>(kObjA.size())},
+                    {"a.o", kObjA, static_cast<unsigned>(kObjA.size())}},
+                   2),
+       {"-t", "l.a"}, "(3107)"},
+      {"huge size", raw_library({{"a.o", kObjA, 0xFFFFFFF0u}}, 1), {"-x", "l.a"}, "(3107)"},
+      {"garbled library on replace", good + "x", {"-r", "l.a", "b.o"}, "(3107)"},
+      {"extract absent module", two, {"-x", "l.a", "a.o", "c.o"}, "(3110)"},
+      {"delete absent module", two, {"-d", "l.a", "a.o", "c.o"}, "(3110)"},
+      {"list with modules", good, {"-t", "l.a", "a.o"}, "(3114)"},
+      {"path as module name", good, {"-x", "l.a", "../a.o"}, "(3115)"},
+  };
+  for (const Refusal& c : cases) {
+    SCOPED_TRACE(c.label);
+    testutil::TempDir tmp;
+    testutil::write_file(tmp.file("b.o"), kObjB);
+    testutil::write_file(tmp.file("notes.o"), "just some notes\n");
+    if (!c.library.empty()) testutil::write_file(tmp.file("l.a"), c.library);
+    testutil::RunResult r = ar(c.args, tmp.path());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(c.number), std::string::npos) << r.err;
+    if (!c.library.empty()) {
+      EXPECT_EQ(testutil::read_file(tmp.file("l.a")), c.library) << "library changed";
+    }
+    EXPECT_EQ(tools_test::others_in(tmp.path(), {"b.o", "notes.o", "l.a"}), std::vector<std::string>{})
+        << "files left behind";
+  }
+}
+
+TEST(Lumo8Ar, FailedWriteLeavesTheLibraryAndNoTemporary) {
+  testutil::TempDir tmp;
+  testutil::write_file(tmp.file("a.p1"), tools_test::p1_bytes("a"));
+  testutil::write_file(tmp.file("b.o"), kObjB);
+  ASSERT_EQ(ar({"-r", "l.a", "b.o"}, tmp.path()).status, 0);
+  const std::string before = testutil::read_file(tmp.file("l.a"));
+  // No file may grow: every write of the new library fails.
+  const std::string cmd = "trap '' XFSZ; ulimit -f 0; exec \"" + staged("bin/lumo8-ar") + "\" -r l.a a.p1";
+  testutil::RunResult r = testutil::run({"/bin/sh", "-c", cmd}, tmp.path());
+  // (The message cannot be seen: the captured error stream is a file too.)
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(testutil::read_file(tmp.file("l.a")), before);
+  EXPECT_EQ(tools_test::others_in(tmp.path(), {"a.p1", "b.o", "l.a"}), std::vector<std::string>{});
+}
+
+}  // namespace

@@ -1,0 +1,186 @@
+// zir-as as the build tests run it, the object file it writes, and the
+// numbered, located errors of bad sources and options.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/fileutils.h"
+#include "tests/support/testutil.h"
+#include "tests/toolchain/tools/tools_fixture.h"
+
+namespace {
+
+using tools_test::staged;
+
+const char* kBuildTestSource = "#include <lumo.inc>\n\tpsect foo\n\tbar:\n\t\tnop\n\tend bar\n";
+
+testutil::RunResult as(const std::vector<std::string>& args, const std::string& cwd) {
+  std::vector<std::string> argv = {staged("zir-as/bin/zir-as")};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return testutil::run(argv, cwd);
+}
+
+struct Record {
+  int type;
+  std::string data;
+};
+
+std::vector<Record> records_of(const std::string& bytes) {
+  std::vector<Record> out;
+  size_t at = 0;
+  while (at + 3 <= bytes.size()) {
+    size_t length = static_cast<unsigned char>(bytes[at]) | (static_cast<unsigned char>(bytes[at + 1]) << 8);
+    out.push_back({static_cast<unsigned char>(bytes[at + 2]), bytes.substr(at + 3, length)});
+    at += 3 + length;
+  }
+  EXPECT_EQ(at, bytes.size());
+  return out;
+}
+
+TEST(ZirAs, BuildTestSourceAssemblesForBothSeries) {
+  struct Run {
+    const char* device;
+    std::vector<std::string> extra;
+  };
+  // As the build tests call it: the output name ends in the source's dot.
+  for (const Run& run : {Run{"zir16c401", {}}, Run{"ZIR18F545", {"-mrom=default,0-100"}}}) {
+    SCOPED_TRACE(run.device);
+    testutil::TempDir tmp;
+    testutil::write_file(tmp.file("t.sx"), kBuildTestSource);
+    std::vector<std::string> args = {"-v", "-v", std::string("-mcpu=") + run.device};
+    args.insert(args.end(), run.extra.begin(), run.extra.end());
+    args.push_back("-o" + tmp.file("t."));
+    args.push_back(tmp.file("t.sx"));
+    testutil::RunResult r = as(args, tmp.path());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    ASSERT_TRUE(testutil::exists(tmp.file("t.")));
+    ASSERT_EQ(testutil::run({"/bin/cp", tmp.file("t."), tmp.file("t.o")}).status, 0);
+    EXPECT_TRUE(fileid_is_obj(tmp.file("t.o").c_str()));
+  }
+}
+
+TEST(ZirAs, ObjectHoldsCodeSymbolsAndStart) {
+  testutil::TempDir tmp;
+  testutil::write_file(tmp.file("m.s"),
+                       "; a small program\n"
+                       "LIMIT   equ 0x20\n"
+                       "        global main\n"
+                       "        psect code\n"
+                       "main:   movlw LIMIT     ; load\n"
+                       "        movwf PORT\n"
+                       "loop:   goto loop\n"
+                       "table:  db 1, \"ab\", 'c'\n"
+                       "        dw 0x1234\n"
+                       "PORT    equ 6\n"
+                       "        end main\n"
+                       "this line follows END and is not read\n");
+  testutil::RunResult r = as({"-mcpu=zir12a210", "m.s"}, tmp.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<Record> recs = records_of(testutil::read_file(tmp.file("m.o")));
+  ASSERT_GE(recs.size(), 4u);
+  EXPECT_EQ(recs.front().type, 7);  // IDENT
+  EXPECT_NE(recs.front().data.find("ZIR12A210"), std::string::npos);
+  EXPECT_EQ(recs.back().type, 6);  // END
+  std::string code, symbols, start;
+  for (const Record& rec : recs) {
+    if (rec.type == 1) code += rec.data.substr(4);
+    if (rec.type == 4) symbols += rec.data.substr(5);
+    if (rec.type == 5) start = rec.data;
+  }
+  // movlw 0x20, movwf 6, goto loop (address 4 -> word 2), then the data.
+  EXPECT_EQ(code, std::string("\x20\x30\x86\x00\x02\x28\x01\x61\x62\x63\x34\x12", 12));
+  for (const char* name : {"main", "loop", "table", "LIMIT", "PORT"})
+    EXPECT_NE(symbols.find(std::string(name) + '\0'), std::string::npos) << name;
+  EXPECT_EQ(start, std::string(4, '\0'));
+}
+
+struct BadSource {
+  const char* label;
+  const char* text;
+  const char* number;
+  int line;
+};
+
+TEST(ZirAs, BadSourcesGiveNumberedLocatedErrors) {
+  const BadSource cases[] = {
+      {"unknown operation", "\tnop\n\tfrob 1\n", "(3211)", 2},
+      {"literal out of range", "\tmovlw 256\n", "(3215)", 1},
+      {"bit out of range", "\tbsf 3,8\n", "(3215)", 1},
+      {"missing operand", "\tmovwf\n", "(3212)", 1},
+      {"extra operand", "\tnop 1\n", "(3212)", 1},
+      {"undefined symbol", "\tgoto nowhere\n", "(3213)", 1},
+      {"label twice", "a:\tnop\na:\tnop\n", "(3214)", 2},
+      {"forward ORG", "\torg later\nlater:\tnop\n", "(3217)", 1},
+      {"malformed number", "\tmovlw 12z\n", "(3216)", 1},
+      {"division by zero", "\tmovlw 1/0\n", "(3222)", 1},
+      {"unterminated string", "\tdb \"abc\n", "(3223)", 1},
+      {"EQU without name", "\tequ 3\n", "(3221)", 1},
+      {"unknown directive", "#define X 1\n", "(3209)", 1},
+      {"missing include", "#include <nothere.inc>\n", "(3207)", 1},
+      {"undefined start label", "\tnop\n\tend start\n", "(3213)", 2},
+      {"garbage line", "\t+++\n", "(3210)", 1},
+      {"binary junk", "\x01\x02\xff:\n", "(3210)", 1},
+  };
+  for (const BadSource& c : cases) {
+    SCOPED_TRACE(c.label);
+    testutil::TempDir tmp;
+    testutil::write_file(tmp.file("bad.s"), c.text);
+    testutil::RunResult r = as({"-mcpu=zir16c401", "-obad.o", "bad.s"}, tmp.path());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(c.number), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("bad.s: " + std::to_string(c.line) + ":"), std::string::npos) << r.err;
+    EXPECT_EQ(testutil::list_dir(tmp.path()), std::vector<std::string>{"bad.s"}) << "no object is left";
+  }
+}
+
+TEST(ZirAs, ErrorsInAnIncludedFileNameThatFile) {
+  testutil::TempDir tmp;
+  testutil::write_file(tmp.file("defs.inc"), "OK equ 1\n\tbogus\n");
+  testutil::write_file(tmp.file("main.s"), "#include \"defs.inc\"\n\tnop\n\tend\n");
+  testutil::RunResult r = as({"-mcpu=zir16c401", "main.s"}, tmp.path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("defs.inc: 2: (3211)"), std::string::npos) << r.err;
+  testutil::write_file(tmp.file("loop.inc"), "#include \"loop.inc\"\n");
+  testutil::write_file(tmp.file("main.s"), "#include \"loop.inc\"\n");
+  r = as({"-mcpu=zir16c401", "main.s"}, tmp.path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("(3208)"), std::string::npos) << r.err;
+}
+
+TEST(ZirAs, BadOptionsAreRefused) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* number;
+  };
+  const Case cases[] = {
+      {{"-mcpu=zir16c401", "-q", "ok.s"}, "(3201)"},
+      {{"-mcpu=zir16c401", "ok.s", "-o"}, "(3202)"},
+      {{"-mcpu=zir16c401"}, "(3203)"},
+      {{"-mcpu=zir16c401", "ok.s", "ok.s"}, "(3203)"},
+      {{"ok.s"}, "(3204)"},
+      {{"-mcpu=", "ok.s"}, "(3204)"},
+      {{"-mcpu=kx8m1", "ok.s"}, "(3205)"},
+      {{"-mcpu=zir99x", "ok.s"}, "(3205)"},
+      {{"-mcpu=zir18f545", "-mrom=", "ok.s"}, "(3219)"},
+      {{"-mcpu=zir18f545", "-mrom=0-", "ok.s"}, "(3219)"},
+      {{"-mcpu=zir16c401", "absent.s"}, "(3207)"},
+  };
+  testutil::TempDir tmp;
+  testutil::write_file(tmp.file("ok.s"), "\tnop\n\tend\n");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.back());
+    testutil::RunResult r = as(c.args, tmp.path());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(c.number), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(testutil::list_dir(tmp.path()), std::vector<std::string>{"ok.s"});
+  testutil::RunResult no_end = as({"-mcpu=zir16c401", "-c", "noend.s"}, tmp.path());
+  testutil::write_file(tmp.file("noend.s"), "\tnop\n");
+  no_end = as({"-mcpu=zir16c401", "-c", "noend.s"}, tmp.path());
+  EXPECT_EQ(no_end.status, 0) << "a missing END is only a warning";
+  EXPECT_NE(no_end.err.find("(3220)"), std::string::npos) << no_end.err;
+}
+
+}  // namespace
