@@ -11,30 +11,6 @@
 #include "common/pathstyle.h"
 #include "common/vector.h"
 
-inline constexpr size_t kShaChunk = 16384;
-
-struct sha256_state {
-  uint32_t h[8];
-  uint64_t length;  // bytes so far
-  unsigned char block[64];
-  size_t used;
-};
-
-struct sha1_state {
-  uint32_t h[5];
-  uint64_t length;
-  unsigned char block[64];
-  size_t used;
-};
-
-void sha256_init(sha256_state* s);
-void sha256_update(sha256_state* s, const void* data, size_t n);
-// 64 lower-case hexadecimal digits and a terminating null into hex.
-void sha256_final(sha256_state* s, char hex[65]);
-void sha1_init(sha1_state* s);
-void sha1_update(sha1_state* s, const void* data, size_t n);
-void sha1_final(sha1_state* s, char hex[41]);
-
 struct manifest_record {
   const char* hash;
   const char* path;

@@ -20,7 +20,7 @@
 
 #include "toolchain/support/tc_diag.h"
 #include "toolchain/tools/manifest.h"
-#include "toolchain/tools/sha256.h"
+#include "common/sha.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include "common/pathstyle.h"
 #include "toolchain/tools/arlib.h"
-#include "toolchain/tools/sha256.h"
+#include "common/sha.h"
 
 namespace {
 

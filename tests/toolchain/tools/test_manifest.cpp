@@ -7,7 +7,7 @@
 
 #include "tests/support/testutil.h"
 #include "toolchain/tools/manifest.h"
-#include "toolchain/tools/sha256.h"
+#include "common/sha.h"
 
 namespace {
 

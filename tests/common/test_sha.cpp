@@ -5,7 +5,7 @@
 #include <string>
 
 #include "tests/support/testutil.h"
-#include "toolchain/tools/sha256.h"
+#include "common/sha.h"
 
 namespace {
 
@@ -36,6 +36,15 @@ TEST(Sha256, StandardVectorsWhateverThePieces) {
       EXPECT_EQ(sha256_hex(digest), v.digest) << "pieces of " << piece;
     }
   }
+}
+
+TEST(Sha1, StandardVectors) {
+  EXPECT_EQ(sha1_hex_of("", 0), "da39a3ee5e6b4b0d3255bfef95601890afd80709");
+  EXPECT_EQ(sha1_hex_of("abc", 3), "a9993e364706816aba3e25717850c26c9cd0d89d");
+  const std::string m448 = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
+  EXPECT_EQ(sha1_hex_of(m448.data(), m448.size()), "84983e441c3bd26ebaae4aa1f95129e5e54670f1");
+  const std::string million(1000000, 'a');
+  EXPECT_EQ(sha1_hex_of(million.data(), million.size()), "34aa973cd4c4daa4f61eeb2bdbad27316534016f");
 }
 
 TEST(Sha256, FileDigestEqualsBufferDigestAtPaddingAndChunkEdges) {
