@@ -111,7 +111,7 @@ TEST(Messages, EmbeddedCatalogueShape) {
                 kinds[MSG_ERROR], kinds[MSG_MESSAGE], kinds[MSG_WARNING]);
     return 0;
   });
-  EXPECT_EQ(r.err, "1368 rows to 2216: 274 fatal 667 error 57 message 370 warning\n");
+  EXPECT_EQ(r.err, "1367 rows to 2216: 274 fatal 666 error 57 message 370 warning\n");
 }
 
 TEST(Messages, ChoiceOfMessageFile) {
