@@ -4,6 +4,9 @@
 #include "common/messages.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
+#include <regex>
 #include <unistd.h>
 
 #include <filesystem>
@@ -112,6 +115,60 @@ TEST(Messages, EmbeddedCatalogueShape) {
     return 0;
   });
   EXPECT_EQ(r.err, "1367 rows to 2216: 274 fatal 666 error 57 message 370 warning\n");
+}
+
+// The embedded text itself: its header, the order and shape of its rows,
+// their spread over the hundreds, and formats the facility can print.
+TEST(Messages, EmbeddedCatalogueText) {
+  const std::string text(kEmbeddedCatalogue, kEmbeddedCatalogueSize);
+  std::vector<std::string> lines;
+  for (size_t pos = 0; pos < text.size();) {
+    size_t eol = text.find('\n', pos);
+    lines.push_back(text.substr(pos, eol == std::string::npos ? std::string::npos : eol - pos));
+    pos = eol == std::string::npos ? text.size() : eol + 1;
+  }
+  const std::vector<std::string> header = {
+      "#                        Error and warning messages", "#                                for all",
+      "#\t\t\tOrvane compiler applications", "#", "#                                ENGLISH", "#", "#",
+      "#\tmessage number:\t\t(must be larger than 0)", "#\tmessage type:\t\tF,f: fatal error",
+      "#\t\t\t\tE,e: error", "#\t\t\t     -9 - 8: warning (value indicates level)", "#\t\t\t\tM,m: message",
+      "#\tmessage string", "#", "#\terrors must be in numeric order", "#"};
+  ASSERT_GT(lines.size(), header.size());
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 16), header);
+
+  std::map<uint32_t, uint32_t> per_hundred;
+  uint32_t last = 0, blank_separated = 0, rows = 0;
+  // A conversion the facility's printing can carry: flags, width, precision,
+  // a length and one of the conversions its callers pass.
+  static const std::regex conversion(R"(%(%|m|[-+ #0]*(\*|\d+)?(\.(\*|\d+))?(l|ll|h|z)?[diouxXcsp]))");
+  for (size_t i = 16; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    if (line.empty() || line[0] == '#') continue;
+    ++rows;
+    SCOPED_TRACE(line);
+    EXPECT_LE(line.size(), 184u);
+    size_t tab = line.find('\t');
+    if (tab == std::string::npos) {
+      // The one row written with blanks parses like the others.
+      ++blank_separated;
+      tab = line.find(' ');
+    }
+    const uint32_t number = static_cast<uint32_t>(std::stoul(line.substr(0, tab)));
+    EXPECT_GT(number, last);
+    last = number;
+    ++per_hundred[number < 100 ? 0 : number / 100];
+    const msg* m = msg_primary_record(number);
+    ASSERT_NE(m, nullptr);
+    const std::string body = m->text;
+    std::string rest = std::regex_replace(body, conversion, "");
+    EXPECT_EQ(rest.find('%'), std::string::npos) << "a conversion the facility cannot print";
+  }
+  EXPECT_EQ(rows, 1367u);
+  EXPECT_EQ(blank_separated, 1u);
+  const std::map<uint32_t, uint32_t> expected = {
+      {0, 5},   {1, 93},  {2, 98},  {3, 90},  {4, 92},  {5, 31},  {6, 94},  {7, 92},  {8, 92},  {9, 84},
+      {10, 74}, {11, 65}, {12, 99}, {13, 100}, {14, 100}, {15, 31}, {16, 7}, {20, 100}, {21, 3}, {22, 17}};
+  EXPECT_EQ(per_hundred, expected);
 }
 
 TEST(Messages, ChoiceOfMessageFile) {
