@@ -29,9 +29,15 @@ std::string g_separators;
 // "<tag>" for a sub-option of the group tag, "" otherwise.
 const char* key_prefix(const char* tag) { return tag ? sc_printf("<%s>", tag) : ""; }
 
-const option_entry* find(hashtable* table, const char* key, const char* suboption) {
+// The row under the first length characters of key (all of it for npos).
+// Lookups build their key in a local buffer: interning every argument's
+// candidate keys would fill the string cache with texts nobody keeps.
+const option_entry* find(hashtable* table, const char* key, const char* suboption, size_t length = std::string::npos) {
   if (!table) return nullptr;
-  return static_cast<const option_entry*>(hash_lookup(table, sc_printf("%s%s", key_prefix(suboption), key)));
+  std::string full;
+  if (suboption) full.append("<").append(suboption).append(">");
+  full.append(key, length == std::string::npos ? strlen(key) : length);
+  return static_cast<const option_entry*>(hash_lookup(table, full.c_str()));
 }
 
 // The group tag of a row that carries sub-options and its separators; a
@@ -65,13 +71,12 @@ void add_separators(const char* field) {
     if (g_separators.find(*c) == std::string::npos) g_separators += *c;
 }
 
-// The key cut at the end of its first run of non-separator characters;
-// null when it has no such run.
-const char* cut_key(const char* key) {
+// The length of the key cut at the end of its first run of non-separator
+// characters; npos when it has no such run.
+size_t cut_length(const char* key) {
   size_t start = strspn(key, g_separators.c_str());
-  if (!key[start]) return nullptr;
-  size_t end = start + strcspn(key + start, g_separators.c_str());
-  return sc_substr(key, end);
+  if (!key[start]) return std::string::npos;
+  return start + strcspn(key + start, g_separators.c_str());
 }
 
 // The sub-options of a "-Wl,..." style argument: the text one character
@@ -139,7 +144,7 @@ const char* options_separators() { return g_separators.c_str(); }
 
 const option_entry* option_prefix_lookup(hashtable* table, const char* key, const char* suboption, uint32_t n) {
   if (!key || n >= strlen(key)) return nullptr;
-  const option_entry* row = find(table, sc_substr(key, n), suboption);
+  const option_entry* row = find(table, key, suboption, n);
   return row && (row->flags & OPT_PREFIX) ? row : nullptr;
 }
 
@@ -147,7 +152,7 @@ const option_entry* option_lookup(hashtable* table, const char* key, const char*
   DB_ENTER("key=%s, suboption=%s", key ? key : "(null)", suboption ? suboption : "not set");
   const option_entry* row = key ? find(table, key, suboption) : nullptr;
   if (!row && key && strlen(key) >= 3) {
-    if (const char* cut = cut_key(key)) row = find(table, cut, suboption);
+    if (size_t cut = cut_length(key); cut != std::string::npos) row = find(table, key, suboption, cut);
     if (!row) row = option_prefix_lookup(table, key, suboption, 5);
     if (!row) row = option_prefix_lookup(table, key, suboption, 2);
   }
