@@ -12,10 +12,13 @@
 #include "common/vector.h"
 #include "debug/lumodebug.h"
 
+// The key's full hash is kept with the entry: a chain walk compares it
+// before calling the compare function, which equal keys always pass.
 struct hash_entry {
   void* value;
   const void* key;
   hash_entry* next;
+  uint32_t hash;
 };
 
 struct hash_record {
@@ -71,7 +74,6 @@ void release_all(hashtable* h) {
   h->count = 0;
 }
 
-uint32_t bucket_of(const hashtable* h, const void* key) { return h->hash(key) % h->size; }
 
 }  // namespace
 
@@ -149,12 +151,13 @@ void hash_clear(hashtable* h) {
 
 int hash_insert(hashtable* h, const void* key, const void* value, const char* file, int line) {
   check(h);
-  hash_entry** link = &h->buckets[bucket_of(h, key)];
+  const uint32_t full = h->hash(key);
+  hash_entry** link = &h->buckets[full % h->size];
   int n = 0;
   for (; *link; link = &(*link)->next, ++n)
-    if (h->compare(key, (*link)->key) == 0) return 0;
+    if ((*link)->hash == full && h->compare(key, (*link)->key) == 0) return 0;
   hash_entry* e = entry_take();
-  *e = {const_cast<void*>(value), key, nullptr};
+  *e = {const_cast<void*>(value), key, nullptr, full};
   *link = e;
   ++h->count;
   if (hash_record* r = h->record) {
@@ -172,10 +175,11 @@ int hash_insert(hashtable* h, const void* key, const void* value, const char* fi
 
 void* hash_remove(hashtable* h, const void* key) {
   check(h);
-  hash_entry** head = &h->buckets[bucket_of(h, key)];
+  const uint32_t full = h->hash(key);
+  hash_entry** head = &h->buckets[full % h->size];
   for (hash_entry** link = head; *link; link = &(*link)->next) {
     hash_entry* e = *link;
-    if (h->compare(key, e->key) != 0) continue;
+    if (e->hash != full || h->compare(key, e->key) != 0) continue;
     *link = e->next;
     void* value = e->value;
     entry_release(e);
@@ -186,18 +190,26 @@ void* hash_remove(hashtable* h, const void* key) {
   return nullptr;
 }
 
+namespace {
+
+const hash_entry* find_entry(const hashtable* h, const void* key) {
+  const uint32_t full = h->hash(key);
+  for (const hash_entry* e = h->buckets[full % h->size]; e; e = e->next)
+    if (e->hash == full && h->compare(key, e->key) == 0) return e;
+  return nullptr;
+}
+
+}  // namespace
+
 void* hash_lookup(const hashtable* h, const void* key) {
   check(h);
-  for (hash_entry* e = h->buckets[bucket_of(h, key)]; e; e = e->next)
-    if (h->compare(key, e->key) == 0) return e->value;
-  return nullptr;
+  const hash_entry* e = find_entry(h, key);
+  return e ? e->value : nullptr;
 }
 
 int hash_haskey(const hashtable* h, const void* key) {
   check(h);
-  for (hash_entry* e = h->buckets[bucket_of(h, key)]; e; e = e->next)
-    if (h->compare(key, e->key) == 0) return 1;
-  return 0;
+  return find_entry(h, key) ? 1 : 0;
 }
 
 namespace {

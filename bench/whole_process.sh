@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# The whole-process figures of lumo8-cc, side by side in one run:
+#   A  lumo8-cc with a 20-option compile line (ZIR, then TEV) against a
+#      driver that does nothing;
+#   B  a program that only starts the same driver and waits for it;
+#   C  the GNU driver's own option handling (gcc -### -c), for reference;
+# medians of 30 repetitions, the ratios A/B and A/C, peak resident memory,
+# the instructions of one A run, and the time per argument of command files
+# of 1,000 to 100,000 arguments.
+#   bash bench/whole_process.sh [BUILD_DIR]        (default: build)
+set -euo pipefail
+
+build="$(cd "${1:-build}" && pwd)"
+bench="$build/bench/bench_compile_line"
+[ -x "$bench" ] || { echo "whole_process: build first ($bench is missing)" >&2; exit 1; }
+
+out="$(mktemp)"
+trap 'rm -f "$out"' EXIT
+"$bench" --benchmark_filter='ZirLine|TevLine|SpawnOnly|GccShow' --benchmark_repetitions=30 \
+  --benchmark_report_aggregates_only=true >"$out" 2>/dev/null
+"$bench" --benchmark_filter='Arguments' >>"$out" 2>/dev/null
+
+median() { awk -v n="$1" '$1 == n"/real_time_median" { print $2 }' "$out"; }
+rss() { awk -v n="$1" '$1 == n"/real_time_median" { for (i = 1; i <= NF; ++i) if ($i ~ /^peak_rss_KiB=/) { sub(/peak_rss_KiB=/, "", $i); print $i } }' "$out"; }
+
+zir=$(median BM_Lumo8ccZirLine); tev=$(median BM_Lumo8ccTevLine)
+spawn=$(median BM_SpawnOnly); gcc=$(median BM_GccShowCommands)
+printf '%-34s %8s ms\n' "A  lumo8-cc, ZIR line" "$zir" "A  lumo8-cc, TEV line" "$tev" \
+  "B  start the driver only" "$spawn" "C  gcc -### -c" "$gcc"
+awk -v z="$zir" -v t="$tev" -v s="$spawn" -v g="$gcc" 'BEGIN {
+  printf "A/B  ZIR %.2f  TEV %.2f\nA/C  ZIR %.2f  TEV %.2f\n", z / s, t / s, z / g, t / g }'
+printf 'peak resident memory: A (ZIR) %s, B %s\n' "$(rss BM_Lumo8ccZirLine)" "$(rss BM_SpawnOnly)"
+grep '^BM_Arguments' "$out" | awk '{ for (i = 1; i <= NF; ++i) if ($i ~ /^us_per_argument=/) a = $i;
+  printf "%-45s %10s %s  %s\n", $1, $2, $3, a }'
+
+if command -v valgrind >/dev/null; then
+  inst="$(mktemp -d)"
+  trap 'rm -f "$out"; rm -rf "$inst"' EXIT
+  mkdir -p "$inst/lumo8/v2.50/bin" "$inst/lumo8/v2.50/zir/bin"
+  cp "$build/lumo8/v2.50/bin/lumo8-cc" "$inst/lumo8/v2.50/bin/"
+  cp "$build/bench/noop_driver" "$inst/lumo8/v2.50/zir/bin/lumo8"
+  refs=$(cd "$inst" && TEMP="$inst" valgrind --tool=callgrind --callgrind-out-file=/dev/null \
+    "$inst/lumo8/v2.50/bin/lumo8-cc" -mcpu=zir16c401 -O2 -Wall -Wno-2044 -std=c99 -DNDEBUG -DBOARD=3 \
+    -Iinclude -Isrc -funsigned-char -mstack=compiled -mno-plib -mwarn=0 -Wl,-Map=out.map -Wl,--data-init \
+    -Wa,-a -o build/out.hex -c main.c 2>&1 | awk '/refs:/ { print $NF }')
+  echo "instructions of one A run (ZIR, callgrind, driver excluded): $refs"
+fi
