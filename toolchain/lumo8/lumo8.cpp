@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
   }
   if (!config.quiet) fputs(kBanner, stdout);
   if (config.chip.empty()) {
-    tc_error(kL8NoChip.number, "%s", kL8NoChip.text);
+    tc_raise(kL8NoChip);
     return 1;
   }
   l8_chip chip;
@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     if (config.inputs.empty()) return 0;
   }
   if (config.inputs.empty()) {
-    tc_error(kL8NoInput.number, "%s", kL8NoInput.text);
+    tc_raise(kL8NoInput);
     return 1;
   }
   return l8_build(config, chip);

@@ -15,7 +15,7 @@
 #include "toolchain/lumo8/lumo8_inputs.h"
 #include "toolchain/lumo8/lumo8_messages.h"
 #include "toolchain/lumo8/lumo8_outputs.h"
-#include "toolchain/lumo8/lumo8_pre.h"
+#include "toolchain/support/tc_pre.h"
 #include "toolchain/support/tc_diag.h"
 
 namespace {
@@ -71,12 +71,18 @@ class Build {
       name += ext;
     return join(dir, name);
   }
-  bool preprocessed(const std::string& path, l8_pre* pp, std::string* text) const;
-  l8_pre make_pre() const;
-  bool unit_of(const l8_input& in, l8_unit* unit, l8_pre* pp);
-  void dependencies(const l8_input& in, const l8_pre& pp, const std::string& target);
+  // One translation unit's preprocessor state.
+  struct Pre {
+    tc_pre_macros macros;
+    tc_pre_result result;
+  };
+  bool preprocessed(const std::string& path, Pre* pp, std::string* text) const;
+  tc_pre_config pre_config() const;
+  Pre make_pre() const;
+  bool unit_of(const l8_input& in, l8_unit* unit, Pre* pp);
+  void dependencies(const l8_input& in, const Pre& pp, const std::string& target);
   void nothing_to_do(const l8_input& in) const {
-    l8_warning<kL8NothingToDo>(in.path.c_str());
+    tc_raise(kL8NothingToDo, in.path.c_str());
   }
   void stage_pre();
   void stage_early();
@@ -85,14 +91,14 @@ class Build {
   void listing(const l8_input& in, const l8_unit& unit);
   bool one_output(size_t count) const {
     if (c_.output.empty() || count <= 1) return true;
-    tc_error(kL8OneOutput.number, kL8OneOutput.text, c_.output.c_str(), static_cast<unsigned>(count));
+    tc_raise(kL8OneOutput, c_.output.c_str(), static_cast<unsigned>(count));
     return false;
   }
   bool replaces_input() const {
     for (const l8_output& out : outputs_)
       for (const l8_input& in : inputs_)
         if (!out.path.empty() && same_file(out.path, in.path)) {
-          tc_error(kL8OverwritesInput.number, kL8OverwritesInput.text, out.path.c_str());
+          tc_raise(kL8OverwritesInput, out.path.c_str());
           return true;
         }
     return false;
@@ -102,40 +108,52 @@ class Build {
   }
 };
 
-l8_pre Build::make_pre() const {
-  l8_pre pp;
-  pp.user_dirs = c_.include_dirs;
-  if (!c_.no_cinc) pp.system_dirs = l8_system_include_dirs(c_.c90);
-  pp.list_headers = c_.list_headers;
-  const std::string& name = chip_.name;
-  for (const char* macro : {"__LUMO", "__LUMO__", "__LUMO8", "__LUMO8__"}) l8_pre_define(pp, macro, "1");
-  l8_pre_define(pp, "__LUMO8_VERSION", "2500");
-  l8_pre_define(pp, "_" + name, "1");
-  l8_pre_define(pp, "__" + name + "__", "1");
-  l8_pre_define(pp, "__ZIR_SERIES", std::to_string(chip_.series));
-  l8_pre_define(pp, "_ZIR" + std::to_string(chip_.series), "1");
-  l8_pre_define(pp, "_ROMSIZE", std::to_string(chip_.program_words));
-  l8_pre_define(pp, "_RAMSIZE", std::to_string(chip_.data_bytes));
-  l8_pre_define(pp, "_EEPROMSIZE", std::to_string(chip_.eeprom_bytes));
-  l8_pre_define(pp, "__STDC__", "1");
-  if (!c_.c90) l8_pre_define(pp, "__STDC_VERSION__", "199901L");
-  if (c_.char_unsigned) l8_pre_define(pp, "__CHAR_UNSIGNED__", "1");
-  for (const l8_define& d : c_.defines) {
-    if (d.undefine)
-      l8_pre_undefine(pp, d.name);
-    else
-      l8_pre_define(pp, d.name, d.value);
-  }
-  return pp;
+// lumo8's directives and header listing; its headers are searched in the
+// -I directories, then in the installation's.
+tc_pre_config Build::pre_config() const {
+  tc_pre_config config;
+  config.user_dirs = c_.include_dirs;
+  if (!c_.no_cinc) config.system_dirs = l8_system_include_dirs(c_.c90);
+  config.copied = {"pragma", "line", "ident", "", "0"};
+  if (c_.list_headers)
+    config.list_header = [](int depth, const std::string& path) { fprintf(stderr, "%*s%s\n", depth + 1, "", path.c_str()); };
+  return config;
 }
 
-bool Build::preprocessed(const std::string& path, l8_pre* pp, std::string* text) const {
+Build::Pre Build::make_pre() const {
+  Pre pre;
+  tc_pre_macros& pp = pre.macros;
+  const std::string& name = chip_.name;
+  for (const char* macro : {"__LUMO", "__LUMO__", "__LUMO8", "__LUMO8__"}) tc_pre_define(pp, macro, "1");
+  tc_pre_define(pp, "__LUMO8_VERSION", "2500");
+  tc_pre_define(pp, "_" + name, "1");
+  tc_pre_define(pp, "__" + name + "__", "1");
+  tc_pre_define(pp, "__ZIR_SERIES", std::to_string(chip_.series));
+  tc_pre_define(pp, "_ZIR" + std::to_string(chip_.series), "1");
+  tc_pre_define(pp, "_ROMSIZE", std::to_string(chip_.program_words));
+  tc_pre_define(pp, "_RAMSIZE", std::to_string(chip_.data_bytes));
+  tc_pre_define(pp, "_EEPROMSIZE", std::to_string(chip_.eeprom_bytes));
+  tc_pre_define(pp, "__STDC__", "1");
+  if (!c_.c90) tc_pre_define(pp, "__STDC_VERSION__", "199901L");
+  if (c_.char_unsigned) tc_pre_define(pp, "__CHAR_UNSIGNED__", "1");
+  for (const l8_define& d : c_.defines) {
+    if (d.undefine)
+      tc_pre_undefine(pp, d.name);
+    else
+      tc_pre_define(pp, d.name, d.value);
+  }
+  return pre;
+}
+
+bool Build::preprocessed(const std::string& path, Pre* pp, std::string* text) const {
   verbose("preprocessing", path);
-  return l8_preprocess(*pp, path, text);
+  const bool ok = tc_preprocess(pre_config(), pp->macros, path, pp->result);
+  *text = pp->result.text;
+  return ok;
 }
 
 // The code of an input; a p1 or object input is read back.
-bool Build::unit_of(const l8_input& in, l8_unit* unit, l8_pre* pp) {
+bool Build::unit_of(const l8_input& in, l8_unit* unit, Pre* pp) {
   std::string text;
   switch (in.kind) {
     case l8_kind::c:
@@ -152,7 +170,7 @@ bool Build::unit_of(const l8_input& in, l8_unit* unit, l8_pre* pp) {
       std::ostringstream all;
       all << file.rdbuf();
       if (!file) {
-        tc_error(kL8ReadFailed.number, kL8ReadFailed.text, in.path.c_str());
+        tc_raise(kL8ReadFailed, in.path.c_str());
         return false;
       }
       *unit = l8_assemble(in.path, all.str());
@@ -168,10 +186,10 @@ bool Build::unit_of(const l8_input& in, l8_unit* unit, l8_pre* pp) {
   return false;
 }
 
-void Build::dependencies(const l8_input& in, const l8_pre& pp, const std::string& target) {
+void Build::dependencies(const l8_input& in, const Pre& pp, const std::string& target) {
   if (!c_.dep || (in.kind != l8_kind::c && in.kind != l8_kind::asm_cpp)) return;
   std::string line = target + ": " + in.path;
-  for (const l8_pre::Header& h : pp.headers)
+  for (const tc_pre_header& h : pp.result.headers)
     if (c_.dep_sys || !h.system) line += " \\\n  " + h.path;
   line += "\n";
   if (c_.dep_stop || !c_.depfile.empty())
@@ -190,11 +208,11 @@ void Build::stage_pre() {
       nothing_to_do(in);
       continue;
     }
-    l8_pre pp = make_pre();
+    Pre pp = make_pre();
     std::string text;
     if (!preprocessed(in.path, &pp, &text)) continue;
     // With the macro listing asked for, the listing is the output.
-    out += c_.defvals ? l8_pre_macro_lines(pp) : text;
+    out += c_.defvals ? tc_pre_listing(pp.macros, tc_pre_order::definition) : text;
     dependencies(in, pp, named(c_.objdir, in.path, ".p1"));
   }
   outputs_.push_back({c_.output.empty() ? "" : join(c_.outdir, c_.output), out});
@@ -219,7 +237,7 @@ void Build::stage_early() {
       nothing_to_do(in);
       continue;
     }
-    l8_pre pp = make_pre();
+    Pre pp = make_pre();
     l8_unit unit;
     if (!unit_of(in, &unit, &pp)) continue;
     std::string target = named(c_.objdir, in.path, to_p1 ? ".p1" : ".o");
@@ -238,7 +256,7 @@ void Build::stage_assembly() {
       nothing_to_do(in);
       continue;
     }
-    l8_pre pp = make_pre();
+    Pre pp = make_pre();
     l8_unit unit;
     if (!unit_of(in, &unit, &pp)) continue;
     std::string text = "; lumo8 V2.50 for " + chip_.name + " from " + in.path + "\n\tpsect text\n";
@@ -258,7 +276,7 @@ void Build::stage_link() {
   }
   for (const l8_input& in : inputs_) {
     if (in.kind == l8_kind::library) continue;  // nothing refers to its modules
-    l8_pre pp = make_pre();
+    Pre pp = make_pre();
     l8_unit unit;
     if (!unit_of(in, &unit, &pp)) continue;
     listing(in, unit);
@@ -269,7 +287,7 @@ void Build::stage_link() {
   }
   if (c_.dep_stop || tc_diag_errors()) return;
   if (words.size() > chip_.program_words) {
-    tc_error(kL8RomFull.number, kL8RomFull.text, static_cast<unsigned>(words.size()), chip_.program_words);
+    tc_raise(kL8RomFull, static_cast<unsigned>(words.size()), chip_.program_words);
     return;
   }
   l8_segment code{0, {}};
@@ -306,8 +324,8 @@ int Build::run() {
   else
     stage_link();
   if (c_.dep && (c_.dep_stop || !c_.depfile.empty())) outputs_.push_back({c_.depfile, deps_});
-  if (c_.werror && g_l8_warnings_shown)
-    tc_error(kL8WarningsAreErrors.number, kL8WarningsAreErrors.text, g_l8_warnings_shown);
+  if (c_.werror && tc_diag_warnings())
+    tc_raise(kL8WarningsAreErrors, tc_diag_warnings());
   if (tc_diag_errors() || alert_has_errors() || replaces_input()) return 1;
   return l8_write_outputs(outputs_) ? 0 : 1;
 }

@@ -23,7 +23,7 @@ bool l8_find_chip(const std::string& chip, l8_chip* found) {
   uint32_t bad_line = 0;
   vector* devices = path ? tc_devices_read(path, &bad_line) : nullptr;
   if (!devices) {
-    tc_error(kL8ChipFile.number, kL8ChipFile.text, path ? path : kChipFile, bad_line);
+    tc_raise(kL8ChipFile, path ? path : kChipFile, bad_line);
     return false;
   }
   const tc_device* device = tc_device_find(devices, chip.c_str());
@@ -36,7 +36,7 @@ bool l8_find_chip(const std::string& chip, l8_chip* found) {
     found->data_bytes = device->values[2];
     found->eeprom_bytes = device->count > kChipValuesMin ? device->values[3] : 0;
   } else {
-    tc_error(kL8UnknownChip.number, kL8UnknownChip.text, chip.c_str());
+    tc_raise(kL8UnknownChip, chip.c_str());
   }
   free_devices(devices);
   return ok;

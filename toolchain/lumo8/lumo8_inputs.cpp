@@ -29,9 +29,9 @@ constexpr const char* kCodePsect = "text";
 constexpr size_t kWordsPerLine = 16;
 constexpr size_t kWordsPerRecord = 128;  // 4 + 256 bytes of TEXT data
 
-template <const l8_message& M>
+template <uint32_t M>
 bool report(const std::string& path) {
-  tc_error(M.number, M.text, path.c_str());
+  tc_raise(M, path.c_str());
   return false;
 }
 

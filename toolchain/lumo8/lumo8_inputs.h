@@ -19,8 +19,8 @@ struct l8_input {
 // library files, by its contents. A name without an extension that names
 // no file is looked for as a library ("NAME.a", "libNAME.a", ...) in the
 // current directory and the installation's library directory. Reports
-// 3007, 3008, 3009, 3010 or 3011 and gives false when the file is missing
-// or unusable.
+// kL8InputMissing, kL8InputKind, kL8BadP1, kL8BadObject or kL8BadLibrary
+// and gives false when the file is missing or unusable.
 bool l8_classify(const std::string& arg, bool asm_cpp, l8_input* input);
 
 struct l8_unit {
@@ -36,11 +36,11 @@ l8_unit l8_compile_c(const std::string& source, const std::string& text);
 // Code of assembler text: "label:" defines a symbol, ";" starts a comment.
 l8_unit l8_assemble(const std::string& source, const std::string& text);
 
-// The p1 text of a unit and its reading back; l8_read_p1 reports 3009.
+// The p1 text of a unit and its reading back; l8_read_p1 reports kL8BadP1.
 std::string l8_p1_text(const l8_unit& unit, const std::string& chip);
 bool l8_read_p1(const std::string& path, l8_unit* unit);
 
 // The object file of a unit in the tool chain's record format, and its
-// reading back; l8_read_object reports 3010.
+// reading back; l8_read_object reports kL8BadObject.
 std::string l8_object_bytes(const l8_unit& unit, const std::string& chip);
 bool l8_read_object(const std::string& path, l8_unit* unit);

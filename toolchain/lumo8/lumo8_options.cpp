@@ -302,11 +302,11 @@ bool parse_option(const char* arg, l8_config* config) {
   const char* value = nullptr;
   const Option* row = find_row(arg, &value);
   if (!row) {
-    tc_error(kL8UnknownOption.number, kL8UnknownOption.text, arg);
+    tc_raise(kL8UnknownOption, arg);
     return false;
   }
   if (value && !value_allowed(*row, value)) {
-    tc_error(kL8BadValue.number, kL8BadValue.text, arg);
+    tc_raise(kL8BadValue, arg);
     return false;
   }
   if (row->apply) row->apply(*config, value ? value : "");
@@ -324,7 +324,7 @@ bool l8_parse_options(const std::vector<const char*>& args, l8_config* config) {
   bool ok = true;
   for (const char* arg : args) {
     if (arg[0] == '@') {
-      tc_error(kL8CommandFile.number, kL8CommandFile.text, arg + 1);
+      tc_raise(kL8CommandFile, arg + 1);
       ok = false;
     } else if (arg[0] == '-') {
       ok = parse_option(arg, config) && ok;

@@ -57,8 +57,8 @@ struct l8_config {
 };
 
 // Arguments that begin with "-" go through the table; the others are
-// inputs. Every refused argument is reported (3001 unknown form, 3002 value
-// not allowed, 3012 a command file that could not be read); false when any
+// inputs. Every refused argument is reported (kL8UnknownOption, kL8BadValue,
+// kL8CommandFile for a command file that could not be read); false when any
 // was. Checks across options (a chip named, inputs) are the caller's.
 bool l8_parse_options(const std::vector<const char*>& args, l8_config* config);
 

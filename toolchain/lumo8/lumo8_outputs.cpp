@@ -41,7 +41,7 @@ bool write_one(const l8_output& output) {
   ok = ok && rename(temp.c_str(), output.path.c_str()) == 0;
   if (!ok) {
     remove(temp.c_str());
-    tc_error(kL8WriteFailed.number, kL8WriteFailed.text, output.path.c_str());
+    tc_raise(kL8WriteFailed, output.path.c_str());
   }
   return ok;
 }

@@ -131,7 +131,7 @@ class Assembler {
 
   void error(tev_msg number, const std::string& a, const std::string& b = "") {
     tc_diag_at(file_.c_str(), line_);
-    tev_error(number, a.c_str(), b.c_str());
+    tc_raise(number, a.c_str(), b.c_str());
   }
 
   static std::string strip_comment(const std::string& s) {

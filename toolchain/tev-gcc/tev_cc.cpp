@@ -52,7 +52,7 @@ class Tokenizer {
         std::string literal;
         if (!quoted(i, c, literal)) {
           tc_diag_at(file_.c_str(), line_);
-          tev_error(TEV_UNTERMINATED, c == '"' ? "string constant" : "character constant");
+          tc_raise(TEV_UNTERMINATED, c == '"' ? "string constant" : "character constant");
           ok = false;
           continue;
         }
@@ -114,7 +114,7 @@ bool balanced(const std::string& file, const std::vector<Token>& tokens) {
       char expected = c == ')' ? '(' : c == ']' ? '[' : '{';
       if (open.empty() || open.back()->text[0] != expected) {
         tc_diag_at(file.c_str(), t.line);
-        tev_error(TEV_UNBALANCED, t.text.c_str());
+        tc_raise(TEV_UNBALANCED, t.text.c_str());
         return false;
       }
       open.pop_back();
@@ -122,7 +122,7 @@ bool balanced(const std::string& file, const std::vector<Token>& tokens) {
   }
   if (!open.empty()) {
     tc_diag_at(file.c_str(), open.back()->line);
-    tev_error(TEV_UNBALANCED, open.back()->text.c_str());
+    tc_raise(TEV_UNBALANCED, open.back()->text.c_str());
     return false;
   }
   return true;

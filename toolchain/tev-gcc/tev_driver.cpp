@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "common/alert.h"
@@ -17,7 +18,7 @@
 #include "toolchain/tev-gcc/tev_link.h"
 #include "toolchain/tev-gcc/tev_msgs.h"
 #include "toolchain/tev-gcc/tev_output.h"
-#include "toolchain/tev-gcc/tev_pre.h"
+#include "toolchain/support/tc_pre.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ class Run {
     if (r_.verbose) show_version_and_search_list();
     if (r_.inputs.empty()) {
       if (r_.verbose) return 0;
-      tev_error(TEV_NO_INPUT);
+      tc_raise(TEV_NO_INPUT);
       return 1;
     }
     if (!inputs_exist() || !one_output_for_o()) return 1;
@@ -100,8 +101,8 @@ class Run {
   const tev_request& r_;
   std::vector<tev_device> devices_;
   const tev_device* device_ = nullptr;
-  tev_pp_options pp_;
-  tev_macro_table base_macros_;
+  tc_pre_config pp_;
+  tc_pre_macros base_macros_;
   std::vector<tev_link_input> objects_;
   tev_outputs outputs_;
 
@@ -118,28 +119,36 @@ class Run {
   bool select_device() {
     for (const std::string& n : {r_.mcu, r_.mdevice}) {
       if (!n.empty() && !tev_device_find(devices_, n)) {
-        tev_error(TEV_UNKNOWN_DEVICE, n.c_str());
+        tc_raise(TEV_UNKNOWN_DEVICE, n.c_str());
         return false;
       }
     }
     if (!r_.mcu.empty() && !r_.mdevice.empty() && tev_device_find(devices_, r_.mcu) != tev_device_find(devices_, r_.mdevice)) {
-      tev_error(TEV_DEVICE_CONFLICT, r_.mcu.c_str(), r_.mdevice.c_str());
+      tc_raise(TEV_DEVICE_CONFLICT, r_.mcu.c_str(), r_.mdevice.c_str());
       return false;
     }
     std::string name = !r_.mcu.empty() ? r_.mcu : !r_.mdevice.empty() ? r_.mdevice : kTevGenericCore;
     device_ = tev_device_find(devices_, name);
-    if (!device_) tev_error(TEV_UNKNOWN_DEVICE, name.c_str());
+    if (!device_) tc_raise(TEV_UNKNOWN_DEVICE, name.c_str());
     return device_ != nullptr;
   }
 
   void search_list() {
     for (const std::string& dir : r_.include_dirs)
-      if (path_is_dir(dir.c_str())) pp_.include_dirs.push_back(dir);
+      if (path_is_dir(dir.c_str())) pp_.user_dirs.push_back(dir);
     std::string system = family_path("include");
-    if (!r_.nostdinc && !system.empty() && path_is_dir(system.c_str())) pp_.system_dir = system;
+    if (!r_.nostdinc && !system.empty() && path_is_dir(system.c_str())) pp_.system_dirs = {system};
+    pp_.here = ".";
     pp_.keep_comments = r_.keep_comments;
-    pp_.list_headers = r_.list_headers;
     pp_.line_markers = !r_.no_line_markers;
+    pp_.copied = {"pragma"};
+    pp_.dropped = {"", "line"};
+    pp_.unclosed_at_if = true;
+    pp_.report_open_comment = true;
+    if (r_.list_headers)
+      pp_.list_header = [](int depth, const std::string& path) {
+        fprintf(stderr, "%s %s\n", std::string(static_cast<size_t>(depth + 1), '.').c_str(), path.c_str());
+      };
   }
 
   void show_version_and_search_list() {
@@ -147,10 +156,10 @@ class Run {
     for (const std::string& dir : r_.include_dirs)
       if (!path_is_dir(dir.c_str())) fprintf(stderr, "ignoring nonexistent directory \"%s\"\n", dir.c_str());
     std::string system = family_path("include");
-    if (!r_.nostdinc && pp_.system_dir.empty()) fprintf(stderr, "ignoring nonexistent directory \"%s\"\n", system.c_str());
+    if (!r_.nostdinc && pp_.system_dirs.empty()) fprintf(stderr, "ignoring nonexistent directory \"%s\"\n", system.c_str());
     fprintf(stderr, "#include \"...\" search starts here:\n#include <...> search starts here:\n");
-    for (const std::string& dir : pp_.include_dirs) fprintf(stderr, " %s\n", dir.c_str());
-    if (!pp_.system_dir.empty()) fprintf(stderr, " %s\n", pp_.system_dir.c_str());
+    for (const std::string& dir : pp_.user_dirs) fprintf(stderr, " %s\n", dir.c_str());
+    for (const std::string& dir : pp_.system_dirs) fprintf(stderr, " %s\n", dir.c_str());
     fprintf(stderr, "End of search list.\n");
   }
 
@@ -159,7 +168,7 @@ class Run {
     for (const tev_input& in : r_.inputs) {
       FILE* f = fopen(in.path.c_str(), "rb");
       if (!f || path_is_dir(in.path.c_str())) {
-        tev_error(TEV_CANNOT_OPEN, in.path.c_str());
+        tc_raise(TEV_CANNOT_OPEN, in.path.c_str());
         ok = false;
       }
       if (f) fclose(f);
@@ -186,12 +195,12 @@ class Run {
   bool one_output_for_o() {
     for (const tev_input& in : r_.inputs)
       if (!r_.output.empty() && same_file(in.path, r_.output)) {
-        tev_error(TEV_OUTPUT_IS_INPUT, r_.output.c_str());
+        tc_raise(TEV_OUTPUT_IS_INPUT, r_.output.c_str());
         return false;
       }
     bool per_source = r_.stage == tev_stage::compile || r_.stage == tev_stage::assembly;
     if (r_.output.empty() || !per_source || sources() <= 1) return true;
-    tev_error(TEV_OUTPUT_MULTIPLE, static_cast<unsigned>(sources()));
+    tc_raise(TEV_OUTPUT_MULTIPLE, r_.output.c_str(), static_cast<unsigned>(sources()));
     return false;
   }
 
@@ -204,8 +213,8 @@ class Run {
   }
 
   void predefine() {
-    tev_macro_table& m = base_macros_;
-    auto def = [&](const std::string& name, const std::string& value) { m[name] = {"", value}; };
+    tc_pre_macros& m = base_macros_;
+    auto def = [&](const std::string& name, const std::string& value) { tc_pre_define(m, name, value); };
     def("__TEV__", "1");
     def("__LUMO8__", "1");
     def(tev_device_macro(device_->name), "1");
@@ -226,9 +235,9 @@ class Run {
     if (r_.const_in_progmem) def("__TEV_CONST_IN_PROGMEM__", "1");
     for (const tev_macro_op& op : r_.macros) {
       if (op.define)
-        tev_define(m, op.text);
+        tc_pre_define_option(m, op.text);
       else
-        m.erase(op.text);
+        tc_pre_undefine(m, op.text);
     }
   }
 
@@ -240,11 +249,14 @@ class Run {
     return std::string("tev-gcc ") + kTevVersion + " -mmcu=" + device_->name + " -O" + r_.optimize;
   }
 
-  std::string dependency_rule(const tev_input& in, const tev_pp_result& pp) const {
+  // Each header once: the user's headers, then the system's.
+  std::string dependency_rule(const tev_input& in, const tc_pre_result& pp) const {
     std::string rule = stem(in.path) + ".o: " + in.path;
-    for (const std::string& h : pp.user_headers) rule += " \\\n " + h;
-    if (!r_.deps_user_only)
-      for (const std::string& h : pp.system_headers) rule += " \\\n " + h;
+    std::set<std::string> seen;
+    for (bool system : {false, true})
+      for (const tc_pre_header& h : pp.headers)
+        if (h.system == system && !(system && r_.deps_user_only) && seen.insert(h.path).second)
+          rule += " \\\n " + h.path;
     return rule + "\n";
   }
 
@@ -254,20 +266,20 @@ class Run {
       object_input(in);
       return;
     }
-    tev_pp_result pp;
+    tc_pre_result pp;
     std::string text;
     if (preprocessed) {
-      tev_macro_table macros = base_macros_;
-      if (in.lang == tev_lang::assembler_cpp) macros["__ASSEMBLER__"] = {"", "1"};
-      if (!tev_preprocess(in.path, macros, pp_, pp)) return;
+      tc_pre_macros macros = base_macros_;
+      if (in.lang == tev_lang::assembler_cpp) tc_pre_define(macros, "__ASSEMBLER__", "1");
+      if (!tc_preprocess(pp_, macros, in.path, pp)) return;
       text = pp.text;
       if (r_.stage == tev_stage::preprocess && !r_.deps_only) {
-        std::string out = r_.dump_macros ? tev_macro_listing(macros) : text;
+        std::string out = r_.dump_macros ? tc_pre_listing(macros, tc_pre_order::name) : text;
         outputs_.add(r_.output.empty() ? kTevStdout : r_.output, out);
         return;
       }
     } else if (!read_file(in.path, text)) {
-      tev_error(TEV_CANNOT_OPEN, in.path.c_str());
+      tc_raise(TEV_CANNOT_OPEN, in.path.c_str());
       return;
     }
     if (r_.deps_only) {
@@ -276,7 +288,7 @@ class Run {
       return;
     }
     if (r_.stage == tev_stage::preprocess) {
-      tev_warning(TEV_INPUT_UNUSED, in.path.c_str());
+      tc_raise(TEV_INPUT_UNUSED, in.path.c_str());
       return;
     }
     if (r_.deps_write && preprocessed)
@@ -289,7 +301,7 @@ class Run {
     tev_object object;
     bool is_c = in.lang == tev_lang::c;
     if (r_.stage == tev_stage::assembly && !is_c) {
-      tev_warning(TEV_INPUT_UNUSED, in.path.c_str());
+      tc_raise(TEV_INPUT_UNUSED, in.path.c_str());
       return;
     }
     bool ok = is_c ? tev_compile_c(in.path, text, options, object) : tev_assemble(in.path, text, options, object);
@@ -309,12 +321,12 @@ class Run {
 
   void object_input(const tev_input& in) {
     if (r_.stage != tev_stage::link) {
-      tev_warning(TEV_INPUT_UNUSED, in.path.c_str());
+      tc_raise(TEV_INPUT_UNUSED, in.path.c_str());
       return;
     }
     tev_object object;
     if (!read_object(in.path, object)) {
-      tev_error(TEV_BAD_OBJECT, in.path.c_str());
+      tc_raise(TEV_BAD_OBJECT, in.path.c_str());
       return;
     }
     objects_.push_back({in.path, std::move(object)});
@@ -330,13 +342,13 @@ class Run {
       if (!path_exists(path.c_str())) continue;
       tev_object object;
       if (!read_object(path, object)) {
-        tev_error(TEV_BAD_LIBRARY, path.c_str());
+        tc_raise(TEV_BAD_LIBRARY, path.c_str());
         return;
       }
       objects_.push_back({path, std::move(object)});
       return;
     }
-    tev_error(TEV_LIBRARY_NOT_FOUND, name.c_str());
+    tc_raise(TEV_LIBRARY_NOT_FOUND, name.c_str());
   }
 
   void link() {

@@ -91,9 +91,9 @@ void dependencies(Context& ctx, bool only, bool user_only) {
 
 void pack(Context& ctx, const std::string& v) {
   if (!path_is_dir(v.c_str()))
-    tev_error(TEV_NO_PACK, v.c_str());
+    tc_raise(TEV_NO_PACK, v.c_str());
   else if (!path_is_dir(sc_pathJoin(v.c_str(), "tev")))
-    tev_error(TEV_PACK_NOT_TEV, v.c_str());
+    tc_raise(TEV_PACK_NOT_TEV, v.c_str(), "tev");
   req(ctx).pack = v;
 }
 
@@ -306,14 +306,14 @@ size_t apply(const Row& row, const std::vector<std::string>& args, size_t i, Con
     value = arg.substr(n);
   } else if (row.form == next || row.form == joined_or_next) {
     if (i + 1 >= args.size()) {
-      tev_error(TEV_MISSING_VALUE, arg.c_str());
+      tc_raise(TEV_MISSING_VALUE, arg.c_str());
       return 0;
     }
     value = args[i + 1];
     used = 1;
   }
   if (!tev_value_ok(row.value, value)) {
-    tev_error(TEV_BAD_VALUE, value.c_str(), arg.c_str());
+    tc_raise(TEV_BAD_VALUE, value.c_str(), arg.c_str());
     return used;
   }
   row.action(ctx, value);
@@ -322,12 +322,12 @@ size_t apply(const Row& row, const std::vector<std::string>& args, size_t i, Con
 
 void add_input(Context& ctx, const std::string& arg) {
   if (arg[0] == '@') {
-    tev_error(TEV_COMMAND_FILE, arg.c_str() + 1);
+    tc_raise(TEV_COMMAND_FILE, arg.c_str() + 1);
     return;
   }
   tev_lang lang = ctx.request.forced_lang != tev_lang::none ? ctx.request.forced_lang : tev_lang_of(arg);
   if (lang == tev_lang::none) {
-    tev_error(TEV_UNKNOWN_FILE_TYPE, arg.c_str());
+    tc_raise(TEV_UNKNOWN_FILE_TYPE, arg.c_str());
     return;
   }
   ctx.request.inputs.push_back({arg, lang});
@@ -339,14 +339,14 @@ void parse_list(const Row* rows, size_t count, const std::vector<std::string>& a
     const std::string& arg = args[i];
     if (inputs_allowed && (arg.empty() || arg[0] != '-' || arg == "-")) {
       if (arg == "-")
-        tev_error(unknown, arg.c_str());
+        tc_raise(unknown, arg.c_str());
       else if (!arg.empty())
         add_input(ctx, arg);
       continue;
     }
     const Row* row = find_row(rows, count, arg);
     if (!row) {
-      tev_error(unknown, arg.c_str());
+      tc_raise(unknown, arg.c_str());
       continue;
     }
     i += apply(*row, args, i, ctx);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <set>
 
+#include "toolchain/support/tc_diag.h"
 #include "toolchain/tev-gcc/tev_msgs.h"
 
 namespace {
@@ -64,7 +65,7 @@ bool tev_outputs::commit() {
       fwrite(f.contents.data(), 1, f.contents.size(), stdout);
       fflush(stdout);
     } else if (!write_in_place(f.path, f.contents)) {
-      tev_error(TEV_CANNOT_WRITE, f.path.c_str());
+      tc_raise(TEV_CANNOT_WRITE, f.path.c_str());
       ok = false;
     }
   }

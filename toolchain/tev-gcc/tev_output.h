@@ -15,7 +15,7 @@ class tev_outputs {
   // `path` kTevStdout: standard output. A later output for the same path
   // replaces the earlier one.
   void add(const std::string& path, std::string contents);
-  // Writes everything; false (and error 4010) when a file cannot be written.
+  // Writes everything; false (and TEV_CANNOT_WRITE) when a file cannot be written.
   bool commit();
 
  private:

@@ -28,18 +28,18 @@ constexpr const char* kProgram = "instaudit";
 constexpr int kStatusMismatch = 1;
 constexpr int kStatusUnusable = 2;
 
-// The messages of this program.
+// The catalogue rows this program raises.
 enum : uint32_t {
-  kMsgUnknownOption = 3301,
-  kMsgNoInstdir = 3302,
-  kMsgNoAction = 3303,
-  kMsgTwoActions = 3304,
-  kMsgCannotOpenManifest = 3305,
-  kMsgGarbledManifest = 3306,
-  kMsgEmptyManifest = 3307,
-  kMsgNotADirectory = 3308,
-  kMsgCannotWriteManifest = 3309,
-  kMsgCannotHash = 3310,
+  kMsgCannotWriteManifest = 1473,
+  kMsgUnknownOption = 1475,
+  kMsgCannotOpenManifest = 1477,
+  kMsgNotADirectory = 1479,
+  kMsgEmptyManifest = 1481,
+  kMsgCannotHash = 1483,
+  kMsgGarbledManifest = 1485,
+  kMsgNoInstdir = 1488,
+  kMsgNoAction = 1490,
+  kMsgTwoActions = 1492,
 };
 
 enum class Action { none, check, generate };
@@ -53,7 +53,7 @@ struct Options {
 
 bool set_action(Options* o, Action a, const char* arg) {
   if (o->action != Action::none && o->action != a) {
-    tc_error(kMsgTwoActions, "%s: \"%s\": -c and --generate exclude each other", kProgram, arg);
+    tc_raise(kMsgTwoActions, kProgram, arg);
     return false;
   }
   o->action = a;
@@ -74,21 +74,21 @@ bool parse(int argc, char** argv, Options* o) {
     } else if (strncmp(a, "--manifest=", 11) == 0) {
       o->manifest = a + 11;
     } else {
-      tc_error(kMsgUnknownOption, "%s: unknown option \"%s\"", kProgram, a);
+      tc_raise(kMsgUnknownOption, kProgram, a);
       return false;
     }
   }
   if (o->action == Action::none) {
-    tc_error(kMsgNoAction, "%s: nothing to do (-c checks, --generate writes the manifest)", kProgram);
+    tc_raise(kMsgNoAction, kProgram);
     return false;
   }
   if (o->instdir.empty()) {
-    tc_error(kMsgNoInstdir, "%s: no installation directory given (--instdir=)", kProgram);
+    tc_raise(kMsgNoInstdir, kProgram);
     return false;
   }
   struct stat st;
   if (stat(o->instdir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    tc_error(kMsgNotADirectory, "%s: \"%s\" is not a directory", kProgram, o->instdir.c_str());
+    tc_raise(kMsgNotADirectory, kProgram, o->instdir.c_str());
     return false;
   }
   if (o->manifest.empty()) o->manifest = manifest_path(o->instdir, "manifest");
@@ -106,14 +106,14 @@ int check(const Options& o) {
   switch (r.status) {
     case manifest_status::ok: break;
     case manifest_status::cannot_open:
-      tc_error(kMsgCannotOpenManifest, "%s: cannot read manifest \"%s\": %s", kProgram, o.manifest.c_str(),
+      tc_raise(kMsgCannotOpenManifest, kProgram, o.manifest.c_str(),
                r.detail.c_str());
       return kStatusUnusable;
     case manifest_status::empty:
-      tc_error(kMsgEmptyManifest, "%s: manifest \"%s\" lists no files", kProgram, o.manifest.c_str());
+      tc_raise(kMsgEmptyManifest, kProgram, o.manifest.c_str());
       return kStatusUnusable;
     case manifest_status::garbled:
-      tc_error(kMsgGarbledManifest, "%s: manifest \"%s\", line %d: %s", kProgram, o.manifest.c_str(), r.line,
+      tc_raise(kMsgGarbledManifest, kProgram, o.manifest.c_str(), r.line,
                r.detail.c_str());
       return kStatusUnusable;
   }
@@ -149,11 +149,11 @@ int generate(const Options& o) {
   std::vector<manifest_entry> entries;
   std::string bad;
   if (!manifest_collect(o.instdir, o.manifest, &entries, &bad)) {
-    tc_error(kMsgCannotHash, "%s: cannot read \"%s\"", kProgram, bad.c_str());
+    tc_raise(kMsgCannotHash, kProgram, bad.c_str());
     return kStatusUnusable;
   }
   if (!manifest_write(o.manifest.c_str(), entries)) {
-    tc_error(kMsgCannotWriteManifest, "%s: cannot write manifest \"%s\"", kProgram, o.manifest.c_str());
+    tc_raise(kMsgCannotWriteManifest, kProgram, o.manifest.c_str());
     return kStatusUnusable;
   }
   if (o.verbose) printf("%s: %zu files listed in %s\n", kProgram, entries.size(), o.manifest.c_str());

@@ -21,23 +21,24 @@ namespace {
 constexpr const char* kProgram = "lumo8-ar";
 constexpr const char* kVersion = "2.50";
 
-// The messages of this program.
+// The catalogue rows this program raises.
 enum : uint32_t {
-  kMsgUnknownOption = 3101,
-  kMsgNoOperation = 3102,
-  kMsgTwoOperations = 3103,
-  kMsgNoLibrary = 3104,
-  kMsgNoModules = 3105,
-  kMsgCannotOpenLibrary = 3106,
-  kMsgGarbledLibrary = 3107,
-  kMsgCannotReadModule = 3108,
-  kMsgNotAModule = 3109,
-  kMsgModuleMissing = 3110,
-  kMsgCannotWriteLibrary = 3111,
-  kMsgCannotWriteModule = 3112,
-  kMsgTooMany = 3113,
-  kMsgExtraArguments = 3114,
-  kMsgBadModuleName = 3115,
+  kMsgNoModules = 1205,
+  kMsgModuleMissing = 1208,
+  kMsgNoOperation = 1214,
+  kMsgModuleTooLarge = 1218,
+  kMsgNoLibrary = 1221,
+  kMsgUnknownOption = 1223,
+  kMsgCannotOpenLibrary = 1226,
+  kMsgTwoOperations = 1228,
+  kMsgCannotReadModule = 1230,
+  kMsgGarbledLibrary = 1238,
+  kMsgNotAModule = 1240,
+  kMsgBadModuleName = 1245,
+  kMsgLibraryTooLarge = 1248,
+  kMsgExtraArguments = 1251,
+  kMsgCannotWriteModule = 1253,
+  kMsgCannotWriteLibrary = 1293,
 };
 
 enum class Operation { none, replace, extract, list, remove };
@@ -82,30 +83,30 @@ bool parse(int argc, char** argv, Command* cmd) {
     } else if (Operation op = operation_of(arg); op != Operation::none) {
       cmd->op = op;
     } else {
-      tc_error(kMsgUnknownOption, "%s: unknown option \"%s\"", kProgram, arg);
+      tc_raise(kMsgUnknownOption, kProgram, arg);
       return false;
     }
   }
   if (cmd->op == Operation::none) {
-    tc_error(kMsgNoOperation, "%s: no operation given (one of -r, -x, -t, -d)", kProgram);
+    tc_raise(kMsgNoOperation, kProgram);
     return false;
   }
   if (!cmd->library) {
-    tc_error(kMsgNoLibrary, "%s: no library named", kProgram);
+    tc_raise(kMsgNoLibrary, kProgram);
     return false;
   }
   // An operation letter after the library would be taken as a module name.
   for (const char* m : cmd->modules)
     if (operation_of(m) != Operation::none) {
-      tc_error(kMsgTwoOperations, "%s: only one operation may be given (\"%s\")", kProgram, m);
+      tc_raise(kMsgTwoOperations, kProgram, m);
       return false;
     }
   if ((cmd->op == Operation::replace || cmd->op == Operation::remove) && cmd->modules.empty()) {
-    tc_error(kMsgNoModules, "%s: no modules named for \"%s\"", kProgram, cmd->library);
+    tc_raise(kMsgNoModules, kProgram, cmd->library);
     return false;
   }
   if (cmd->op == Operation::list && !cmd->modules.empty()) {
-    tc_error(kMsgExtraArguments, "%s: -t takes only the library, not \"%s\"", kProgram, cmd->modules[0]);
+    tc_raise(kMsgExtraArguments, kProgram, cmd->modules[0]);
     return false;
   }
   return true;
@@ -123,9 +124,9 @@ bool load_library(const char* path, ar_library* lib) {
   ar_result r = ar_read(path, lib);
   if (r) return true;
   if (r.status == ar_status::garbled)
-    tc_error(kMsgGarbledLibrary, "%s: \"%s\" is not a valid library: %s", kProgram, path, r.detail.c_str());
+    tc_raise(kMsgGarbledLibrary, kProgram, path, r.detail.c_str());
   else
-    tc_error(kMsgCannotOpenLibrary, "%s: cannot open library \"%s\": %s", kProgram, path, r.detail.c_str());
+    tc_raise(kMsgCannotOpenLibrary, kProgram, path, r.detail.c_str());
   return false;
 }
 
@@ -133,9 +134,9 @@ bool save_library(const char* path, const ar_library& lib) {
   ar_result r = ar_write(path, lib);
   if (r) return true;
   if (r.status == ar_status::too_many)
-    tc_error(kMsgTooMany, "%s: library \"%s\": %s", kProgram, path, r.detail.c_str());
+    tc_raise(kMsgLibraryTooLarge, kProgram, path, r.detail.c_str());
   else
-    tc_error(kMsgCannotWriteLibrary, "%s: cannot write library \"%s\": %s", kProgram, path, r.detail.c_str());
+    tc_raise(kMsgCannotWriteLibrary, kProgram, path, r.detail.c_str());
   return false;
 }
 
@@ -144,7 +145,7 @@ bool all_present(const ar_library& lib, const Command& cmd) {
   bool ok = true;
   for (const char* name : cmd.modules)
     if (ar_find(lib, name) < 0) {
-      tc_error(kMsgModuleMissing, "%s: module \"%s\" is not in library \"%s\"", kProgram, name, cmd.library);
+      tc_raise(kMsgModuleMissing, kProgram, name, cmd.library);
       ok = false;
     }
   return ok;
@@ -158,11 +159,11 @@ int run_replace(const Command& cmd) {
     ar_module module;
     ar_result r = ar_load_module(path, &module);
     if (r.status == ar_status::not_a_module)
-      tc_error(kMsgNotAModule, "%s: \"%s\" is neither an object file nor a p1 file", kProgram, path);
+      tc_raise(kMsgNotAModule, kProgram, path);
     else if (r.status == ar_status::too_many)
-      tc_error(kMsgTooMany, "%s: module \"%s\": %s", kProgram, path, r.detail.c_str());
+      tc_raise(kMsgModuleTooLarge, kProgram, path, r.detail.c_str());
     else if (!r)
-      tc_error(kMsgCannotReadModule, "%s: cannot read module \"%s\": %s", kProgram, path, r.detail.c_str());
+      tc_raise(kMsgCannotReadModule, kProgram, path, r.detail.c_str());
     if (!r) {
       ok = false;
       continue;
@@ -184,7 +185,7 @@ int run_extract(const Command& cmd) {
     if (!wanted) continue;
     ar_result r = ar_write_file(m.name.c_str(), m.data.data(), m.data.size());
     if (!r) {
-      tc_error(kMsgCannotWriteModule, "%s: cannot write module \"%s\": %s", kProgram, m.name.c_str(),
+      tc_raise(kMsgCannotWriteModule, kProgram, m.name.c_str(),
                r.detail.c_str());
       ok = false;
     } else if (cmd.verbose) {
@@ -234,7 +235,7 @@ int main(int argc, char** argv) {
   if (!parse(argc, argv, &cmd)) return 1;
   for (const char* name : cmd.modules)
     if (cmd.op != Operation::replace && !ar_valid_name(name)) {
-      tc_error(kMsgBadModuleName, "%s: \"%s\" is not a module name", kProgram, name);
+      tc_raise(kMsgBadModuleName, kProgram, name);
       return 1;
     }
   int status = 1;

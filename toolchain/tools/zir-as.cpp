@@ -26,6 +26,7 @@
 #include "common/stringcache.h"
 #include "toolchain/support/tc_devices.h"
 #include "toolchain/support/tc_diag.h"
+#include "toolchain/support/tc_pre.h"
 #include "toolchain/tools/arlib.h"
 #include "toolchain/tools/zas_object.h"
 
@@ -37,32 +38,38 @@ constexpr int kMaxIncludeDepth = 16;
 constexpr size_t kMaxNameLength = 255;
 constexpr int kMaxNesting = 64;  // parentheses and unary operators in one expression
 
-// The messages of this program.
+// The catalogue rows this program raises.
 enum : uint32_t {
-  kMsgUnknownOption = 3201,
-  kMsgMissingValue = 3202,
-  kMsgSourceCount = 3203,
-  kMsgNoDevice = 3204,
-  kMsgUnknownDevice = 3205,
-  kMsgDeviceFile = 3206,
-  kMsgCannotOpen = 3207,
-  kMsgIncludeDepth = 3208,
-  kMsgDirective = 3209,
-  kMsgSyntax = 3210,
-  kMsgUnknownOperation = 3211,
-  kMsgOperandCount = 3212,
-  kMsgUndefined = 3213,
-  kMsgRedefined = 3214,
-  kMsgRange = 3215,
-  kMsgExpression = 3216,
-  kMsgForward = 3217,
-  kMsgCannotWrite = 3218,
-  kMsgBadRom = 3219,
-  kMsgNoEnd = 3220,  // warning
-  kMsgNoName = 3221,
-  kMsgDivide = 3222,
-  kMsgString = 3223,
-  kMsgLongName = 3224,
+  kMsgUndefined = 800,
+  kMsgRedefined = 801,
+  kMsgCannotOpen = 805,
+  kMsgIncludeMissing = 806,
+  kMsgIncludeDepth = 807,
+  kMsgDirective = 809,
+  kMsgIncludeSyntax = 810,
+  kMsgSyntax = 813,
+  kMsgUnknownOperation = 815,
+  kMsgOperandCount = 816,
+  kMsgExpression = 817,
+  kMsgDivide = 819,
+  kMsgRange = 826,
+  kMsgNoStart = 839,
+  kMsgLongName = 841,
+  kMsgString = 866,
+  kMsgCharacter = 869,
+  kMsgNoName = 899,
+  kMsgUnknownOption = 904,
+  kMsgNoOutputName = 906,
+  kMsgNoIncludeDir = 908,
+  kMsgTwoSources = 909,
+  kMsgNoSource = 911,
+  kMsgNoDevice = 913,
+  kMsgDeviceFile = 918,
+  kMsgUnknownDevice = 919,
+  kMsgForward = 921,
+  kMsgCannotWrite = 924,
+  kMsgBadRom = 927,
+  kMsgNoEnd = 933,
 };
 
 // ---- Source lines ----
@@ -113,7 +120,7 @@ class SourceReader {
   bool read(const char* path, int depth, std::vector<Line>* out) {
     FILE* f = fopen(path, "r");
     if (!f) {
-      tc_error(kMsgCannotOpen, "cannot open \"%s\"", path);
+      tc_raise(kMsgCannotOpen, path);
       return false;
     }
     const char* file = sc_intern(path);
@@ -142,7 +149,7 @@ class SourceReader {
       std::string word;
       for (; *p && !isspace(static_cast<unsigned char>(*p)) && word.size() < 32; ++p)
         word += isprint(static_cast<unsigned char>(*p)) ? *p : '?';
-      tc_error(kMsgDirective, "unsupported preprocessor directive \"#%s\"", word.c_str());
+      tc_raise(kMsgDirective, word.c_str());
       return false;
     }
     p += 7;
@@ -150,37 +157,32 @@ class SourceReader {
     char close = *p == '<' ? '>' : *p == '"' ? '"' : 0;
     const char* end = close ? strchr(p + 1, close) : nullptr;
     if (!end || end == p + 1) {
-      tc_error(kMsgDirective, "#include expects <file> or \"file\"");
+      tc_raise(kMsgIncludeSyntax);
       return false;
     }
     std::string name(p + 1, end);
     const char* found = locate(file, name.c_str(), close == '"');
     if (!found) {
-      tc_error(kMsgCannotOpen, "cannot find include file \"%s\"", name.c_str());
+      tc_raise(kMsgIncludeMissing, name.c_str());
       return false;
     }
     if (depth + 1 > kMaxIncludeDepth) {
-      tc_error(kMsgIncludeDepth, "includes nested deeper than %d levels", kMaxIncludeDepth);
+      tc_raise(kMsgIncludeDepth, kMaxIncludeDepth);
       return false;
     }
     return read(found, depth + 1, out);
   }
 
+  // The search of the compilers' preprocessor: beside the including file,
+  // then -I, then the installation's headers.
   const char* locate(const char* from, const char* name, bool quoted) {
-    if (path_is_absolute(name)) return path_exists(name) ? sc_intern(name) : nullptr;
-    std::vector<const char*> dirs;
-    if (quoted) {
-      char* dir = path_dirname(from);
-      dirs.push_back(sc_intern(dir && *dir ? dir : "."));
-      free(dir);
-    }
-    for (const char* d : options_.include_dirs) dirs.push_back(d);
-    if (const char* inst = install_include_dir()) dirs.push_back(inst);
-    for (const char* d : dirs) {
-      const char* candidate = sc_pathJoin(d, name);
-      if (path_exists(candidate) && !path_is_dir(candidate)) return candidate;
-    }
-    return nullptr;
+    tc_pre_config search;
+    search.here = ".";
+    for (const char* d : options_.include_dirs) search.user_dirs.push_back(d);
+    if (const char* inst = install_include_dir()) search.system_dirs.push_back(inst);
+    bool system = false;
+    std::string found = tc_pre_find_include(search, name, quoted, from, &system);
+    return found.empty() ? nullptr : sc_intern(found.c_str());
   }
 
   const Options& options_;
@@ -278,7 +280,7 @@ class Assembler {
     }
     if (!ended_) {
       tc_diag_at(lines.empty() ? nullptr : lines.back().file, lines.empty() ? 0 : lines.back().number);
-      tc_warning(kMsgNoEnd, "no END directive at the end of the source");
+      tc_raise(kMsgNoEnd);
     }
     return errors_ == 0;
   }
@@ -317,15 +319,13 @@ class Assembler {
  private:
   // Errors are found and reported in the second pass only, where every
   // label is known; the first pass only measures.
-  void error(uint32_t number, const char* format, ...) LUMO_PRINTF(3, 4) {
+  void error(uint32_t number, ...) {
     if (pass_ != 2) return;
     ++errors_;
-    char text[kAlertTextMax + 1];
     va_list args;
-    va_start(args, format);
-    vsnprintf(text, sizeof text, format, args);
+    va_start(args, number);
+    tc_vraise(number, args);
     va_end(args);
-    tc_error(number, "%s", text);
   }
 
   void statement(const char* text) {
@@ -333,7 +333,7 @@ class Assembler {
     if (c.at_end()) return;
     std::string first = c.name();
     if (first.empty()) return error(kMsgSyntax, "a label or an operation expected");
-    if (first.size() > kMaxNameLength) return error(kMsgLongName, "name longer than %zu characters", kMaxNameLength);
+    if (first.size() > kMaxNameLength) return error(kMsgLongName, static_cast<unsigned>(kMaxNameLength));
     if (c.take(':')) {
       define(first, psects_[current_].location, kObjSymLabel);
       if (c.at_end()) return;
@@ -355,9 +355,9 @@ class Assembler {
   }
 
   void define(const std::string& name, long value, uint8_t kind) {
-    if (name.size() > kMaxNameLength) return error(kMsgLongName, "name longer than %zu characters", kMaxNameLength);
+    if (name.size() > kMaxNameLength) return error(kMsgLongName, static_cast<unsigned>(kMaxNameLength));
     Symbol& sym = symbols_[name];
-    if (sym.defined_in_pass == pass_) return error(kMsgRedefined, "\"%s\" is defined twice", name.c_str());
+    if (sym.defined_in_pass == pass_) return error(kMsgRedefined, name.c_str());
     sym.defined_in_pass = pass_;
     sym.value = value;
     sym.kind = kind;
@@ -367,7 +367,7 @@ class Assembler {
   void operation(const std::string& op, Cursor& c) {
     if (const Instruction* ins = find_instruction(op)) return instruction(*ins, c);
     const char* d = op.c_str();
-    if (strcasecmp(d, "equ") == 0) return error(kMsgNoName, "EQU needs a name before it");
+    if (strcasecmp(d, "equ") == 0) return error(kMsgNoName, "EQU");
     if (strcasecmp(d, "end") == 0) return end(c);
     if (strcasecmp(d, "psect") == 0) return psect(c);
     if (strcasecmp(d, "org") == 0) return org(c);
@@ -375,7 +375,7 @@ class Assembler {
     if (strcasecmp(d, "dw") == 0) return data(c, 2);
     if (strcasecmp(d, "ds") == 0) return reserve(c);
     if (strcasecmp(d, "global") == 0) return global(c);
-    error(kMsgUnknownOperation, "unknown instruction or directive \"%s\"", d);
+    error(kMsgUnknownOperation, d);
   }
 
   // ---- expressions ----
@@ -407,7 +407,7 @@ class Assembler {
       return true;
     }
     if (*c.p == '\'') {
-      if (!c.p[1] || c.p[2] != '\'') return error(kMsgString, "character constant must be one character in quotes"), false;
+      if (!c.p[1] || c.p[2] != '\'') return error(kMsgCharacter), false;
       *v = static_cast<unsigned char>(c.p[1]);
       c.p += 3;
       return true;
@@ -427,7 +427,7 @@ class Assembler {
         *v = 0;
         return true;
       }
-      return error(kMsgUndefined, "undefined symbol \"%s\"", name.c_str()), false;
+      return error(kMsgUndefined, name.c_str()), false;
     }
     *v = it->second.value;
     return true;
@@ -462,7 +462,7 @@ class Assembler {
       if (!primary(c, &rhs)) return false;
       if (op == '/' && rhs == 0) {
         if (pass_ == 1) return *v = 0, true;
-        return error(kMsgDivide, "division by zero"), false;
+        return error(kMsgDivide), false;
       }
       *v = op == '*' ? wrap(static_cast<unsigned long>(*v) * static_cast<unsigned long>(rhs))
                      : (rhs == -1 ? wrap(0ul - static_cast<unsigned long>(*v)) : *v / rhs);
@@ -490,17 +490,17 @@ class Assembler {
     if (!expr(c, v)) return false;
     if (pass_ == 1 && undefined_) forward_.insert(line_);
     if (pass_ == 2 && forward_.count(line_))
-      return error(kMsgForward, "the value must be defined before this line"), false;
+      return error(kMsgForward), false;
     return true;
   }
 
   bool operands(Cursor& c, long* values, int count, const char* op) {
     for (int i = 0; i < count; ++i) {
-      if (i && !c.take(',')) return error(kMsgOperandCount, "\"%s\" takes %d operand%s", op, count, count == 1 ? "" : "s"), false;
-      if (c.at_end()) return error(kMsgOperandCount, "\"%s\" takes %d operand%s", op, count, count == 1 ? "" : "s"), false;
+      if (i && !c.take(',')) return error(kMsgOperandCount, sc_printf("\"%s\" takes %d operand%s", op, count, count == 1 ? "" : "s")), false;
+      if (c.at_end()) return error(kMsgOperandCount, sc_printf("\"%s\" takes %d operand%s", op, count, count == 1 ? "" : "s")), false;
       if (!expr(c, &values[i])) return false;
     }
-    if (!c.at_end()) return error(kMsgOperandCount, "\"%s\" takes %d operand%s", op, count, count == 1 ? "" : "s"), false;
+    if (!c.at_end()) return error(kMsgOperandCount, sc_printf("\"%s\" takes %d operand%s", op, count, count == 1 ? "" : "s")), false;
     return true;
   }
 
@@ -550,16 +550,16 @@ class Assembler {
 
   // "f" or "f,d"; the destination defaults to the register.
   bool expr_list_optional(Cursor& c, long* v, const char* op) {
-    if (c.at_end()) return error(kMsgOperandCount, "\"%s\" takes a register and a destination", op), false;
+    if (c.at_end()) return error(kMsgOperandCount, sc_printf("\"%s\" takes a register and a destination", op)), false;
     if (!expr(c, &v[0])) return false;
     if (c.take(',') && !expr(c, &v[1])) return false;
-    if (!c.at_end()) return error(kMsgOperandCount, "\"%s\" takes a register and a destination", op), false;
+    if (!c.at_end()) return error(kMsgOperandCount, sc_printf("\"%s\" takes a register and a destination", op)), false;
     return true;
   }
 
   bool in_range(long value, long low, long high, const char* what) {
     if (value >= low && value <= high) return true;
-    error(kMsgRange, "%s %ld out of range (%ld to %ld)", what, value, low, high);
+    error(kMsgRange, what, value, low, high);
     return false;
   }
 
@@ -570,7 +570,7 @@ class Assembler {
     if (name.empty() || !c.at_end()) return error(kMsgSyntax, "END takes at most a start label");
     auto it = symbols_.find(name);
     if (pass_ == 2 && (it == symbols_.end() || it->second.kind != kObjSymLabel))
-      return error(kMsgUndefined, "start label \"%s\" is not defined", name.c_str());
+      return error(kMsgNoStart, name.c_str());
     if (pass_ == 2) start_ = name;
   }
 
@@ -609,12 +609,12 @@ class Assembler {
   }
 
   void data(Cursor& c, int size) {
-    if (c.at_end()) return error(kMsgOperandCount, "%s needs at least one value", size == 1 ? "DB" : "DW");
+    if (c.at_end()) return error(kMsgOperandCount, sc_printf("%s needs at least one value", size == 1 ? "DB" : "DW"));
     do {
       c.skip();
       if (*c.p == '"') {
         const char* close = strchr(c.p + 1, '"');
-        if (!close) return error(kMsgString, "unterminated string");
+        if (!close) return error(kMsgString);
         for (const char* q = c.p + 1; q < close; ++q) emit(static_cast<unsigned char>(*q), size);
         c.p = close + 1;
         continue;
@@ -677,24 +677,24 @@ bool parse_options(int argc, char** argv, Options* o) {
     } else if (strncmp(a, "-mcpu=", 6) == 0) {
       o->device = a + 6;
     } else if (strncmp(a, "-mrom=", 6) == 0) {
-      if (!valid_rom(a + 6)) return tc_error(kMsgBadRom, "%s: malformed ROM ranges \"%s\"", kProgram, a + 6), false;
+      if (!valid_rom(a + 6)) return tc_raise(kMsgBadRom, kProgram, a + 6), false;
     } else if (strncmp(a, "-o", 2) == 0) {
       o->output = a[2] ? a + 2 : (i + 1 < argc ? argv[++i] : nullptr);
-      if (!o->output) return tc_error(kMsgMissingValue, "%s: -o needs a file name", kProgram), false;
+      if (!o->output) return tc_raise(kMsgNoOutputName, kProgram), false;
     } else if (strncmp(a, "-I", 2) == 0) {
       const char* dir = a[2] ? a + 2 : (i + 1 < argc ? argv[++i] : nullptr);
-      if (!dir) return tc_error(kMsgMissingValue, "%s: -I needs a directory", kProgram), false;
+      if (!dir) return tc_raise(kMsgNoIncludeDir, kProgram), false;
       o->include_dirs.push_back(dir);
     } else if (a[0] == '-' && a[1]) {
-      return tc_error(kMsgUnknownOption, "%s: unknown option \"%s\"", kProgram, a), false;
+      return tc_raise(kMsgUnknownOption, kProgram, a), false;
     } else if (o->source) {
-      return tc_error(kMsgSourceCount, "%s: only one source file may be given (\"%s\")", kProgram, a), false;
+      return tc_raise(kMsgTwoSources, kProgram, a), false;
     } else {
       o->source = a;
     }
   }
-  if (!o->source) return tc_error(kMsgSourceCount, "%s: no source file given", kProgram), false;
-  if (!o->device || !*o->device) return tc_error(kMsgNoDevice, "%s: no device given (-mcpu=)", kProgram), false;
+  if (!o->source) return tc_raise(kMsgNoSource, kProgram), false;
+  if (!o->device || !*o->device) return tc_raise(kMsgNoDevice, kProgram), false;
   return true;
 }
 
@@ -703,11 +703,11 @@ bool check_device(const char* device) {
   uint32_t bad_line = 0;
   vector* devices = path ? tc_devices_read(path, &bad_line) : nullptr;
   if (!devices) {
-    tc_error(kMsgDeviceFile, "%s: cannot read the device file \"%s\"", kProgram, path ? path : "zirchips.txt");
+    tc_raise(kMsgDeviceFile, kProgram, path ? path : "zirchips.txt");
     return false;
   }
   if (tc_device_find(devices, device)) return true;
-  tc_error(kMsgUnknownDevice, "%s: unknown ZIR device \"%s\"", kProgram, device);
+  tc_raise(kMsgUnknownDevice, kProgram, device);
   return false;
 }
 
@@ -737,7 +737,7 @@ int main(int argc, char** argv) {
   std::string device = sc_upper(options.device);
   std::vector<unsigned char> bytes = zas_object_bytes(as.object(device.c_str()));
   if (ar_result r = ar_write_file(output, bytes.data(), bytes.size()); !r) {
-    tc_error(kMsgCannotWrite, "%s: cannot write \"%s\": %s", kProgram, output, r.detail.c_str());
+    tc_raise(kMsgCannotWrite, kProgram, output, r.detail.c_str());
     return 1;
   }
   if (options.verbose > 1) {

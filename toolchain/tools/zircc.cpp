@@ -28,15 +28,15 @@ constexpr const char* kDeviceFile = "zirchips.txt";
 constexpr const char* kFieldNames[] = {"series", "program", "data", "eeprom"};
 constexpr uint32_t kFieldCount = 4;
 
-// The messages of this program.
+// The catalogue rows this program raises.
 enum : uint32_t {
-  kMsgUsage = 3001,        // anything but one known option
-  kMsgNoDeviceFile = 3002, // the device file cannot be located or read
-  kMsgBadDeviceFile = 3003,
+  kMsgBadDeviceFile = 2017,
+  kMsgNoDeviceFile = 2019,
+  kMsgUsage = 2021,
 };
 
 int usage(const char* given) {
-  tc_error(kMsgUsage, "%s: unsupported option \"%s\"; this program only lists devices (try --help)", kProgram,
+  tc_raise(kMsgUsage, kProgram,
            given);
   return 1;
 }
@@ -58,9 +58,9 @@ int list_devices() {
   vector* devices = path ? tc_devices_read(path, &bad_line) : nullptr;
   if (!devices) {
     if (bad_line)
-      tc_error(kMsgBadDeviceFile, "%s: malformed device line %u in \"%s\"", kProgram, bad_line, path);
+      tc_raise(kMsgBadDeviceFile, kProgram, bad_line, path);
     else
-      tc_error(kMsgNoDeviceFile, "%s: cannot read the device file \"%s\"", kProgram, path ? path : kDeviceFile);
+      tc_raise(kMsgNoDeviceFile, kProgram, path ? path : kDeviceFile);
     return 1;
   }
   for (const tc_device* d : VecItems<const tc_device*>(devices)) {

@@ -43,7 +43,7 @@ ElfHeader elf_header(const std::string& bytes);
 // The section names of an ELF file, in order.
 std::vector<std::string> elf_section_names(const std::string& bytes);
 
-// "(4001)" for message 4001.
+// "(2000)" for message 2000.
 std::string number(uint32_t n);
 
 }  // namespace tevtest

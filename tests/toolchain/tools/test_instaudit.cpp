@@ -72,16 +72,16 @@ TEST(Instaudit, UnusableOptionsAndManifests) {
     const char* number;
   };
   const Case cases[] = {
-      {"unknown option", "", {"-c", "--instdir=" + tmp.path(), "-x"}, "(3301)"},
-      {"no instdir", "", {"-c"}, "(3302)"},
-      {"no action", "", {"--instdir=" + tmp.path()}, "(3303)"},
-      {"two actions", "", {"-c", "--generate", "--instdir=" + tmp.path()}, "(3304)"},
-      {"missing manifest", "", {"-c", "--instdir=" + tmp.path(), "--manifest=" + tmp.file("none")}, "(3305)"},
-      {"line without blank", hash + "\n", {"-c", "--instdir=" + tmp.path(), "--manifest=" + tmp.file("m")}, "(3306)"},
-      {"not a digest", "xyz *./a\n", {"-c", "--instdir=" + tmp.path(), "--manifest=" + tmp.file("m")}, "(3306)"},
-      {"a NUL byte", std::string("\0", 1), {"-c", "--instdir=" + tmp.path(), "--manifest=" + tmp.file("m")}, "(3306)"},
-      {"no lines", " ", {"-c", "--instdir=" + tmp.path(), "--manifest=" + tmp.file("m")}, "(3306)"},
-      {"instdir is a file", "", {"-c", "--instdir=" + tmp.file("m")}, "(3308)"},
+      {"unknown option", "", {"-c", "--instdir=" + tmp.path(), "-x"}, "(1475)"},
+      {"no instdir", "", {"-c"}, "(1488)"},
+      {"no action", "", {"--instdir=" + tmp.path()}, "(1490)"},
+      {"two actions", "", {"-c", "--generate", "--instdir=" + tmp.path()}, "(1492)"},
+      {"missing manifest", "", {"-c", "--instdir=" + tmp.path(), "--manifest=" + tmp.file("none")}, "(1477)"},
+      {"line without blank", hash + "\n", {"-c", "--instdir=" + tmp.path(), "--manifest=" + tmp.file("m")}, "(1485)"},
+      {"not a digest", "xyz *./a\n", {"-c", "--instdir=" + tmp.path(), "--manifest=" + tmp.file("m")}, "(1485)"},
+      {"a NUL byte", std::string("\0", 1), {"-c", "--instdir=" + tmp.path(), "--manifest=" + tmp.file("m")}, "(1485)"},
+      {"no lines", " ", {"-c", "--instdir=" + tmp.path(), "--manifest=" + tmp.file("m")}, "(1485)"},
+      {"instdir is a file", "", {"-c", "--instdir=" + tmp.file("m")}, "(1479)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -95,7 +95,7 @@ TEST(Instaudit, UnusableOptionsAndManifests) {
   testutil::write_file(tmp.file("m"), "");
   testutil::RunResult empty = audit(tmp.path(), tmp.file("m"));
   EXPECT_EQ(empty.status, 2);
-  EXPECT_NE(empty.err.find("(3307)"), std::string::npos) << empty.err;
+  EXPECT_NE(empty.err.find("(1481)"), std::string::npos) << empty.err;
 }
 
 TEST(Instaudit, GenerateThenCheckWithSelfEntryAndWindowsNames) {

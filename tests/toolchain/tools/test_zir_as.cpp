@@ -105,23 +105,23 @@ struct BadSource {
 
 TEST(ZirAs, BadSourcesGiveNumberedLocatedErrors) {
   const BadSource cases[] = {
-      {"unknown operation", "\tnop\n\tfrob 1\n", "(3211)", 2},
-      {"literal out of range", "\tmovlw 256\n", "(3215)", 1},
-      {"bit out of range", "\tbsf 3,8\n", "(3215)", 1},
-      {"missing operand", "\tmovwf\n", "(3212)", 1},
-      {"extra operand", "\tnop 1\n", "(3212)", 1},
-      {"undefined symbol", "\tgoto nowhere\n", "(3213)", 1},
-      {"label twice", "a:\tnop\na:\tnop\n", "(3214)", 2},
-      {"forward ORG", "\torg later\nlater:\tnop\n", "(3217)", 1},
-      {"malformed number", "\tmovlw 12z\n", "(3216)", 1},
-      {"division by zero", "\tmovlw 1/0\n", "(3222)", 1},
-      {"unterminated string", "\tdb \"abc\n", "(3223)", 1},
-      {"EQU without name", "\tequ 3\n", "(3221)", 1},
-      {"unknown directive", "#define X 1\n", "(3209)", 1},
-      {"missing include", "#include <nothere.inc>\n", "(3207)", 1},
-      {"undefined start label", "\tnop\n\tend start\n", "(3213)", 2},
-      {"garbage line", "\t+++\n", "(3210)", 1},
-      {"binary junk", "\x01\x02\xff:\n", "(3210)", 1},
+      {"unknown operation", "\tnop\n\tfrob 1\n", "(815)", 2},
+      {"literal out of range", "\tmovlw 256\n", "(826)", 1},
+      {"bit out of range", "\tbsf 3,8\n", "(826)", 1},
+      {"missing operand", "\tmovwf\n", "(816)", 1},
+      {"extra operand", "\tnop 1\n", "(816)", 1},
+      {"undefined symbol", "\tgoto nowhere\n", "(800)", 1},
+      {"label twice", "a:\tnop\na:\tnop\n", "(801)", 2},
+      {"forward ORG", "\torg later\nlater:\tnop\n", "(921)", 1},
+      {"malformed number", "\tmovlw 12z\n", "(817)", 1},
+      {"division by zero", "\tmovlw 1/0\n", "(819)", 1},
+      {"unterminated string", "\tdb \"abc\n", "(866)", 1},
+      {"EQU without name", "\tequ 3\n", "(899)", 1},
+      {"unknown directive", "#define X 1\n", "(809)", 1},
+      {"missing include", "#include <nothere.inc>\n", "(806)", 1},
+      {"undefined start label", "\tnop\n\tend start\n", "(839)", 2},
+      {"garbage line", "\t+++\n", "(813)", 1},
+      {"binary junk", "\x01\x02\xff:\n", "(813)", 1},
   };
   for (const BadSource& c : cases) {
     SCOPED_TRACE(c.label);
@@ -141,12 +141,12 @@ TEST(ZirAs, ErrorsInAnIncludedFileNameThatFile) {
   testutil::write_file(tmp.file("main.s"), "#include \"defs.inc\"\n\tnop\n\tend\n");
   testutil::RunResult r = as({"-mcpu=zir16c401", "main.s"}, tmp.path());
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("defs.inc: 2: (3211)"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("defs.inc: 2: (815)"), std::string::npos) << r.err;
   testutil::write_file(tmp.file("loop.inc"), "#include \"loop.inc\"\n");
   testutil::write_file(tmp.file("main.s"), "#include \"loop.inc\"\n");
   r = as({"-mcpu=zir16c401", "main.s"}, tmp.path());
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("(3208)"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("(807)"), std::string::npos) << r.err;
 }
 
 TEST(ZirAs, BadOptionsAreRefused) {
@@ -155,17 +155,17 @@ TEST(ZirAs, BadOptionsAreRefused) {
     const char* number;
   };
   const Case cases[] = {
-      {{"-mcpu=zir16c401", "-q", "ok.s"}, "(3201)"},
-      {{"-mcpu=zir16c401", "ok.s", "-o"}, "(3202)"},
-      {{"-mcpu=zir16c401"}, "(3203)"},
-      {{"-mcpu=zir16c401", "ok.s", "ok.s"}, "(3203)"},
-      {{"ok.s"}, "(3204)"},
-      {{"-mcpu=", "ok.s"}, "(3204)"},
-      {{"-mcpu=kx8m1", "ok.s"}, "(3205)"},
-      {{"-mcpu=zir99x", "ok.s"}, "(3205)"},
-      {{"-mcpu=zir18f545", "-mrom=", "ok.s"}, "(3219)"},
-      {{"-mcpu=zir18f545", "-mrom=0-", "ok.s"}, "(3219)"},
-      {{"-mcpu=zir16c401", "absent.s"}, "(3207)"},
+      {{"-mcpu=zir16c401", "-q", "ok.s"}, "(904)"},
+      {{"-mcpu=zir16c401", "ok.s", "-o"}, "(906)"},
+      {{"-mcpu=zir16c401"}, "(911)"},
+      {{"-mcpu=zir16c401", "ok.s", "ok.s"}, "(909)"},
+      {{"ok.s"}, "(913)"},
+      {{"-mcpu=", "ok.s"}, "(913)"},
+      {{"-mcpu=kx8m1", "ok.s"}, "(919)"},
+      {{"-mcpu=zir99x", "ok.s"}, "(919)"},
+      {{"-mcpu=zir18f545", "-mrom=", "ok.s"}, "(927)"},
+      {{"-mcpu=zir18f545", "-mrom=0-", "ok.s"}, "(927)"},
+      {{"-mcpu=zir16c401", "absent.s"}, "(805)"},
   };
   testutil::TempDir tmp;
   testutil::write_file(tmp.file("ok.s"), "\tnop\n\tend\n");
@@ -180,7 +180,7 @@ TEST(ZirAs, BadOptionsAreRefused) {
   testutil::write_file(tmp.file("noend.s"), "\tnop\n");
   no_end = as({"-mcpu=zir16c401", "-c", "noend.s"}, tmp.path());
   EXPECT_EQ(no_end.status, 0) << "a missing END is only a warning";
-  EXPECT_NE(no_end.err.find("(3220)"), std::string::npos) << no_end.err;
+  EXPECT_NE(no_end.err.find("(933)"), std::string::npos) << no_end.err;
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ TEST(Zircc, AnythingElseIsANumberedError) {
       argv.insert(argv.end(), args.begin(), args.end());
       testutil::RunResult r = testutil::run(argv);
       EXPECT_EQ(r.status, 1) << prog << " " << (args.empty() ? "" : args[0]);
-      EXPECT_NE(r.err.find("(3001)"), std::string::npos) << r.err;
+      EXPECT_NE(r.err.find("(2021)"), std::string::npos) << r.err;
       EXPECT_EQ(r.out, "");
     }
   testutil::RunResult help = testutil::run({staged("zir/bin/zircc"), "--help"});

@@ -1,12 +1,12 @@
 // The arithmetic of "#if": integer constants, the unary, binary and
 // conditional operators of C, parentheses. Identifiers left after macro
 // replacement count as 0, as C says.
+#include "toolchain/support/tc_pre_expr.h"
+
 #include <cctype>
 #include <climits>
 #include <cstdlib>
 #include <string>
-
-#include "toolchain/lumo8/lumo8_pre.h"
 
 namespace {
 
@@ -14,8 +14,8 @@ class Parser {
  public:
   explicit Parser(const std::string& text) : s_(text) {}
 
-  bool evaluate(long* result) {
-    long v = conditional();
+  bool evaluate(long long* result) {
+    long long v = conditional();
     skip();
     if (!ok_ || pos_ != s_.size()) return false;
     *result = v;
@@ -47,18 +47,18 @@ class Parser {
     pos_ += n;
     return true;
   }
-  long fail() {
+  long long fail() {
     ok_ = false;
     return 0;
   }
 
-  long conditional() {
+  long long conditional() {
     if (++depth_ > kMaxDepth) return fail();
-    long c = binary(0);
+    long long c = binary(0);
     if (take("?")) {
-      long a = conditional();
+      long long a = conditional();
       if (!take(":")) return fail();
-      long b = conditional();
+      long long b = conditional();
       c = c ? a : b;
     }
     --depth_;
@@ -80,7 +80,7 @@ class Parser {
     return nullptr;
   }
 
-  static long apply(const std::string& op, long a, long b, bool* ok) {
+  static long long apply(const std::string& op, long long a, long long b, bool* ok) {
     if (op == "||") return a || b;
     if (op == "&&") return a && b;
     if (op == "|") return a | b;
@@ -92,18 +92,18 @@ class Parser {
     if (op == ">=") return a >= b;
     if (op == "<") return a < b;
     if (op == ">") return a > b;
-    if (op == "<<") return (b < 0 || b > 62) ? 0 : static_cast<long>(static_cast<unsigned long>(a) << b);
+    if (op == "<<") return (b < 0 || b > 62) ? 0 : static_cast<long long>(static_cast<unsigned long long>(a) << b);
     if (op == ">>") return (b < 0 || b > 62) ? 0 : a >> b;
-    if (op == "+") return static_cast<long>(static_cast<unsigned long>(a) + static_cast<unsigned long>(b));
-    if (op == "-") return static_cast<long>(static_cast<unsigned long>(a) - static_cast<unsigned long>(b));
-    if (op == "*") return static_cast<long>(static_cast<unsigned long>(a) * static_cast<unsigned long>(b));
+    if (op == "+") return static_cast<long long>(static_cast<unsigned long long>(a) + static_cast<unsigned long long>(b));
+    if (op == "-") return static_cast<long long>(static_cast<unsigned long long>(a) - static_cast<unsigned long long>(b));
+    if (op == "*") return static_cast<long long>(static_cast<unsigned long long>(a) * static_cast<unsigned long long>(b));
     if (b == 0) return *ok = false, 0;  // "/" and "%"
-    if (a == LONG_MIN && b == -1) return 0;
+    if (a == LLONG_MIN && b == -1) return 0;
     return op == "/" ? a / b : a % b;
   }
 
-  long binary(int min_level) {
-    long left = unary();
+  long long binary(int min_level) {
+    long long left = unary();
     while (ok_) {
       size_t at = pos_;
       const Op* op = next_op(min_level);
@@ -111,21 +111,21 @@ class Parser {
         pos_ = at;
         break;
       }
-      long right = binary(op->level + 1);
+      long long right = binary(op->level + 1);
       left = apply(op->text, left, right, &ok_);
     }
     return left;
   }
 
-  long unary() {
+  long long unary() {
     if (++depth_ > kMaxDepth) return fail();
-    long v;
+    long long v;
     if (take("!"))
       v = !unary();
     else if (take("~"))
       v = ~unary();
     else if (take("-"))
-      v = static_cast<long>(0UL - static_cast<unsigned long>(unary()));
+      v = static_cast<long long>(0ULL - static_cast<unsigned long long>(unary()));
     else if (take("+"))
       v = unary();
     else
@@ -134,10 +134,10 @@ class Parser {
     return v;
   }
 
-  long primary() {
+  long long primary() {
     skip();
     if (take("(")) {
-      long v = conditional();
+      long long v = conditional();
       if (!take(")")) return fail();
       return v;
     }
@@ -152,19 +152,19 @@ class Parser {
     return fail();
   }
 
-  long number() {
+  long long number() {
     const char* start = s_.c_str() + pos_;
     char* end = nullptr;
-    unsigned long v = strtoul(start, &end, 0);
+    unsigned long long v = strtoull(start, &end, 0);
     pos_ += static_cast<size_t>(end - start);
     while (pos_ < s_.size() && (s_[pos_] == 'u' || s_[pos_] == 'U' || s_[pos_] == 'l' || s_[pos_] == 'L')) ++pos_;
     if (pos_ < s_.size() && (isalnum(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == '_')) return fail();
-    return static_cast<long>(v);
+    return static_cast<long long>(v);
   }
 
-  long character() {
+  long long character() {
     if (pos_ + 2 >= s_.size()) return fail();
-    long v = static_cast<unsigned char>(s_[pos_ + 1]);
+    long long v = static_cast<unsigned char>(s_[pos_ + 1]);
     size_t close = pos_ + 2;
     if (s_[pos_ + 1] == '\\') {
       if (pos_ + 3 >= s_.size()) return fail();
@@ -180,4 +180,4 @@ class Parser {
 
 }  // namespace
 
-bool l8_pre_evaluate(const std::string& text, long* result) { return Parser(text).evaluate(result); }
+bool tc_pre_evaluate(const std::string& text, long long* result) { return Parser(text).evaluate(result); }
