@@ -112,6 +112,9 @@ bool l8_classify(const std::string& arg, bool asm_cpp, l8_input* input) {
     std::string library = find_library(path);
     if (!library.empty()) path = library;
   }
+  // The C library and the maths library are part of every link: "-lc" and
+  // "-lm" that name no file of their own ask for nothing more.
+  if (!path_exists(path.c_str()) && (arg == "c" || arg == "m")) return false;
   if (!path_exists(path.c_str())) return report<kL8InputMissing>(arg);
   if (path_is_dir(path.c_str())) return report<kL8InputKind>(arg);
   const uint64_t flags = fileid(path.c_str()) & ~kFileIdMissing;

@@ -18,7 +18,8 @@ struct l8_input {
 // The file's kind by its extension and, for intermediate, object and
 // library files, by its contents. A name without an extension that names
 // no file is looked for as a library ("NAME.a", "libNAME.a", ...) in the
-// current directory and the installation's library directory. Reports
+// current directory and the installation's library directory; "c" and "m"
+// are the run time's own libraries and give false without a report. Reports
 // kL8InputMissing, kL8InputKind, kL8BadP1, kL8BadObject or kL8BadLibrary
 // and gives false when the file is missing or unusable.
 bool l8_classify(const std::string& arg, bool asm_cpp, l8_input* input);

@@ -116,7 +116,8 @@ bool runtime(const char* value) {
   return false;
 }
 
-// "+word,-word,...": the summary's parts.
+// "+word,-word,word,...": the summary's parts; a word without a sign is
+// turned on.
 bool summary(const char* value) {
   constexpr const char* kParts = "psect|mem|class|hex|file|sha1|sha256|xml|xmlfull|stack|stackfull";
   std::string list(value);
@@ -125,8 +126,8 @@ bool summary(const char* value) {
   while (start <= list.size()) {
     size_t comma = list.find(',', start);
     std::string item = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-    if (item.size() < 2 || (item[0] != '+' && item[0] != '-') || !one_of(item.c_str() + 1, kParts, false))
-      return false;
+    const bool signed_item = !item.empty() && (item[0] == '+' || item[0] == '-');
+    if (!one_of(item.c_str() + (signed_item ? 1 : 0), kParts, false)) return false;
     if (comma == std::string::npos) break;
     start = comma + 1;
   }
