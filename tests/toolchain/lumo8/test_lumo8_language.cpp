@@ -60,7 +60,7 @@ const Refused kRefused[] = {
     {"--std=C99", 2099},         {"--chip=", 2099},             {"--msgdisable=12", 2099},
     {"--msgdisable=0:off", 2099}, {"--msgdisable=x:off", 2099}, {"--runtime=+clib", 2099},
     {"--runtime=+plib:1", 2099}, {"--runtime=clib", 2099},      {"--summary=+xml,", 2099},
-    {"--summary=xml", 2099},     {"-Z-Q", 2099},                {"-Z", 2099},
+    {"--summary=+bogus", 2099},  {"-Z-Q", 2099},                {"-Z", 2099},
     {"-Z-D", 2099},              {"--Werror=abc", 2099},        {"--Werror=", 2099},
     {"-o", 2099},                {"-D1X", 2099},                {"--warn=x", 2099},
     {"--errors=0", 2099},        {"--codeoffset=0xg", 2099},    {"--ext=gnu", 2099},
