@@ -23,7 +23,11 @@ struct FileCloser {
 };
 using File = std::unique_ptr<FILE, FileCloser>;
 
-File open_file(const char* path, const char* mode) { return File(path ? fopen(path, mode) : nullptr); }
+// Files to read must be regular files: a FIFO would block the open.
+File open_file(const char* path, const char* mode) {
+  if (!path || (mode[0] == 'r' && !path_is_file(path))) return nullptr;
+  return File(fopen(path, mode));
+}
 
 const char* shown(const char* text) { return text ? text : "(null)"; }
 const char* shown(bool value) { return value ? "true" : "false"; }

@@ -175,10 +175,8 @@ std::string conversion_signature(const char* format) {
       sig += length.empty() || length == "h" || length == "hh" ? "i" : "l" + length;
     else if (strchr("eEfFgGaA", c))
       sig += length == "L" ? "D" : "d";
-    else if (c == 's')
-      sig += 's';
-    else if (c == 'p')
-      sig += 'p';
+    else if ((c == 's' || c == 'p') && length.empty())
+      sig += c;  // with a length (%ls) it would read a wide string
     else
       sig += '?';  // %n or an unknown conversion
   }
@@ -186,9 +184,11 @@ std::string conversion_signature(const char* format) {
 }
 
 // A message file's record may replace an embedded one only when its text
-// takes the same arguments.
+// takes the same arguments. A conversion that is not understood (%n among
+// them) never fits, even where an embedded row holds one by mistake.
 bool replacement_fits(const msg* file_record, const msg* embedded) {
-  return conversion_signature(file_record->text) == conversion_signature(embedded->text);
+  const std::string sig = conversion_signature(file_record->text);
+  return sig.find('?') == std::string::npos && sig == conversion_signature(embedded->text);
 }
 
 // A row of a message file and the line it came from.
@@ -371,7 +371,7 @@ vector* alert_read_msgs(const char* name) {
   if (!name) return nullptr;
   FileTable file_table;
   if (strcmp(name, kEmbeddedCatalogueName) != 0) {
-    if (path_is_dir(name)) return nullptr;
+    if (!path_is_file(name)) return nullptr;
     FILE* file = fopen(name, "r");
     if (!file) return nullptr;
     file_table = read_file_table(file, name);

@@ -373,6 +373,11 @@ bool path_exists(const char* p) {
 
 bool path_is_dir(const char* p) { return p && *p && stat_is_dir(p); }
 
+bool path_is_file(const char* p) {
+  struct stat st;
+  return p && *p && stat(p, &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool path_exists_exact(const char* p) {
   DB_ENTER("%s", p ? p : "(null)");
   if (!path_exists(p)) return false;

@@ -47,6 +47,10 @@ char* path_dirname(const char* p);
 
 bool path_exists(const char* p);
 bool path_is_dir(const char* p);
+// p is an existing regular file (not a directory, FIFO or device): the only
+// kind the readers of files given by others open, since opening a FIFO
+// without a writer never returns.
+bool path_is_file(const char* p);
 // p exists and its last component has exactly these letters, case included.
 bool path_exists_exact(const char* p);
 // Size of an existing file, else 0.

@@ -7,10 +7,17 @@
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <cctype>
+#include <string>
 
 #include "common/alert.h"
 #include "common/hash.h"
 #include "common/osdep.h"
+#include "common/osdep_path.h"
 #include "common/stringcache.h"
 #include "common/vector.h"
 #include "debug/lumodebug_state.h"
@@ -193,12 +200,99 @@ void lumodebug_warning(const char* format, ...) {
   alert_print("LUMODEBUG (warning): %s", text);
 }
 
+const char* lumodebug_archiveName(const char* file, PathStyle style) {
+  std::string name = file ? file : "";
+  if (style == PathStyle::windows) {
+    bool drive = name.size() >= 2 && isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':';
+    bool unc = name.size() >= 2 && name[0] == '\\' && name[1] == '\\';
+    if (drive || unc) name = sc_pathJoin("SYSTEM_ROOT", name.c_str() + std::min<size_t>(name.size(), 3), style);
+  } else if (!name.empty() && name[0] == '/') {
+    size_t start = name.find_first_not_of('/');
+    name = "SYSTEM_ROOT/" + (start == std::string::npos ? std::string() : name.substr(start));
+  }
+  for (char& c : name)
+    if (c == '\\') c = '/';
+  return sc_intern(name.c_str());
+}
+
+namespace {
+
+// Opens the package zip: an existing archive to extend, or a new one. Null
+// when it cannot be used (after the warning).
+zip_t* open_package(const char* zip_path, const char* file) {
+  int error = 0;
+  if (!path_exists(zip_path)) {
+    zip_t* za = zip_open(zip_path, ZIP_CREATE | ZIP_TRUNCATE, &error);
+    if (!za) lumodebug_warning("Unable to init package zip file (%s) to add \"%s\"", zip_path, file);
+    return za;
+  }
+  zip_t* za = zip_open(zip_path, 0, &error);
+  if (!za) {
+    lumodebug_warning("Unable to open package zip file (%s) for reading to append \"%s\"", zip_path, file);
+    return nullptr;
+  }
+  // The archive is read now and rewritten when closed: one that cannot be
+  // written draws this warning here and the closing one later.
+  if (access(zip_path, W_OK) != 0)
+    lumodebug_warning("Unable to covert package zip file (%s) reader to a writer to append \"%s\"", zip_path, file);
+  return za;
+}
+
+constexpr uint32_t kPackageDeflateLevel = 6;
+
+bool add_entry(zip_t* za, const char* name, const char* file, const char* comment) {
+  zip_source_t* source = zip_source_file(za, file, 0, -1);  // -1: to the end
+  if (!source) return false;
+  // A run that extends an archive again replaces its older copy of the file.
+  zip_int64_t index = zip_file_add(za, name, source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_GUESS);
+  if (index < 0) {
+    zip_source_free(source);
+    return false;
+  }
+  auto at = static_cast<zip_uint64_t>(index);
+  if (zip_set_file_compression(za, at, ZIP_CM_DEFLATE, kPackageDeflateLevel) != 0) return false;
+  size_t length = comment ? strlen(comment) : 0;
+  if (length > UINT16_MAX) length = UINT16_MAX;
+  return !comment || zip_file_set_comment(za, at, comment, static_cast<zip_uint16_t>(length), ZIP_FL_ENC_GUESS) == 0;
+}
+
+}  // namespace
+
+void lumodebug_addToPackage(const char* file, const char* comment) {
+  DB_ENTER("\"%s\"", file ? file : "(null)");
+  const char* zip_path = g_lumodebug.zip_path;
+  if (!zip_path || !file || !path_exists(file)) return;
+  zip_t* za = open_package(zip_path, file);
+  if (!za) return;
+  const char* name = lumodebug_archiveName(file);
+  if (!add_entry(za, name, file, comment))
+    lumodebug_warning("Unable to add archive \"%s\" (from \"%s\") to package zip (%s)", name, file, zip_path);
+  // Closing writes the archive; an archive that cannot be written is then
+  // discarded, which leaves an existing one as it was.
+  if (zip_close(za) != 0) {
+    lumodebug_warning("Unable to finalize package zip (%s) after adding \"%s\"", zip_path, file);
+    zip_discard(za);
+  }
+}
+
 void lumodebug_cleanup() {
-  DB_ENTER();
+  static bool done = false;  // the early-exit path may come here after the normal one
+  if (done) return;
+  done = true;
+  {
+    DB_ENTER();
+    const LumodebugState& s = g_lumodebug;
+    bool foreign_out = s.out_given && strcmp(s.appname, "lumo8-cc") != 0;
+    if (s.out_path && !foreign_out) lumodebug_addToPackage(s.out_path, nullptr);
+  }
   if (lumodebug_flagword & LDB_ADT) {
     hash_report();
     vec_report();
   }
+  // The run's trace ends here: what the exit handlers do afterwards is not
+  // traced. The stream itself stays open until the process ends.
+  if (g_lumodebug.out) fflush(g_lumodebug.out);
+  g_lumodebug.out = nullptr;
 }
 
 void lumodebug_set_appname(const char* name) { g_lumodebug.appname = name; }

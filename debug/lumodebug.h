@@ -11,7 +11,10 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstddef>
 #include <cstdint>
+
+#include "common/pathstyle.h"
 
 struct vector;
 
@@ -52,6 +55,15 @@ unsigned lumodebug_num();
 const char* lumodebug_zippath();
 bool lumodebug_in_debug_set(const char* name);
 
+// The package zip ("zip" sub-option). Adds file to it under its archive
+// name, deflated at level 6, with comment (or none); nothing happens without
+// a zip path or when the file does not exist. Failures are warnings.
+void lumodebug_addToPackage(const char* file, const char* comment);
+// The name of file inside the package zip: "/" for every backslash, and an
+// absolute path (a drive or two backslashes in the Windows style, a leading
+// "/" in the POSIX style) put below "SYSTEM_ROOT".
+const char* lumodebug_archiveName(const char* file, PathStyle style = kNativePathStyle);
+
 // The debugger that runs children named in the debug set.
 inline constexpr const char* kLumodebugDebugger = "/usr/bin/lldb";
 // Runs program with args (args[0] is the program; a closing null is
@@ -86,6 +98,12 @@ void lumodebug_vtracef(const char* file, int line, const char* format, va_list a
     __attribute__((format(printf, 3, 0)));
 void lumodebug_trace(const char* file, int line, const char* text);
 void lumodebug_alert(const char* message);
+// "Hexdump: name (address)", then length bytes as " %02X", per_row to a row
+// (16 when 0): on the same line after " |" when they fit in one row, else a
+// line per row starting with the row's address. show_chars adds " |" and
+// each byte as a character ('.' when not printable), short rows padded.
+void lumodebug_hexdump(const char* name, const void* address, size_t length, size_t per_row, bool show_chars,
+                       const char* file, int line);
 void lumodebug_logArgs(int argc, const char* const* argv);
 
 // Scope of a traced function: ENTER when it is made while debugging is on,
@@ -120,6 +138,19 @@ class DbScope {
   bool armed_ = false;
 };
 
+#ifdef LUMO_TRACE_OFF
+// A build without trace calls (CMake option LUMO_TRACE=OFF): the macros
+// compile to nothing; their arguments stay named so that a value kept only
+// for the trace draws no unused warning, but are never evaluated.
+template <typename... Args>
+inline void lumodebug_unused(Args&&...) {}
+#define DB_ENTER(...) \
+  do {                \
+    if (false) lumodebug_unused(__VA_ARGS__); \
+  } while (0)
+#define DB_EXIT(...) DB_ENTER(__VA_ARGS__)
+#define DB_NOTE(...) DB_ENTER(__VA_ARGS__)
+#else
 // DB_ENTER() or DB_ENTER("%s, %u", a, b): ENTER record now, EXIT at scope end.
 #define DB_ENTER(...)                                   \
   DbScope db_scope_(__FILE__, __LINE__, __func__);      \
@@ -136,3 +167,4 @@ class DbScope {
   do {                                                                \
     if (lumodebug_flagword & LDB_TRACE) lumodebug_tracef(__FILE__, __LINE__, __VA_ARGS__); \
   } while (0)
+#endif

@@ -51,7 +51,8 @@ int run_debugger(const char* program, vector* args) {
   fputs(kDebuggerScript, f);
   fclose(f);
   vector* argv = vec_new();
-  for (const char* item : {kLumodebugDebugger, "-s", script, "--", program}) vec_push(argv, item);
+  // The debugger's own argument 0 is the program it runs.
+  for (const char* item : {program, "-s", script, "--", program}) vec_push(argv, item);
   for (uint32_t i = 1; i < vec_size(args); ++i) vec_push(argv, vec_get(args, i));
   vec_push(argv, nullptr);
   int status = osd_spawn(kLumodebugDebugger, reinterpret_cast<char* const*>(argv->data));

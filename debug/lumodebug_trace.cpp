@@ -3,6 +3,7 @@
 //
 // Nothing here uses the string cache or the containers: they trace through
 // this module, and a trace line must never re-enter them.
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdarg>
@@ -199,6 +200,48 @@ void lumodebug_logArgs(int argc, const char* const* argv) {
   if (argc <= 0 || !argv) fputs(" None", out);
   for (int i = 0; i < argc && argv; ++i) fprintf(out, " %s", argv[i] ? argv[i] : "(null)");
   fputc('\n', out);
+  fflush(out);
+}
+
+namespace {
+
+// One row of a hex dump: the bytes, then (when shown) the padding of a
+// short row and the characters.
+void write_hex_row(FILE* out, const unsigned char* row, size_t count, size_t per_row, bool show_chars) {
+  for (size_t i = 0; i < count; ++i) fprintf(out, " %02X", row[i]);
+  if (!show_chars) return;
+  for (size_t i = count; i < per_row; ++i) fputs("   ", out);
+  fputs(" |", out);
+  for (size_t i = 0; i < count; ++i) fprintf(out, " %c", isprint(row[i]) ? row[i] : '.');
+}
+
+constexpr size_t kDefaultHexRow = 16;
+
+}  // namespace
+
+void lumodebug_hexdump(const char* name, const void* address, size_t length, size_t per_row, bool show_chars,
+                       const char* file, int line) {
+  FILE* out = g_lumodebug.out;
+  if (!out) return;
+  if (per_row == 0) per_row = kDefaultHexRow;
+  const auto* bytes = static_cast<const unsigned char*>(address);
+  write_prefix(out, file, line);
+  fprintf(out, "Hexdump: %s (%p)", name ? name : "", address);
+  if (length == 0 || !bytes) {
+    fputs(" zero bytes\n", out);
+  } else if (length <= per_row) {
+    fputs(" |", out);
+    write_hex_row(out, bytes, length, per_row, show_chars);
+    fputc('\n', out);
+  } else {
+    fputc('\n', out);
+    for (size_t at = 0; at < length; at += per_row) {
+      write_prefix(out, file, line);
+      fprintf(out, "%p |", static_cast<const void*>(bytes + at));
+      write_hex_row(out, bytes + at, std::min(per_row, length - at), per_row, show_chars);
+      fputc('\n', out);
+    }
+  }
   fflush(out);
 }
 

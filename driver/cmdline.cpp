@@ -26,6 +26,10 @@ const char* g_progname = nullptr;
 constexpr uint32_t kMsgCommandFileLoop = 2103;
 // Characters that get a backslash in a command file.
 constexpr const char* kCommandFileEscapes = "\\ '\"";
+// An option holding one of these cannot go into a command file: the reader
+// ends an argument at a tab or line feed, and a line end may be translated.
+constexpr const char* kCommandFileUncarried = "\t\n\r";
+constexpr uint32_t kMsgBadSyntax = 1195;
 
 struct FileCloser {
   void operator()(FILE* f) const { fclose(f); }
@@ -56,7 +60,7 @@ std::string real_path(const char* path) {
 // The arguments of a command file, expanded in turn; null when name is not
 // a readable file (the argument then stays as it is).
 vector* expand_command_file(const char* name, cmdline_argument_fn per_argument) {
-  if (!*name || !path_exists(name) || path_is_dir(name)) return nullptr;
+  if (!*name || !path_is_file(name)) return nullptr;
   FilePtr file(fopen(name, "r"));
   if (!file) return nullptr;
   const std::string real = real_path(name);
@@ -124,6 +128,19 @@ const char* write_command_file(const vector* options) {
   return name;
 }
 
+// Reports every option after element 0 that the command file cannot carry
+// (error 1195 naming it); true when there was none.
+bool command_file_can_carry(const vector* options) {
+  bool ok = true;
+  for (uint32_t i = 1; i < vec_size(options); ++i) {
+    const char* option = vec_get_as<const char*>(options, i);
+    if (!strpbrk(option, kCommandFileUncarried)) continue;
+    alert_raise(kMsgBadSyntax, option);
+    ok = false;
+  }
+  return ok;
+}
+
 bool wants_command_file(uint32_t mode, const char* driver, const char* line) {
   switch (mode) {
     case CMDLINE_FILE_ALWAYS:
@@ -153,6 +170,10 @@ int cmdline_exe(vector* options, uint32_t mode, int verbosity) {
     if (verbosity > 0) printf("%s %s\n", driver, line);
     DB_NOTE("Executing: %s %s", driver, line);
   } else {
+    if (!command_file_can_carry(options)) {
+      DB_EXIT("1");
+      return 1;
+    }
     const char* file = write_command_file(options);
     if (!file) {
       DB_EXIT("1");

@@ -26,7 +26,6 @@
 
 namespace {
 
-constexpr uint32_t kMsgBadSyntax = 1195;
 constexpr uint32_t kMsgMissingArgument = 2041;
 constexpr uint32_t kMsgNoDevice = 2042;
 constexpr uint32_t kMsgUnknownDevice = 2043;
@@ -220,7 +219,12 @@ uint32_t options_special(DeviceType device_type, const char* arg, vector* out, v
   DB_ENTER("%s", arg);
   if (device_is_zir(device_type)) {
     if (sc_startsWith(arg, "--lumodebug")) {
-      if (const char* option = lumodebug_optionFor(DBC_LUMO8CC, "lumo8")) vec_push(out, option);
+      // The driver gets the settings this program took, never the user's
+      // text; a further --lumodebug was ignored here and is not handed on.
+      static bool handed_on = false;
+      const char* option = handed_on ? nullptr : lumodebug_optionFor(DBC_LUMO8CC, "lumo8");
+      handed_on = true;
+      if (option) vec_push(out, option);
       DB_EXIT("0");
       return 0;
     }

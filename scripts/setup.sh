@@ -8,6 +8,8 @@ packages=(
   g++ clang
   googletest libgtest-dev libgmock-dev
   libbenchmark-dev
+  libzip-dev
+  libclang-rt-14-dev valgrind
 )
 
 missing=()

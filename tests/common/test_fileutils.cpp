@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <optional>
 #include <string>
@@ -164,6 +166,33 @@ TEST(FileId, KindsByContent) {
           {"x.zip", kP1, 0},
       },
       fileid);
+}
+
+// A FIFO or a directory given as an input is identified without being
+// opened: opening a FIFO that nobody writes would never return.
+TEST(FileId, SpecialFilesAreNotOpened) {
+  testutil::TempDir dir;
+  struct Case {
+    const char* name;
+    uint64_t kind;
+  };
+  const Case cases[] = {
+      {"x.o", 0x20020}, {"x.obj", 0x20020}, {"x.p1", 0}, {"x.lib", 0x4010}, {"x.a", 0x8010},
+      {"x.elf", 0},     {"noext", 0},
+  };
+  for (const Case& c : cases) {
+    std::string fifo = dir.file(std::string("fifo_") + c.name);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(fileid(fifo.c_str()), c.kind) << fifo;
+    std::string sub = dir.file(std::string("dir_") + c.name);
+    ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
+    EXPECT_EQ(fileid(sub.c_str()), c.kind) << sub;
+  }
+  std::string fifo = dir.file("fifo_x.o");
+  EXPECT_FALSE(fileid_is_p1(fifo.c_str()));
+  EXPECT_FALSE(fileid_is_obj(fifo.c_str()));
+  EXPECT_EQ(which_elf(fifo.c_str()), 0u);
+  EXPECT_EQ(copyfile(fifo.c_str(), dir.file("copy").c_str()), 0);
 }
 
 TEST(FileId, ElfHeaders) {

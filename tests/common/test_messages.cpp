@@ -261,6 +261,47 @@ TEST(Messages, MalformedLinesAreReportedAndSkipped) {
   EXPECT_EQ(r.err, expected);
 }
 
+// A replacement text is printed with the arguments the program passes for
+// the embedded row: one that would read other arguments (or write through
+// %n) is refused for that row, and the embedded text stays.
+TEST(Messages, ReplacementTextsMustTakeTheEmbeddedArguments) {
+  struct Case {
+    const char* text;     // replacement for 2044, embedded "unrecognized option \"%s\""
+    const char* printed;  // what the row then prints for "a"; null when refused
+  };
+  const Case cases[] = {
+      {"option %s unknown", "option a unknown"},
+      {"option %-4.3s|", "option a   |"},
+      {"100%% sure: %s", "100% sure: a"},
+      {"no argument at all", nullptr},
+      {"%n", nullptr},
+      {"%s%n", nullptr},
+      {"%hhn%s", nullptr},
+      {"%s %s", nullptr},
+      {"%d", nullptr},
+      {"%*s", nullptr},
+      {"%1$s", nullptr},
+      {"%ls", nullptr},
+      {"%p", nullptr},
+      {"%s %", nullptr},
+      {"%I%s", nullptr},
+  };
+  for (const Case& c : cases) {
+    Installation inst;
+    std::string file = inst.dat + "/20250101000000_en.msgs";
+    write_file(file, std::string("2044\t0\t") + c.text + "\n");
+    auto r = inst.run([] {
+      alert_raise(2044, "a");
+      return 0;
+    });
+    std::string expected = c.printed ? std::string("(2044) ") + c.printed + " (warning)\n"
+                                     : "Malformed error information on line 1, in file " + file +
+                                           "\n\n(2044) unrecognized option \"a\" (warning)\n";
+    EXPECT_EQ(r.status, 0) << c.text;
+    EXPECT_EQ(r.err, expected) << c.text;
+  }
+}
+
 TEST(Messages, LaterLoadsReplaceTextsOnly) {
   Installation inst;
   std::string older = inst.tmp.file("20200101000000_en.msgs");

@@ -1,0 +1,277 @@
+// --lumodebug through the built program: what the legacy driver receives,
+// the trace file a run leaves, its package zip and its container reports.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <zip.h>
+
+#include <functional>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/vector.h"
+#include "debug/lumodebug.h"
+#include "tests/support/test_install.h"
+#include "tests/support/testutil.h"
+
+namespace {
+
+using testutil::RunResult;
+using testutil::TestInstall;
+
+constexpr const char* kZirDevice = "-mcpu=zir16c401";
+const std::string kNoDebugger = "LUMODEBUG (warning): Debugger \"/usr/bin/lldb\" is not available\n";
+
+bool have_debugger() { return testutil::exists("/usr/bin/lldb"); }
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The --lumodebug lines of the command file the driver received.
+std::vector<std::string> handed_on(const TestInstall& inst) {
+  std::vector<std::string> found;
+  for (const std::string& line : lines_of(inst.command_file()))
+    if (line.rfind("--lumodebug", 0) == 0) found.push_back(line);
+  return found;
+}
+
+// Entries of an archive and their contents.
+std::vector<std::pair<std::string, std::string>> read_zip(const std::string& path) {
+  std::vector<std::pair<std::string, std::string>> entries;
+  int error = 0;
+  zip_t* za = zip_open(path.c_str(), ZIP_RDONLY, &error);
+  if (!za) return entries;
+  for (zip_int64_t i = 0; i < zip_get_num_entries(za, 0); ++i) {
+    zip_stat_t st;
+    zip_stat_index(za, i, 0, &st);
+    std::string data(st.size, '\0');
+    if (zip_file_t* f = zip_fopen_index(za, i, 0)) {
+      zip_fread(f, data.data(), st.size);
+      zip_fclose(f);
+    }
+    entries.emplace_back(st.name, data);
+  }
+  zip_discard(za);
+  return entries;
+}
+
+TEST(LumodebugRun, LegacyDriverGetsTheRewrittenOption) {
+  if (have_debugger()) GTEST_SKIP() << "/usr/bin/lldb is present: the driver named in debug: would run under it";
+  TestInstall inst;
+  const std::string user = "--lumodebug=on,debug:lumo8:zircc,out:t.txt";
+  RunResult r = inst.run({user, kZirDevice, "-c", "x.c"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  // lumo8 is in the debug set, so the run looked for the debugger.
+  EXPECT_EQ(r.err, kNoDebugger);
+  EXPECT_EQ(handed_on(inst), std::vector<std::string>{"--lumodebug=default,on,out:+t.txt,debug:zircc,num:1"});
+  EXPECT_EQ(inst.command_file().find(user), std::string::npos);
+  EXPECT_TRUE(testutil::exists(inst.work_dir() + "/t.txt"));
+  EXPECT_FALSE(testutil::exists(inst.work_dir() + "/lumo8-cc-1.out"));
+}
+
+TEST(LumodebugRun, SubOptionsThroughTheProgram) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> args;  // before the device and the input
+    std::vector<std::string> handed;
+    const char* trace;  // the trace file in the work directory, or null for none
+    std::string err;
+    std::function<void(const std::string& work)> prepare = nullptr;
+  };
+  const Case cases[] = {
+      {"num:3", {"--lumodebug=num:3,on"}, {"--lumodebug=default,on,num:1"}, "lumo8-cc-3.out", ""},
+      {"num:0", {"--lumodebug=num:0,on"}, {"--lumodebug=default,on,num:1"}, "lumo8-cc-1.out",
+       "LUMODEBUG (warning): \"num\" option must be a decimal integer > 0, using \"1\"\n"},
+      {"assert:FATAL", {"--lumodebug=assert:FATAL"}, {"--lumodebug=assert:fatal"}, nullptr, ""},
+      {"assert:maybe", {"--lumodebug=assert:maybe"}, {}, nullptr,
+       "LUMODEBUG (warning): unknown argument (maybe) given to assert option\n"},
+      {"a second --lumodebug", {"--lumodebug=on", "--lumodebug=num:5,adt"}, {"--lumodebug=default,on,num:1"},
+       "lumo8-cc-1.out", "LUMODEBUG (warning): Ignoring extra --lumodebug options\n"},
+      {"out:+dir", {"--lumodebug=out:+logs,on"}, {"--lumodebug=default,on,out:+logs/lumo8-cc-1.out,num:1"},
+       "logs/lumo8-cc-1.out", "",
+       [](const std::string& work) {
+         mkdir((work + "/logs").c_str(), 0755);
+         testutil::write_file(work + "/logs/lumo8-cc-1.out", "earlier run\n");
+       }},
+      {"a TEV device drops it", {"--lumodebug=on"}, {}, "lumo8-cc-1.out", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestInstall inst;
+    if (c.prepare) c.prepare(inst.work_dir());
+    std::vector<std::string> args = c.args;
+    args.push_back(std::string(c.what).find("TEV") != std::string::npos ? "-mcpu=kx20" : kZirDevice);
+    args.push_back("x.c");
+    RunResult r = inst.run(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(handed_on(inst), c.handed);
+    std::vector<std::string> files = testutil::list_dir(inst.work_dir());
+    if (!c.trace) {
+      EXPECT_EQ(files, std::vector<std::string>{});
+      continue;
+    }
+    std::string trace = testutil::read_file(inst.work_dir() + "/" + c.trace);
+    std::string start = "\nAPP: LUMO8-CC\nARGS: " + inst.lumo8cc();
+    if (c.prepare) start = "earlier run\n" + start;
+    // A second option is parsed, and traced, before the arguments are logged.
+    size_t at = trace.find(start);
+    EXPECT_EQ(at == 0, c.args.size() == 1) << trace.substr(0, 300);
+    EXPECT_NE(at, std::string::npos);
+  }
+}
+
+TEST(LumodebugRun, PackageZipHoldsTheTrace) {
+  TestInstall inst;
+  const std::string work = inst.work_dir();
+  RunResult r = inst.run({"--lumodebug=zip,on", kZirDevice, "x.c"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  auto entries = read_zip(work + "/lumo8_package.zip");
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].first, "lumo8-cc-1.out");
+  // The trace as far as it was written when it was packed: all of the run.
+  const std::string trace = testutil::read_file(work + "/lumo8-cc-1.out");
+  EXPECT_EQ(trace.rfind(entries[0].second, 0), 0u);
+  EXPECT_NE(entries[0].second.find("EXIT cmdline_driver() -> Returning status: 0"), std::string::npos);
+
+  // A second run replaces that package; one with zip:+ extends it.
+  testutil::write_file(work + "/notes.txt", "kept\n");
+  r = inst.run({"--lumodebug=zip,on", kZirDevice, "x.c"});
+  EXPECT_EQ(r.err, "LUMODEBUG (warning): Package zip \"lumo8_package.zip\" already exists and will be over-written\n");
+  ASSERT_EQ(rename((work + "/lumo8_package.zip").c_str(), (work + "/old.zip").c_str()), 0);
+  r = inst.run({"--lumodebug=zip:+old.zip,on,out:second.out", kZirDevice, "x.c"});
+  EXPECT_EQ(r.err, "");
+  entries = read_zip(work + "/old.zip");
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].first, "lumo8-cc-1.out");
+  EXPECT_EQ(entries[1].first, "second.out");
+  EXPECT_NE(entries[1].second.find("ARGS: " + inst.lumo8cc() + " --lumodebug=zip:+old.zip"), std::string::npos);
+  EXPECT_EQ(handed_on(inst), std::vector<std::string>{"--lumodebug=default,on,out:+second.out,zip:+old.zip,num:1"});
+}
+
+// Every EXIT closes the innermost open ENTER of the same function.
+TEST(LumodebugRun, EnterAndExitRecordsBalance) {
+  const std::regex record(R"(^\S+:\d+ *> *(ENTER|EXIT) ([A-Za-z_0-9:~]+)\()");
+  for (const char* device : {kZirDevice, "-mcpu=kx20"}) {
+    SCOPED_TRACE(device);
+    TestInstall inst;
+    testutil::write_file(inst.work_dir() + "/main.c", "int main(void) { return 0; }\n");
+    RunResult r = inst.run({"--lumodebug=on", device, "-O2", "-Wall", "-DX=1", "-I.", "-o", "main.hex", "main.c"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> stack;
+    size_t records = 0;
+    for (const std::string& line : lines_of(testutil::read_file(inst.work_dir() + "/lumo8-cc-1.out"))) {
+      std::smatch m;
+      if (!std::regex_search(line, m, record)) continue;
+      ++records;
+      if (m[1] == "ENTER") {
+        stack.push_back(m[2]);
+        continue;
+      }
+      ASSERT_FALSE(stack.empty()) << line;
+      EXPECT_EQ(stack.back(), m[2]) << line;
+      stack.pop_back();
+    }
+    EXPECT_GT(records, 20u);
+    EXPECT_EQ(stack, std::vector<std::string>{});
+  }
+}
+
+TEST(LumodebugRun, ContainerReportsEndTheTrace) {
+  TestInstall inst;
+  RunResult r = inst.run({"--lumodebug=on,adt", kZirDevice, "x.c"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::vector<std::string> lines = lines_of(testutil::read_file(inst.work_dir() + "/lumo8-cc-1.out"));
+  const std::string loc = R"(^\S+:\d+ +> )";
+  const std::vector<std::regex> fixed = {
+      std::regex(loc + R"(# Hash Table Master List:$)"),
+      std::regex(loc + R"(# ptr    file:line    max_util/capacity    max_usage/capacity    clashes    voidcmp    )"
+                       R"(voidhash    alive$)"),
+  };
+  const std::regex hash_row(loc + R"(# 0x[0-9a-f]+    \S+:\d+    \d+/\d+    \d+/\d+    \d+    [Yn]    [Yn]    [Yn]$)");
+  const std::regex vec_head1(loc + "# Living Vector Master List:$");
+  const std::regex vec_head2(loc + "# ptr    file:line    max_count/capacity    alive$");
+  const std::regex vec_row(loc + R"(# 0x[0-9a-f]+    \S+:\d+    \d+/\d+    Y$)");
+  const std::regex sum_head(loc + "# Vector Master List Summary:$");
+  const std::string sum3 = "#                                                                  Living              Dead"
+                           "                Total";
+  const std::string sum4 = "#                                file:line                         vectors/capacity    "
+                           "vectors/capacity    vectors/capacity";
+  const std::regex sum_row(loc + R"(# [ \S]{35}:\d+ *                        \d+/\d+    \d+/\d+    \d+/\d+$)");
+
+  size_t at = 0;
+  while (at < lines.size() && !std::regex_search(lines[at], fixed[0])) ++at;
+  ASSERT_LT(at + 1, lines.size());
+  EXPECT_TRUE(std::regex_search(lines[++at], fixed[1])) << lines[at];
+  size_t hash_rows = 0;
+  while (++at < lines.size() && std::regex_search(lines[at], hash_row)) ++hash_rows;
+  EXPECT_GE(hash_rows, 2u);  // the option table and the string cache at least
+  ASSERT_LT(at + 1, lines.size());
+  EXPECT_TRUE(std::regex_search(lines[at], vec_head1)) << lines[at];
+  EXPECT_TRUE(std::regex_search(lines[++at], vec_head2)) << lines[at];
+  while (++at < lines.size() && std::regex_search(lines[at], vec_row)) {
+  }
+  ASSERT_LT(at + 2, lines.size());
+  EXPECT_TRUE(std::regex_search(lines[at], sum_head)) << lines[at];
+  EXPECT_NE(lines[++at].find("> " + sum3), std::string::npos) << lines[at];
+  EXPECT_NE(lines[++at].find("> " + sum4), std::string::npos) << lines[at];
+  size_t summary_rows = 0;
+  while (++at < lines.size() && std::regex_search(lines[at], sum_row)) ++summary_rows;
+  EXPECT_GT(summary_rows, 0u);
+  EXPECT_EQ(at, lines.size()) << "after the reports: " << lines[at];
+}
+
+// Without the debugger a child named in debug: runs normally, after one
+// warning however many children are started.
+TEST(LumodebugSpawn, MissingDebuggerFallsBackToANormalRun) {
+  if (have_debugger()) GTEST_SKIP() << "/usr/bin/lldb is present";
+  const struct {
+    const char* option;
+    bool force;
+    std::string err;
+  } cases[] = {
+      {"--lumodebug=debug:record_driver", false, kNoDebugger},
+      {"--lumodebug=on", true, kNoDebugger},
+      {"--lumodebug=on", false, ""},  // no debug set: the debugger is not considered
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.option);
+    testutil::TempDir dir, record;
+    RunResult r = testutil::in_child(
+        [&c] {
+          lumodebug_parse(c.option);
+          int status = 0;
+          for (int i = 0; i < 2; ++i) {
+            vector* args = vec_new();
+            vec_push(args, RECORD_DRIVER_PATH);
+            vec_push(args, "one two");
+            status += lumodebug_spawn(RECORD_DRIVER_PATH, args, c.force);
+            vec_free(args);
+          }
+          return status;
+        },
+        dir.path(), {"LUMO_RECORD=" + record.path(), "LUMO_RECORD_STATUS=3"});
+    EXPECT_EQ(r.status, 6);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(r.out, "driver ran\ndriver ran\n");
+    EXPECT_EQ(testutil::read_file(record.file("argv")), std::string(RECORD_DRIVER_PATH) + "\none two\n");
+  }
+}
+
+// The debugger run: a child named in debug: starts under /usr/bin/lldb.
+TEST(LumodebugRun, DriverUnderTheDebugger) {
+  if (!have_debugger()) GTEST_SKIP() << "/usr/bin/lldb is not installed";
+  TestInstall inst;
+  RunResult r = inst.run({"--lumodebug=debug:lumo8", kZirDevice, "x.c"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(inst.driver_argv().empty());
+  EXPECT_EQ(testutil::list_dir(inst.temp_dir()), std::vector<std::string>{});
+}
+
+}  // namespace

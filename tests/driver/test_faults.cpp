@@ -1,0 +1,220 @@
+// lumo8-cc under faults and hostile input, end to end in a throw-away
+// installation whose drivers are stand-ins: a temporary base it cannot use,
+// a back end that dies or outlives a signal to lumo8-cc, command-file
+// arguments that are not readable files, arguments the command file cannot
+// carry, and arguments that a shell would have taken as commands.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/test_install.h"
+#include "tests/support/testutil.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testutil::RunResult;
+using testutil::TestInstall;
+
+constexpr const char* kDevice = "-mcpu=kx20";  // a TEV device: the driver is tev-gcc
+
+// The installation with the fault stand-in as both drivers.
+struct FaultInstall : TestInstall {
+  FaultInstall() {
+    for (const std::string& to : {driver(), tev_driver()})
+      fs::copy_file(STANDIN_DRIVER_PATH, to, fs::copy_options::overwrite_existing);
+  }
+  bool driver_ran() const { return testutil::exists(record_dir() + "/argv"); }
+};
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(Faults, UnusableTemporaryBase) {
+  struct Case {
+    const char* name;
+    std::string temp;  // relative to the work directory
+  };
+  FaultInstall inst;
+  testutil::write_file(inst.work_dir() + "/plain", "a file, not a directory\n");
+  const Case cases[] = {
+      {"below a file", "plain/sub"},
+      {"a file itself", "plain"},
+  };
+  for (const Case& c : cases) {
+    RunResult r = inst.run({kDevice, "x.c"}, {"TEMP=" + inst.work_dir() + "/" + c.temp});
+    EXPECT_EQ(r.status, 1) << c.name;
+    EXPECT_EQ(r.err, "lumo8-cc: fatal error: Could not create temporary file\n") << c.name;
+    EXPECT_FALSE(inst.driver_ran()) << c.name;
+    EXPECT_EQ(testutil::list_dir(inst.work_dir()), std::vector<std::string>{"plain"}) << c.name;
+  }
+}
+
+TEST(Faults, ReadOnlyTemporaryBase) {
+  if (geteuid() == 0) GTEST_SKIP() << "permissions do not keep root from writing";
+  FaultInstall inst;
+  const std::string base = inst.work_dir() + "/readonly";
+  fs::create_directory(base);
+  fs::permissions(base, fs::perms::owner_read | fs::perms::owner_exec);
+  RunResult r = inst.run({kDevice, "x.c"}, {"TEMP=" + base});
+  fs::permissions(base, fs::perms::owner_all);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "lumo8-cc: fatal error: Could not create temporary file\n");
+  EXPECT_FALSE(inst.driver_ran());
+  EXPECT_EQ(testutil::list_dir(base), std::vector<std::string>{});
+}
+
+TEST(Faults, BackEndEndedBySignal) {
+  for (int sig : {SIGKILL, SIGSEGV, SIGTERM, SIGABRT}) {
+    FaultInstall inst;
+    RunResult r = inst.run({kDevice, "x.c"}, {"LUMO_STANDIN=signal:" + std::to_string(sig)});
+    EXPECT_EQ(r.status, 128 + sig) << sig;
+    EXPECT_TRUE(inst.driver_ran()) << sig;
+    EXPECT_EQ(testutil::list_dir(inst.temp_dir()), std::vector<std::string>{}) << sig;
+  }
+}
+
+// lumo8-cc started in the background; the caller waits for it.
+pid_t start(const FaultInstall& inst, const std::vector<std::string>& args) {
+  std::string cc = inst.lumo8cc();
+  std::vector<std::string> argv{cc};
+  argv.insert(argv.end(), args.begin(), args.end());
+  pid_t pid = fork();
+  if (pid == 0) {
+    int null = open("/dev/null", O_RDWR);
+    dup2(null, 0);
+    dup2(null, 1);
+    dup2(null, 2);
+    if (chdir(inst.work_dir().c_str()) != 0) _exit(126);
+    setenv("TEMP", inst.temp_dir().c_str(), 1);
+    unsetenv("TMP");
+    setenv("LUMO_RECORD", inst.record_dir().c_str(), 1);
+    setenv("LUMO_STANDIN", "sleep", 1);
+    std::vector<char*> raw;
+    for (std::string& a : argv) raw.push_back(a.data());
+    raw.push_back(nullptr);
+    execv(raw[0], raw.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+// The stand-in's process id once it is running; 0 when it never started.
+pid_t wait_for_standin(const FaultInstall& inst) {
+  const std::string pid_file = inst.record_dir() + "/pid";
+  for (int i = 0; i < 2000; ++i) {
+    if (testutil::exists(pid_file)) return static_cast<pid_t>(std::stol(testutil::read_file(pid_file)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return 0;
+}
+
+TEST(Faults, SignalledWhileTheBackEndRuns) {
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    FaultInstall inst;
+    pid_t cc = start(inst, {kDevice, "x.c"});
+    ASSERT_GT(cc, 0);
+    pid_t standin = wait_for_standin(inst);
+    EXPECT_GT(standin, 0) << sig;
+    EXPECT_EQ(testutil::list_dir(inst.temp_dir()).size(), 1u) << "the temporary root while running";
+    kill(cc, sig);
+    int wstatus = 0;
+    while (waitpid(cc, &wstatus, 0) < 0) {
+    }
+    if (standin > 0) kill(standin, SIGKILL);
+    ASSERT_TRUE(WIFEXITED(wstatus)) << sig << ": ended by signal " << WTERMSIG(wstatus);
+    EXPECT_EQ(WEXITSTATUS(wstatus), sig);
+    EXPECT_EQ(testutil::list_dir(inst.temp_dir()), std::vector<std::string>{}) << sig;
+  }
+}
+
+// "@name" that does not name a readable regular file stays an ordinary
+// argument: it reaches the driver unchanged, and nothing blocks on it.
+TEST(Faults, CommandFileArgumentsThatAreNotReadableFiles) {
+  struct Case {
+    const char* name;
+    std::function<void(const std::string&)> make;
+    bool needs_non_root;
+  };
+  const Case cases[] = {
+      {"dir", [](const std::string& p) { fs::create_directory(p); }, false},
+      {"fifo", [](const std::string& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); }, false},
+      {"unreadable",
+       [](const std::string& p) {
+         testutil::write_file(p, "-DFROM_FILE\n");
+         fs::permissions(p, fs::perms::none);
+       },
+       true},
+  };
+  for (const Case& c : cases) {
+    if (c.needs_non_root && geteuid() == 0) {
+      std::cout << "case " << c.name << " left out: permissions do not keep root from reading\n";
+      continue;
+    }
+    FaultInstall inst;
+    c.make(inst.work_dir() + "/" + c.name);
+    RunResult r = inst.run({kDevice, std::string("@") + c.name, "x.c"});
+    EXPECT_EQ(r.status, 0) << c.name << ": " << r.err;
+    EXPECT_TRUE(contains(inst.command_file(), std::string("\n@") + c.name + "\nx.c\n")) << inst.command_file();
+    EXPECT_EQ(testutil::list_dir(inst.temp_dir()), std::vector<std::string>{}) << c.name;
+  }
+}
+
+// A tab or a line feed ends an argument in the command file, and a carriage
+// return may be lost with the line end: such an argument is refused, named,
+// and the driver does not run.
+TEST(Faults, ArgumentsTheCommandFileCannotCarry) {
+  const std::vector<std::string> bad = {"a\tb.c", "-DX=1\n2", "name\r.c", "-I\t"};
+  for (const std::string& arg : bad) {
+    FaultInstall inst;
+    RunResult r = inst.run({kDevice, arg, "ok.c"});
+    EXPECT_EQ(r.status, 1) << arg;
+    EXPECT_TRUE(contains(r.err, "(1195) invalid syntax for \"" + arg + "\" option")) << r.err;
+    EXPECT_FALSE(inst.driver_ran()) << arg;
+    EXPECT_EQ(testutil::list_dir(inst.temp_dir()), std::vector<std::string>{}) << arg;
+  }
+  FaultInstall inst;
+  RunResult r = inst.run({kDevice, "a\tb.c", "c\nd.c"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(contains(r.err, "\"a\tb.c\"") && contains(r.err, "\"c\nd.c\"")) << "each is named: " << r.err;
+}
+
+// Arguments reach the driver as data: nothing a shell would run is run, and
+// the command file sits in a directory of the user's alone.
+TEST(Faults, NoShellAndPrivateTemporaries) {
+  FaultInstall inst;
+  const std::string marker = inst.work_dir() + "/ran";
+  const std::string shell = inst.work_dir() + "/trap.sh";
+  testutil::write_file(shell, "#!/bin/sh\ntouch " + marker + "\n");
+  fs::permissions(shell, fs::perms::owner_all);
+  const std::vector<std::string> args = {kDevice,
+                                         "-DA=$(touch " + marker + ")",
+                                         "-DB=`touch " + marker + "`",
+                                         "x;touch " + marker + ";.c",
+                                         "|touch " + marker + ".c",
+                                         "-DC='&&' touch",
+                                         "y.c"};
+  RunResult r = inst.run(args, {"SHELL=" + shell, "ENV=" + shell, "BASH_ENV=" + shell});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(testutil::exists(marker));
+  const std::string cmdfile = inst.command_file();
+  EXPECT_TRUE(contains(cmdfile, "\"-DA=$(touch\\ " + marker + ")\"\n")) << cmdfile;
+  EXPECT_TRUE(contains(cmdfile, "\"x;touch\\ " + marker + ";.c\"\n")) << cmdfile;
+  // The command file: the owner's alone, in the 0700 temporary root.
+  std::string modes = testutil::read_file(inst.record_dir() + "/cmdmode");
+  std::string file_mode = modes.substr(0, modes.find(' '));
+  std::string dir_mode = modes.substr(modes.find(' ') + 1);
+  EXPECT_EQ(dir_mode, "700\n");
+  EXPECT_EQ(std::stoul(file_mode, nullptr, 8) & 0700, 0600u) << file_mode;
+}
+
+}  // namespace
