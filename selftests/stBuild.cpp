@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
 #include "common/alert.h"
@@ -126,6 +127,38 @@ ToolRun run_tool(vector* command) {
   return run;
 }
 
+// The command of a ZIR build test: the tool and its leading options, the
+// range option for series 18, the output and the source, with the test's
+// extra arguments applied.
+vector* zir_command(std::initializer_list<const char*> leading, const BuildTest& data, const char* output,
+                    const char* src) {
+  vector* command = vec_new();
+  for (const char* a : leading) vec_push(command, a);
+  if (data.family != DEVICE_ZIR) vec_push(command, "-mrom=default,0-100");
+  vec_push(command, sc_printf("-o%s", output));
+  vec_push(command, src);
+  vec_push(command, nullptr);
+  return with_arguments(command, data);
+}
+
+// Records the command, runs it, calls the test's check and records a
+// failure under message when the tool cannot run (cannot_run as details)
+// or ends with a non-zero status (its output as details). The run's status,
+// -1 when it did not start.
+int run_build(tsuite_test* test, vector* command, const char* src, const char* output, const char* message,
+              const char* cannot_run) {
+  auto* data = static_cast<BuildTest*>(test->data);
+  record_command(test, command, src);
+  ToolRun run = run_tool(command);
+  if (!run.started) {
+    fail(test, message, cannot_run);
+    return -1;
+  }
+  if (data->check) data->check(test, output, run.output);
+  if (run.status != 0) fail(test, message, run.output);
+  return run.status;
+}
+
 const char* zir_name(DeviceType family) { return family == DEVICE_ZIR ? "ZIR" : "ZIR18"; }
 
 int ANYZIRassemble(tsuite_test* test) {
@@ -139,26 +172,11 @@ int ANYZIRassemble(tsuite_test* test) {
   const char* base = path_basename_ptr(src);
   const char* dot = strrchr(base, '.');
   const char* output = sc_pathJoin(temp_dir(), dot ? sc_substr(base, static_cast<size_t>(dot - base + 1)) : base);
-  vector* command = vec_new();
-  for (const char* a : {tool, "-v", "-v", sc_printf("-mcpu=%s", data->device)}) vec_push(command, a);
-  if (data->family != DEVICE_ZIR) vec_push(command, "-mrom=default,0-100");
-  vec_push(command, sc_printf("-o%s", output));
-  vec_push(command, src);
-  vec_push(command, nullptr);
-  command = with_arguments(command, *data);
-  record_command(test, command, src);
-  ToolRun run = run_tool(command);
-  if (!run.started) {
-    fail(test, sc_printf("failed to assemble for %s", data->device), "could not execute assembler");
-    return 0;
-  }
-  if (data->check) data->check(test, output, run.output);
-  if (run.status != 0) {
-    DB_NOTE("failed to assemble");
-    fail(test, sc_printf("failed to assemble for %s", data->device), run.output);
-  } else {
-    DB_NOTE("assembly passed");
-  }
+  vector* command = zir_command({tool, "-v", "-v", sc_printf("-mcpu=%s", data->device)}, *data, output, src);
+  int status = run_build(test, command, src, output, sc_printf("failed to assemble for %s", data->device),
+                         "could not execute assembler");
+  if (status > 0) DB_NOTE("failed to assemble");
+  if (status == 0) DB_NOTE("assembly passed");
   return 0;
 }
 
@@ -175,23 +193,11 @@ int ANYZIRcompile(tsuite_test* test) {
   const char* dot = strrchr(stem, '.');
   const char* output = sc_pathJoin(temp_dir(), dot ? sc_substr(stem, static_cast<size_t>(dot - stem)) : stem);
   const char* standard = data->standard == kC90 ? "C90" : "C99";
-  vector* command = vec_new();
-  for (const char* a : {tool, "-v", "-v", data->standard == kC90 ? "-std=c90" : "-std=c99",
-                        sc_printf("-mcpu=%s", data->device)})
-    vec_push(command, a);
-  if (data->family != DEVICE_ZIR) vec_push(command, "-mrom=default,0-100");
-  vec_push(command, sc_printf("-o%s", output));
-  vec_push(command, src);
-  vec_push(command, nullptr);
-  command = with_arguments(command, *data);
-  record_command(test, command, src);
-  ToolRun run = run_tool(command);
-  if (!run.started) {
-    fail(test, sc_printf("failed %s compile for %s", standard, data->device), "could not execute compiler");
-    return 0;
-  }
-  if (data->check) data->check(test, output, run.output);
-  if (run.status != 0) fail(test, sc_printf("failed %s compile for %s", standard, data->device), run.output);
+  vector* command = zir_command({tool, "-v", "-v", data->standard == kC90 ? "-std=c90" : "-std=c99",
+                                 sc_printf("-mcpu=%s", data->device)},
+                                *data, output, src);
+  run_build(test, command, src, output, sc_printf("failed %s compile for %s", standard, data->device),
+            "could not execute compiler");
   return 0;
 }
 
@@ -210,14 +216,8 @@ int TEVcompile(tsuite_test* test) {
   vector* command = vecCommand(tool, "-v", sc_printf("-mcpu=%s", data->device), src, sc_printf("-o%s", output),
                                static_cast<const char*>(nullptr));
   command = with_arguments(command, *data);
-  record_command(test, command, src);
-  ToolRun run = run_tool(command);
-  if (!run.started) {
-    fail(test, sc_printf("failed to compile for %s", data->device), "could not execute compiler");
-    return 0;
-  }
-  if (data->check) data->check(test, output, run.output);
-  if (run.status != 0) fail(test, sc_printf("failed to compile for %s", data->device), run.output);
+  run_build(test, command, src, output, sc_printf("failed to compile for %s", data->device),
+            "could not execute compiler");
   return 0;
 }
 
