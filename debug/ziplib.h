@@ -1,0 +1,24 @@
+// The zip library, loaded the first time a package is written: a compile
+// without packaging never pays for loading it and the libraries it needs.
+#pragma once
+
+#include <zip.h>
+
+// The library's operations that packaging uses.
+struct ZipLib {
+  decltype(&zip_open) open;
+  decltype(&zip_close) close;
+  decltype(&zip_discard) discard;
+  decltype(&zip_source_file) source_file;
+  decltype(&zip_source_free) source_free;
+  decltype(&zip_file_add) file_add;
+  decltype(&zip_set_file_compression) set_file_compression;
+  decltype(&zip_file_set_comment) file_set_comment;
+};
+
+// The loaded library, or null when it cannot be loaded (the first call
+// tries; later calls give the same answer).
+const ZipLib* ziplib();
+
+// The file name the library is loaded under.
+const char* ziplib_name();
