@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <strings.h>
 #include <vector>
 
@@ -17,6 +18,8 @@
 #include "common/alloc.h"
 #include "common/cleanup.h"
 #include "common/lumoinstdir.h"
+#include "common/messages_embedded.h"
+#include "common/msgrow.h"
 #include "common/osdep.h"
 #include "common/registry.h"
 #include "common/stringcache.h"
@@ -26,55 +29,41 @@
 namespace {
 
 bool g_initialised = false;
-vector* g_primary = nullptr;  // kinds and levels
-vector* g_latest = nullptr;   // texts
+struct Table;
+const Table* g_primary = nullptr;  // kinds and levels
+const Table* g_latest = nullptr;   // texts
 const char* g_current_name = nullptr;
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
-// Catalogue lines of at most kMsgLineMax characters, without the line end;
-// the rest of a longer line is the next line.
+// The lines of a message file, cut as msgrow::next_line cuts them.
 class LineSource {
  public:
   explicit LineSource(FILE* file) : file_(file) {}
-  LineSource(const char* text, size_t size) : text_(text), end_(text + size) {}
 
-  bool next(std::string& line) {
-    line.clear();
-    int c = get();
+  // The next line, or false at the end.
+  bool next(std::string_view& line) {
+    buffer_.clear();
+    int c = getc(file_);
     if (c == EOF) return false;
-    while (c != EOF && c != '\n' && line.size() < kMsgLineMax) {
-      line.push_back(static_cast<char>(c));
-      if (line.size() < kMsgLineMax) c = get();
+    while (c != EOF && c != '\n' && buffer_.size() < kMsgLineMax) {
+      buffer_.push_back(static_cast<char>(c));
+      if (buffer_.size() < kMsgLineMax) c = getc(file_);
     }
-    if (line.size() == kMsgLineMax) {
+    if (buffer_.size() == kMsgLineMax) {
       // A line of exactly the limit still ends here.
-      c = get();
-      if (c != '\n') unget(c);
+      c = getc(file_);
+      if (c != '\n' && c != EOF) ungetc(c, file_);
     }
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!buffer_.empty() && buffer_.back() == '\r') buffer_.pop_back();
+    line = buffer_;
     ++number_;
     return true;
   }
   unsigned number() const { return number_; }
-  bool failed() const { return file_ && ferror(file_); }
 
  private:
-  int get() {
-    if (file_) return getc(file_);
-    return text_ < end_ ? static_cast<unsigned char>(*text_++) : EOF;
-  }
-  void unget(int c) {
-    if (c == EOF) return;
-    if (file_)
-      ungetc(c, file_);
-    else
-      --text_;
-  }
-
-  FILE* file_ = nullptr;
-  const char* text_ = nullptr;
-  const char* end_ = nullptr;
+  FILE* file_;
+  std::string buffer_;
   unsigned number_ = 0;
 };
 
@@ -82,64 +71,16 @@ void report_malformed(unsigned line, const char* name) {
   alert_typed(3, "M", "Malformed error information on line %u, in file %s\n", line, name);
 }
 
-// The number field of a row: true with the number when the line starts
-// with a decimal number in range followed by a blank.
-bool parse_number(const char*& p, uint32_t* number) {
-  while (is_blank(*p)) ++p;
-  const char* start = p;
-  if (*p == '+' || *p == '-') ++p;
-  if (!isdigit(static_cast<unsigned char>(*p))) return false;
-  long long value = 0;
-  while (isdigit(static_cast<unsigned char>(*p))) {
-    if (value <= kMsgNumberMax) value = value * 10 + (*p - '0');
-    ++p;
-  }
-  if (*p && !is_blank(*p)) return false;
-  if (*start == '-') value = -value;
-  if (value < 0 || value > kMsgNumberMax) return false;
-  *number = static_cast<uint32_t>(value);
-  return true;
-}
-
-// One row into a new record; null for a comment or a malformed row (which
-// is reported).
-msg* parse_row(const std::string& line, unsigned lineno, const char* name) {
-  if (!line.empty() && line[0] == '#') return nullptr;
-  const char* p = line.c_str();
-  uint32_t number = 0;
-  if (!parse_number(p, &number)) {
-    report_malformed(lineno, name);
-    return nullptr;
-  }
-  while (is_blank(*p)) ++p;
-  if (!*p) {
-    report_malformed(lineno, name);
-    return nullptr;
-  }
-  const char* type = p;
-  while (*p && !is_blank(*p)) ++p;
-  std::string type_field(type, p);
-  uint32_t kind = MSG_NONE;
-  int32_t level = 0;
-  switch (tolower(static_cast<unsigned char>(type_field[0]))) {
-    case 'f': kind = MSG_FATAL; break;
-    case 'e': kind = MSG_ERROR; break;
-    case 'm': kind = MSG_MESSAGE; break;
-    default:
-      if (isdigit(static_cast<unsigned char>(type_field[0])) || type_field[0] == '-') {
-        kind = MSG_WARNING;
-        level = atoi(type_field.c_str());
-      }
-  }
-  bool bad_type = kind == MSG_NONE;
-  if (bad_type) report_malformed(lineno, name);
-  while (is_blank(*p)) ++p;
-  if (!*p) {
-    if (!bad_type) report_malformed(lineno, name);
-    return nullptr;
-  }
+// One row of a message file into a new record; null for a comment or a
+// malformed row (which is reported). A row with a bad type is reported and
+// kept without a kind.
+msg* parse_row(std::string_view line, unsigned lineno, const char* name) {
+  const msgrow::Row row = msgrow::split_row(line);
+  if (row.status == msgrow::Status::comment) return nullptr;
+  if (row.status != msgrow::Status::ok) report_malformed(lineno, name);
+  if (row.status == msgrow::Status::malformed) return nullptr;
   msg* record = static_cast<msg*>(xcalloc(sizeof(msg)));
-  *record = {kind, number, sc_intern(p), level};
+  *record = {row.kind, row.number, sc_intern(std::string(line.substr(row.text_at)).c_str()), row.level};
   return record;
 }
 
@@ -201,7 +142,7 @@ using FileTable = std::vector<FileRow>;  // indexed by number
 FileTable read_file_table(FILE* file, const char* name) {
   FileTable table(kMsgNumberMax + 1);
   LineSource source(file);
-  std::string line;
+  std::string_view line;
   while (source.next(line)) {
     if (msg* record = parse_row(line, source.number(), name)) {
       free(table[record->number].record);
@@ -214,31 +155,35 @@ FileTable read_file_table(FILE* file, const char* name) {
 // The embedded rows in order, each replaced by the file's record of the same
 // number when the file has one. Numbers only the file holds are dropped.
 vector* merge_with_embedded(FileTable& file_table, const char* name) {
-  vector* table = vec_new_sized(2300);
-  LineSource source(kEmbeddedCatalogue, kEmbeddedCatalogueSize);
-  std::string line;
-  while (source.next(line)) {
-    msg* record = parse_row(line, source.number(), kEmbeddedCatalogueName);
-    if (!record) continue;
-    if (record->number < file_table.size() && file_table[record->number].record) {
+  vector* table = vec_new_sized(embedded_table_size());
+  for (const msg& embedded : embedded_rows()) {
+    const msg* record = &embedded;
+    if (file_table[record->number].record) {
       FileRow& row = file_table[record->number];
       if (replacement_fits(row.record, record)) {
-        free(record);
         record = row.record;
         row.record = nullptr;
       } else {
         report_malformed(row.line, name);
       }
     }
-    vec_set(table, record, record->number);
+    vec_set(table, const_cast<msg*>(record), record->number);
   }
   for (FileRow& row : file_table) free(row.record);
   return table;
 }
 
-const msg* table_record(const vector* table, uint32_t number) {
-  if (!table || number >= vec_size(table)) return nullptr;
-  return static_cast<const msg*>(vec_get(table, number));
+// A catalogue in force: the embedded rows alone, or those merged with a
+// message file's rows.
+struct Table {
+  const vector* merged = nullptr;  // by number; null for the embedded rows alone
+};
+
+const msg* table_record(const Table* table, uint32_t number) {
+  if (!table) return nullptr;
+  if (!table->merged) return embedded_row(number);
+  if (number >= vec_size(table->merged)) return nullptr;
+  return static_cast<const msg*>(vec_get(table->merged, number));
 }
 
 bool in_version_dir(const char* path) {
@@ -366,22 +311,23 @@ unsigned long long getMsgFileVersion(const char* m) {
   return version;
 }
 
-vector* alert_read_msgs(const char* name) {
+bool alert_read_msgs(const char* name) {
   DB_ENTER("\"%s\"", name ? name : "(null)");
-  if (!name) return nullptr;
-  FileTable file_table;
+  if (!name) return false;
+  static const Table kEmbeddedTable;
+  const Table* table = &kEmbeddedTable;
   if (strcmp(name, kEmbeddedCatalogueName) != 0) {
-    if (!path_is_file(name)) return nullptr;
+    if (!path_is_file(name)) return false;
     FILE* file = fopen(name, "r");
-    if (!file) return nullptr;
-    file_table = read_file_table(file, name);
+    if (!file) return false;
+    FileTable file_table = read_file_table(file, name);
     fclose(file);
+    table = new Table{merge_with_embedded(file_table, name)};  // kept until the program ends
   }
-  vector* table = merge_with_embedded(file_table, name);
   g_latest = table;
   if (!g_primary) g_primary = table;
   g_current_name = sc_intern(name);
-  return table;
+  return true;
 }
 
 bool open_edf(const char* name) {
@@ -401,7 +347,7 @@ bool open_edf(const char* name) {
     DB_NOTE("\"%s\" is not newer than \"%s\"", name, g_current_name);
     return true;
   }
-  return alert_read_msgs(name) != nullptr;
+  return alert_read_msgs(name);
 }
 
 bool open_edf_dir(const char* dir) {
@@ -442,7 +388,8 @@ const msg* msg_primary_record(uint32_t number) {
 
 uint32_t msg_table_size() {
   alert_init();
-  return vec_size(g_primary);
+  if (!g_primary) return 0;
+  return g_primary->merged ? vec_size(g_primary->merged) : embedded_table_size();
 }
 
 msg alert_lookup(uint32_t number) {

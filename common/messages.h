@@ -29,7 +29,7 @@ enum MsgKind : uint32_t {
 struct msg {
   uint32_t kind;
   uint32_t number;
-  const char* text;  // interned
+  const char* text;  // kept until the program ends
   int32_t level;     // for warnings
 };
 
@@ -83,9 +83,9 @@ unsigned long long getMsgFileVersion(const char* name);
 // Sort comparator over slots holding file names: newest first.
 int msgfile_compare(const void* a, const void* b);
 
-// Loads a message file merged with the embedded catalogue; null (and no
+// Loads a message file merged with the embedded catalogue; false (and no
 // change) when the file cannot be opened.
-vector* alert_read_msgs(const char* name);
+bool alert_read_msgs(const char* name);
 bool open_edf(const char* name);
 bool open_edf_dir(const char* dir);
 // Loads the language's message file; ends the program when that fails.
