@@ -2,11 +2,13 @@
 // building blocks every option handler uses.
 #include "driver/options.h"
 
+#include <cctype>
 #include <cstdarg>
 #include <cstring>
 #include <string>
 
 #include "common/alert.h"
+#include "common/alloc.h"
 #include "common/cleanup.h"
 #include "common/fileutils.h"
 #include "common/hash.h"
@@ -25,9 +27,6 @@ constexpr uint32_t kMsgUnrecognized = 2044;
 
 hashtable* g_lookup = nullptr;
 std::string g_separators;
-
-// "<tag>" for a sub-option of the group tag, "" otherwise.
-const char* key_prefix(const char* tag) { return tag ? sc_printf("<%s>", tag) : ""; }
 
 // The row under the first length characters of key (all of it for npos).
 // Lookups build their key in a local buffer: interning every argument's
@@ -56,13 +55,22 @@ const char* group_tag(const char* field) {
   return sc_substr(field, static_cast<size_t>(separators - 1 - field));
 }
 
+// The row under its key, with the sub-option group's "<tag>" in front for a
+// sub-option. The keys are built here and kept as long as the table.
+void insert_key(option_entry& row, int (*convert)(int)) {
+  std::string key;
+  if ((row.flags & OPT_SUBOPTION) && row.suboption) key.append("<").append(row.suboption).append(">");
+  for (const char* c = row.name; *c; ++c)
+    key += convert ? static_cast<char>(convert(static_cast<unsigned char>(*c))) : *c;
+  hash_insert(g_lookup, xstrdup(key.c_str()), &row);
+}
+
 void register_row(option_entry& row) {
-  const char* prefix = (row.flags & OPT_SUBOPTION) ? key_prefix(row.suboption) : "";
   if (row.flags & OPT_CASEFOLD) {
-    hash_insert(g_lookup, sc_printf("%s%s", prefix, sc_lower(row.name)), &row);
-    hash_insert(g_lookup, sc_printf("%s%s", prefix, sc_upper(row.name)), &row);
+    insert_key(row, tolower);
+    insert_key(row, toupper);
   } else {
-    hash_insert(g_lookup, sc_printf("%s%s", prefix, row.name), &row);
+    insert_key(row, nullptr);
   }
 }
 
