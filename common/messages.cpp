@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <strings.h>
@@ -21,6 +20,7 @@
 #include "common/messages_embedded.h"
 #include "common/msgrow.h"
 #include "common/osdep.h"
+#include "common/osdep_path.h"
 #include "common/registry.h"
 #include "common/stringcache.h"
 #include "common/vector.h"
@@ -259,19 +259,20 @@ int findMsgFiles(const char* dir, int lang, vector* list) {
   if (!dir || !list) return 0;
   std::string suffix = std::string("_") + lang_code(lang) + ".msgs";
   std::string legacy = std::string(lang_code(lang)) + "_msgs.txt";
-  std::error_code ec;
-  std::filesystem::directory_iterator it(dir, ec), end;
+  vector* names = path_list_dir(dir);
   int found = 0;
-  for (; !ec && it != end; it.increment(ec)) {
-    std::string entry = it->path().filename().string();
+  for (char* entry : VecItems<char*>(names)) {
+    const size_t length = strlen(entry);
     bool matches = entry == legacy ||
-                   (entry.size() >= suffix.size() &&
-                    entry.compare(entry.size() - suffix.size(), suffix.size(), suffix) == 0);
-    std::error_code dir_ec;
-    if (!matches || it->is_directory(dir_ec)) continue;
-    vec_push(list, sc_adopt(path_join(dir, entry.c_str())));
-    ++found;
+                   (length >= suffix.size() && suffix.compare(0, suffix.size(), entry + length - suffix.size()) == 0);
+    const char* path = matches ? sc_adopt(path_join(dir, entry)) : nullptr;
+    if (path && !path_is_dir(path)) {
+      vec_push(list, path);
+      ++found;
+    }
+    free(entry);
   }
+  vec_free(names);
   DB_EXIT("%d", found);
   return found;
 }

@@ -17,13 +17,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #ifdef _WIN32
 #include <direct.h>
+#include <filesystem>
 #include <windows.h>
 #else
 #include <dirent.h>
@@ -32,6 +32,7 @@
 #endif
 
 #include "common/alloc.h"
+#include "common/vector.h"
 #include "debug/lumodebug.h"
 
 namespace {
@@ -326,12 +327,39 @@ char* path_relative(const char* p, PathStyle style) {
 char* path_real(const char* p) {
   DB_ENTER("%s", p ? p : "(null)");
   if (!p || !*p) return nullptr;
+#ifdef _WIN32
   std::error_code ec;
   std::filesystem::path real = std::filesystem::canonical(p, ec);
   if (ec) return nullptr;
   char* r = xstrdup(real.string().c_str());
+#else
+  char* r = realpath(p, nullptr);
+  if (!r) return nullptr;
+#endif
   DB_EXIT("%s", r);
   return r;
+}
+
+vector* path_list_dir(const char* dir) {
+  DB_ENTER("%s", dir ? dir : "(null)");
+  if (!dir) return nullptr;
+  vector* names = nullptr;
+#ifdef _WIN32
+  std::error_code ec;
+  std::filesystem::directory_iterator it(dir, ec), end;
+  if (ec) return nullptr;
+  names = vec_new();
+  for (; !ec && it != end; it.increment(ec)) vec_push(names, xstrdup(it->path().filename().string().c_str()));
+#else
+  DIR* d = opendir(dir);
+  if (!d) return nullptr;
+  names = vec_new();
+  while (const dirent* entry = readdir(d))
+    if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0) vec_push(names, xstrdup(entry->d_name));
+  closedir(d);
+#endif
+  DB_EXIT("%u", vec_size(names));
+  return names;
 }
 
 const char* path_basename_ptr(const char* p) {
@@ -462,14 +490,17 @@ int rmdir_r(const char* p) {
 
 char* osd_getcwd() {
   DB_ENTER();
-  std::vector<char> buf(kOsdPathBufferSize);
 #ifdef _WIN32
+  std::vector<char> buf(kOsdPathBufferSize);
   const char* got = _getcwd(buf.data(), static_cast<int>(buf.size()));
-#else
-  const char* got = getcwd(buf.data(), buf.size());
-#endif
   // A vanished or over-long working directory is still reachable as ".".
   char* r = xstrdup(got ? got : ".");
+#else
+  // The C library sizes the buffer; a vanished working directory is still
+  // reachable as ".".
+  char* r = getcwd(nullptr, 0);
+  if (!r) r = xstrdup(".");
+#endif
   DB_EXIT("%s", r);
   return r;
 }

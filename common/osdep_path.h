@@ -13,6 +13,8 @@
 
 #include "common/pathstyle.h"
 
+struct vector;
+
 // Working-directory and short-path buffer size.
 inline constexpr size_t kOsdPathBufferSize = 20480;
 
@@ -62,6 +64,9 @@ int mkdir_p(const char* p, PathStyle style = kNativePathStyle);
 // Removes directory p with everything in it: -1 when p is not a directory,
 // else 0 or the first failing removal's result.
 int rmdir_r(const char* p);
+// The names in directory dir (without "." and ".."), each allocated, in the
+// order the file system gives them; null when dir cannot be read.
+vector* path_list_dir(const char* dir);
 
 char* osd_getcwd();
 // The host's short form of p, or null where the host has none.
