@@ -57,21 +57,39 @@ constexpr std::array<char, sizeof kEmbeddedCatalogue> terminated() {
 }
 constexpr std::array<char, sizeof kEmbeddedCatalogue> kTexts = terminated();
 
-constexpr std::array<msg, kRowCount> rows() {
-  std::array<msg, kRowCount> rows{};
+// A row as the program is compiled: its text as a place in kTexts, so that
+// the table needs no relocation when the program starts.
+struct Row {
+  uint32_t kind;
+  uint32_t number;
+  uint32_t text_at;
+  int32_t level;
+};
+
+constexpr std::array<Row, kRowCount> rows() {
+  std::array<Row, kRowCount> rows{};
   size_t n = 0;
   each_row([&](const msgrow::Line& line, const msgrow::Row& row) {
     if (row.status != msgrow::Status::ok) return;
     const size_t text_at = static_cast<size_t>(line.text.data() - kText.data()) + row.text_at;
-    rows[n++] = {row.kind, row.number, kTexts.data() + text_at, row.level};
+    rows[n++] = {row.kind, row.number, static_cast<uint32_t>(text_at), row.level};
   });
   return rows;
 }
-constexpr std::array<msg, kRowCount> kRows = rows();
+constexpr std::array<Row, kRowCount> kRows = rows();
+
+// The records handed out, each made from its row when it is first asked for.
+msg g_records[kRowCount];
+
+const msg* record(size_t i) {
+  msg& r = g_records[i];
+  if (!r.text) r = {kRows[i].kind, kRows[i].number, kTexts.data() + kRows[i].text_at, kRows[i].level};
+  return &r;
+}
 
 constexpr uint32_t top_number() {
   uint32_t top = 0;
-  for (const msg& row : kRows)
+  for (const Row& row : kRows)
     if (row.number > top) top = row.number;
   return top;
 }
@@ -88,11 +106,14 @@ constexpr std::array<uint16_t, kTableSize> kIndex = index();
 
 }  // namespace
 
-std::span<const msg> embedded_rows() { return kRows; }
+std::span<const msg> embedded_rows() {
+  for (size_t i = 0; i < kRowCount; ++i) record(i);
+  return g_records;
+}
 
 const msg* embedded_row(uint32_t number) {
   if (number >= kTableSize || !kIndex[number]) return nullptr;
-  return &kRows[kIndex[number] - 1u];
+  return record(kIndex[number] - 1u);
 }
 
 uint32_t embedded_table_size() { return kTableSize; }

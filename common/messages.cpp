@@ -242,14 +242,22 @@ bool names_match(const char* names, const char* text) {
 
 }  // namespace
 
+namespace {
+
+// The first load: formats, then the given message file, or the embedded
+// catalogue when that file cannot be read.
+void initialise(const char* name) {
+  alert_set_formats(nullptr, nullptr, nullptr);
+  if (!alert_read_msgs(name)) alert_read_msgs(kEmbeddedCatalogueName);
+  g_initialised = true;
+}
+
+}  // namespace
+
 void alert_init() {
   if (g_initialised) return;
   DB_ENTER();
-  alert_set_formats(nullptr, nullptr, nullptr);
-  const char* name = msg_filename(kLangDefault);
-  // An unreadable chosen file leaves the embedded catalogue in force.
-  if (!alert_read_msgs(name)) alert_read_msgs(kEmbeddedCatalogueName);
-  g_initialised = true;
+  initialise(msg_filename(kLangDefault));
 }
 
 bool alert_initialised() { return g_initialised; }
@@ -368,6 +376,9 @@ bool open_edf_dir(const char* dir) {
 void alert_load_language(int lang) {
   DB_ENTER("%d", lang);
   const char* name = msg_filename(lang);
+  // The first load searches for the default language's file, which is this
+  // one when the codes agree: the search is not made twice.
+  if (!g_initialised && strcmp(lang_code(lang), lang_code(kLangDefault)) == 0) initialise(name);
   if (!open_edf(name) && g_initialised) {
     alert_print("Could not open message file %s\n", name);
     cleanup(1);
