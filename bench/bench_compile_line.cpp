@@ -8,6 +8,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -22,12 +24,15 @@ namespace fs = std::filesystem;
 namespace {
 
 // A throw-away installation: lumo8-cc and the do-nothing driver for both
-// families.
+// families, with its temporary base inside it, under LUMO_BENCH_ROOT (by
+// default /tmp): the command file's creation and removal cost what the file
+// system there makes them cost.
 class Installation {
  public:
   Installation() {
-    char pattern[] = "/tmp/lumo8-bench-XXXXXX";
-    root_ = mkdtemp(pattern);
+    const char* base = getenv("LUMO_BENCH_ROOT");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/lumo8-bench-XXXXXX";
+    root_ = mkdtemp(pattern.data());
     ver_ = root_ + "/lumo8/v2.50";
     put(LUMO8CC_PATH, ver_ + "/bin/lumo8-cc");
     put(NOOP_DRIVER_PATH, ver_ + "/zir/bin/lumo8");
@@ -117,6 +122,39 @@ void BM_SpawnOnly(benchmark::State& state) {
 
 }  // namespace
 
+// A and B run in turn, so that both see the same machine: each iteration is
+// one pair. The counters give the medians of both and the median of the
+// pairs' ratios.
+double seconds_of(const std::vector<std::string>& args, benchmark::State& state) {
+  auto start = std::chrono::steady_clock::now();
+  run(args, state);
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+void pairs(benchmark::State& state, const std::vector<std::string>& line) {
+  const std::vector<std::string> a = with_program(installation().lumo8cc(), line);
+  const std::vector<std::string> b = {SPAWN_ONLY_PATH, installation().driver(), "@" + installation().cmdfile()};
+  std::vector<double> ta, tb, ratio;
+  for (auto _ : state) {
+    ta.push_back(seconds_of(a, state));
+    tb.push_back(seconds_of(b, state));
+    ratio.push_back(ta.back() / tb.back());
+  }
+  state.counters["A_ms"] = median(ta) * 1e3;
+  state.counters["B_ms"] = median(tb) * 1e3;
+  state.counters["A_over_B"] = median(ratio);
+}
+
+void BM_PairsZir(benchmark::State& state) { pairs(state, kZirLine); }
+void BM_PairsTev(benchmark::State& state) { pairs(state, kTevLine); }
+
 // The GNU driver's own option handling, which starts no child at all.
 void BM_GccShowCommands(benchmark::State& state) {
   measure(state, {"/usr/bin/gcc", "-###", "-c", "main.c"});
@@ -155,6 +193,8 @@ void BM_ArgumentsInACommandFile(benchmark::State& state) {
 BENCHMARK(BM_Lumo8ccZirLine)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Lumo8ccTevLine)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SpawnOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PairsZir)->Iterations(200)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PairsTev)->Iterations(200)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_GccShowCommands)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ArgumentsInACommandFile)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_MAIN();

@@ -48,9 +48,27 @@ void check(const hashtable* h) {
   assert(is_alive(h));
 }
 
+// New entries come in blocks: a table filled at start-up calls the
+// allocator once per block, not once per entry. Blocks are kept in a list
+// and never freed, like every entry.
+constexpr size_t kEntriesPerBlock = 128;
+struct EntryBlock {
+  EntryBlock* next;
+  hash_entry entries[kEntriesPerBlock];
+};
+EntryBlock* g_blocks = nullptr;
+
 hash_entry* entry_take() {
+  if (!g_free_entries) {
+    auto* block = static_cast<EntryBlock*>(xcalloc(sizeof(EntryBlock)));
+    block->next = g_blocks;
+    g_blocks = block;
+    for (size_t i = kEntriesPerBlock; i-- > 0;) {
+      block->entries[i].next = g_free_entries;
+      g_free_entries = &block->entries[i];
+    }
+  }
   hash_entry* e = g_free_entries;
-  if (!e) return static_cast<hash_entry*>(xcalloc(sizeof(hash_entry)));
   g_free_entries = e->next;
   return e;
 }

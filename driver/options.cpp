@@ -8,7 +8,6 @@
 #include <string>
 
 #include "common/alert.h"
-#include "common/alloc.h"
 #include "common/cleanup.h"
 #include "common/fileutils.h"
 #include "common/hash.h"
@@ -56,13 +55,13 @@ const char* group_tag(const char* field) {
 }
 
 // The row under its key, with the sub-option group's "<tag>" in front for a
-// sub-option. The keys are built here and kept as long as the table.
+// sub-option. A key is built here and interned once.
 void insert_key(option_entry& row, int (*convert)(int)) {
   std::string key;
   if ((row.flags & OPT_SUBOPTION) && row.suboption) key.append("<").append(row.suboption).append(">");
   for (const char* c = row.name; *c; ++c)
     key += convert ? static_cast<char>(convert(static_cast<unsigned char>(*c))) : *c;
-  hash_insert(g_lookup, xstrdup(key.c_str()), &row);
+  hash_insert(g_lookup, sc_intern(key.c_str()), &row);
 }
 
 void register_row(option_entry& row) {
