@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <strings.h>
 
 #include "common/alloc.h"
@@ -201,25 +202,21 @@ const char* sc_translate(const char* text, const char* from, const char* to) {
   return sc_intern(buf);
 }
 
-const char* sc_escape(const char* text, const char* chars, char esc) {
+void text_escape_into(std::string& out, const char* text, const char* chars, char esc) {
   if (esc == 0) esc = '\\';
-  auto escaped = [&](const char* s) {
-    if (!strchr(chars, *s)) return false;
-    return !(*s == esc && (s[1] == '"' || s[1] == '\''));
-  };
-  size_t extra = 0, n = 0;
-  for (const char* s = text; *s; ++s, ++n) extra += escaped(s);
-  if (extra == 0) return sc_intern(text);
-  size_t cnt = n + extra;
-  char* buf = scratch(cnt + 1);
-  char* xp = buf;
   for (const char* s = text; *s; ++s) {
-    if (escaped(s)) *xp++ = esc;
-    *xp++ = *s;
+    // An escape character before a quote already escapes that quote.
+    if (strchr(chars, *s) && !(*s == esc && (s[1] == '"' || s[1] == '\''))) out += esc;
+    out += *s;
   }
-  assert(xp == buf+cnt);
-  *xp = '\0';
-  return sc_intern(buf);
+}
+
+const char* sc_escape(const char* text, const char* chars, char esc) {
+  if (!strpbrk(text, chars)) return sc_intern(text);
+  static std::string buf;
+  buf.clear();
+  text_escape_into(buf, text, chars, esc);
+  return sc_intern(buf.c_str());
 }
 
 const char* sc_quote(const char* text, char q) {

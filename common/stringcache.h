@@ -13,6 +13,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "common/pathstyle.h"
 
@@ -48,6 +49,8 @@ const char* sc_translate(const char* text, const char* from, const char* to);
 // esc (0: backslash) before each character of chars; a backslash escape
 // character directly before a quote is copied without an escape.
 const char* sc_escape(const char* text, const char* chars, char esc);
+// The same escaping appended to out, for a writer that needs no cached copy.
+void text_escape_into(std::string& out, const char* text, const char* chars, char esc);
 const char* sc_quote(const char* text, char q);
 // New vector of the non-empty pieces between separator characters.
 vector* sc_split(const char* text, const char* separators);

@@ -81,12 +81,16 @@ vector* expand_command_file(const char* name, cmdline_argument_fn per_argument) 
   return expanded;
 }
 
-// The command-file line of one option: escaped, and in double quotes when
-// it holds white space.
-const char* command_file_line(const char* option) {
-  const char* escaped = sc_escape(option, kCommandFileEscapes, 0);
-  if (strpbrk(escaped, " \t\n\r")) return sc_quote(escaped, '"');
-  return escaped;
+// The command-file line of one option into line, without its line end:
+// escaped, and in double quotes when it holds white space. The line is
+// written and forgotten, so it is not kept in the string cache.
+void command_file_line(std::string& line, const char* option) {
+  line.clear();
+  text_escape_into(line, option, kCommandFileEscapes, 0);
+  if (line.find_first_of(" \t\n\r") != std::string::npos) {
+    line.insert(line.begin(), '"');
+    line += '"';
+  }
 }
 
 const char* joined_options(const vector* options) {
@@ -115,12 +119,15 @@ const char* write_command_file(const vector* options) {
     DB_NOTE("lumo8cc_spawn could not create a temp file, exiting with status 1");
     return nullptr;
   }
+  std::string line;
   for (uint32_t i = 1; i < vec_size(options); ++i) {
-    const char* line = command_file_line(vec_get_as<const char*>(options, i));
-    DB_NOTE("Writing option to command file: %s", line);
-    fprintf(file.get(), "%s\n", line);
+    command_file_line(line, vec_get_as<const char*>(options, i));
+    DB_NOTE("Writing option to command file: %s", line.c_str());
+    line += '\n';
+    fwrite(line.data(), 1, line.size(), file.get());
   }
-  if (fclose(file.release()) != 0) {
+  const bool write_failed = ferror(file.get()) != 0;
+  if (fclose(file.release()) != 0 || write_failed) {
     alert_print("%s: fatal error: Could not open temporary file", g_progname);
     DB_NOTE("Could not create command file \"%s\"", name);
     return nullptr;
