@@ -3,10 +3,14 @@
 #   A  lumo8-cc with a 20-option compile line (ZIR, then TEV) against a
 #      driver that does nothing;
 #   B  a program that only starts the same driver and waits for it;
-#   C  the GNU driver's own option handling (gcc -### -c), for reference;
-# medians of 30 repetitions, the ratios A/B and A/C, peak resident memory,
-# the instructions of one A run, and the time per argument of command files
-# of 1,000 to 100,000 arguments.
+#   C  the GNU driver's own option handling (gcc -### -c), for reference.
+# A and B run in turn (200 pairs); the medians of A and B and of the pairs'
+# ratios are printed, first with the temporary base on the file system of
+# /tmp, then in memory (/dev/shm) where the machine has it: lumo8-cc creates
+# and removes its temporary directory and command file, and what that costs
+# is the file system's. Then peak resident memory, the instructions of one
+# A run, and the time per argument of command files of 1,000 to 100,000
+# arguments.
 #   bash bench/whole_process.sh [BUILD_DIR]        (default: build)
 set -euo pipefail
 
@@ -16,6 +20,23 @@ bench="$build/bench/bench_compile_line"
 
 out="$(mktemp)"
 trap 'rm -f "$out"' EXIT
+
+counter() {  # counter NAME FILE -> value of NAME= on the pairs line
+  awk -v n="$1" '{ for (i = 1; i <= NF; ++i) if (index($i, n "=") == 1) { sub(n "=", "", $i); print $i } }'
+}
+pairs() {  # pairs LABEL ROOT
+  LUMO_BENCH_ROOT="$2" "$bench" --benchmark_filter='Pairs' >"$out" 2>/dev/null
+  for family in Zir Tev; do
+    line="$(grep "^BM_Pairs$family" "$out")"
+    printf '%-5s %-22s A %6.3f ms  B %6.3f ms  A/B %.2f\n' "$family" "($1)" \
+      "$(counter A_ms <<<"$line")" "$(counter B_ms <<<"$line")" "$(counter A_over_B <<<"$line")"
+  done
+}
+
+echo "A/B, median of 200 pairs:"
+pairs "temp on $(df -T /tmp | awk 'NR == 2 { print $2 }')" /tmp
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then pairs "temp in memory" /dev/shm; fi
+
 "$bench" --benchmark_filter='ZirLine|TevLine|SpawnOnly|GccShow' --benchmark_repetitions=30 \
   --benchmark_report_aggregates_only=true >"$out" 2>/dev/null
 "$bench" --benchmark_filter='Arguments' >>"$out" 2>/dev/null
@@ -25,11 +46,11 @@ rss() { awk -v n="$1" '$1 == n"/real_time_median" { for (i = 1; i <= NF; ++i) if
 
 zir=$(median BM_Lumo8ccZirLine); tev=$(median BM_Lumo8ccTevLine)
 spawn=$(median BM_SpawnOnly); gcc=$(median BM_GccShowCommands)
-printf '%-34s %8s ms\n' "A  lumo8-cc, ZIR line" "$zir" "A  lumo8-cc, TEV line" "$tev" \
+echo "medians of 30 runs each (temp on /tmp):"
+printf '  %-32s %8s ms\n' "A  lumo8-cc, ZIR line" "$zir" "A  lumo8-cc, TEV line" "$tev" \
   "B  start the driver only" "$spawn" "C  gcc -### -c" "$gcc"
-awk -v z="$zir" -v t="$tev" -v s="$spawn" -v g="$gcc" 'BEGIN {
-  printf "A/B  ZIR %.2f  TEV %.2f\nA/C  ZIR %.2f  TEV %.2f\n", z / s, t / s, z / g, t / g }'
-printf 'peak resident memory: A (ZIR) %s, B %s\n' "$(rss BM_Lumo8ccZirLine)" "$(rss BM_SpawnOnly)"
+awk -v z="$zir" -v t="$tev" -v g="$gcc" 'BEGIN { printf "  A/C  ZIR %.2f  TEV %.2f\n", z / g, t / g }'
+printf 'peak resident memory: A (ZIR) %s KiB, B %s KiB\n' "$(rss BM_Lumo8ccZirLine)" "$(rss BM_SpawnOnly)"
 grep '^BM_Arguments' "$out" | awk '{ for (i = 1; i <= NF; ++i) if ($i ~ /^us_per_argument=/) a = $i;
   printf "%-45s %10s %s  %s\n", $1, $2, $3, a }'
 

@@ -10,6 +10,7 @@ packages=(
   libbenchmark-dev
   libzip-dev
   libclang-rt-14-dev valgrind
+  lldb
 )
 
 missing=()

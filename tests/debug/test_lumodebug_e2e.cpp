@@ -1,9 +1,14 @@
 // --lumodebug through the built program: what the legacy driver receives,
 // the trace file a run leaves, its package zip and its container reports.
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zip.h>
 
+#include <cstring>
 #include <functional>
 #include <regex>
 #include <sstream>
@@ -24,6 +29,43 @@ constexpr const char* kZirDevice = "-mcpu=zir16c401";
 const std::string kNoDebugger = "LUMODEBUG (warning): Debugger \"/usr/bin/lldb\" is not available\n";
 
 bool have_debugger() { return testutil::exists("/usr/bin/lldb"); }
+
+// Runs lumo8-cc as TestInstall::run does, answering the debugger's prompt
+// as a developer would once the child has stopped at main: go on, and leave
+// when the stand-in driver has recorded its run (the debugger continues in
+// the background, and leaving earlier would end the child with it).
+RunResult run_debugger_session(const TestInstall& inst, const std::vector<std::string>& args) {
+  std::vector<std::string> argv{inst.lumo8cc()};
+  argv.insert(argv.end(), args.begin(), args.end());
+  const std::string recorded = inst.record_dir() + "/argv";
+  return testutil::in_child(
+      [&] {
+        int session[2];
+        if (pipe(session) != 0) return 126;
+        pid_t pid = fork();
+        if (pid == 0) {
+          dup2(session[0], 0);
+          close(session[0]);
+          close(session[1]);
+          std::vector<char*> v;
+          for (const std::string& a : argv) v.push_back(const_cast<char*>(a.c_str()));
+          v.push_back(nullptr);
+          execv(v[0], v.data());
+          _exit(127);
+        }
+        close(session[0]);
+        auto say = [&](const char* line) { return write(session[1], line, strlen(line)) >= 0; };
+        say("process continue\n");
+        for (int i = 0; i < 600 && !testutil::exists(recorded); ++i) usleep(50000);
+        usleep(200000);  // the driver writes its records, then ends
+        say("quit\n");
+        close(session[1]);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      },
+      inst.work_dir(), {"TEMP=" + inst.temp_dir(), "-TMP", "LUMO_RECORD=" + inst.record_dir()});
+}
 
 std::vector<std::string> lines_of(const std::string& text) {
   std::vector<std::string> lines;
@@ -61,13 +103,16 @@ std::vector<std::pair<std::string, std::string>> read_zip(const std::string& pat
 }
 
 TEST(LumodebugRun, LegacyDriverGetsTheRewrittenOption) {
-  if (have_debugger()) GTEST_SKIP() << "/usr/bin/lldb is present: the driver named in debug: would run under it";
   TestInstall inst;
   const std::string user = "--lumodebug=on,debug:lumo8:zircc,out:t.txt";
-  RunResult r = inst.run({user, kZirDevice, "-c", "x.c"});
+  // lumo8 is in the debug set: it runs under the debugger where there is one,
+  // and the run warns that there is none otherwise.
+  RunResult r = have_debugger() ? run_debugger_session(inst, {user, kZirDevice, "-c", "x.c"})
+                                : inst.run({user, kZirDevice, "-c", "x.c"});
   EXPECT_EQ(r.status, 0) << r.err;
-  // lumo8 is in the debug set, so the run looked for the debugger.
-  EXPECT_EQ(r.err, kNoDebugger);
+  if (!have_debugger()) {
+    EXPECT_EQ(r.err, kNoDebugger);
+  }
   EXPECT_EQ(handed_on(inst), std::vector<std::string>{"--lumodebug=default,on,out:+t.txt,debug:zircc,num:1"});
   EXPECT_EQ(inst.command_file().find(user), std::string::npos);
   EXPECT_TRUE(testutil::exists(inst.work_dir() + "/t.txt"));
@@ -229,8 +274,18 @@ TEST(LumodebugRun, ContainerReportsEndTheTrace) {
 
 // Without the debugger a child named in debug: runs normally, after one
 // warning however many children are started.
+// Hides the debugger from this process alone where it is installed: a
+// private mount namespace with an empty file system over /usr/bin. False
+// where the process may not do that.
+bool hide_debugger() {
+  if (!have_debugger()) return true;
+  if (unshare(CLONE_NEWNS) != 0) return false;
+  if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return false;
+  return mount("none", "/usr/bin", "tmpfs", MS_RDONLY, nullptr) == 0 && !have_debugger();
+}
+constexpr int kCannotHide = 125;
+
 TEST(LumodebugSpawn, MissingDebuggerFallsBackToANormalRun) {
-  if (have_debugger()) GTEST_SKIP() << "/usr/bin/lldb is present";
   const struct {
     const char* option;
     bool force;
@@ -245,6 +300,7 @@ TEST(LumodebugSpawn, MissingDebuggerFallsBackToANormalRun) {
     testutil::TempDir dir, record;
     RunResult r = testutil::in_child(
         [&c] {
+          if (!hide_debugger()) return kCannotHide;
           lumodebug_parse(c.option);
           int status = 0;
           for (int i = 0; i < 2; ++i) {
@@ -257,6 +313,7 @@ TEST(LumodebugSpawn, MissingDebuggerFallsBackToANormalRun) {
           return status;
         },
         dir.path(), {"LUMO_RECORD=" + record.path(), "LUMO_RECORD_STATUS=3"});
+    if (r.status == kCannotHide) GTEST_SKIP() << "/usr/bin/lldb is installed and cannot be hidden without privileges";
     EXPECT_EQ(r.status, 6);
     EXPECT_EQ(r.err, c.err);
     EXPECT_EQ(r.out, "driver ran\ndriver ran\n");
@@ -266,11 +323,22 @@ TEST(LumodebugSpawn, MissingDebuggerFallsBackToANormalRun) {
 
 // The debugger run: a child named in debug: starts under /usr/bin/lldb.
 TEST(LumodebugRun, DriverUnderTheDebugger) {
-  if (!have_debugger()) GTEST_SKIP() << "/usr/bin/lldb is not installed";
+  if (!have_debugger()) GTEST_SKIP() << "/usr/bin/lldb is not installed (scripts/setup.sh installs it)";
   TestInstall inst;
-  RunResult r = inst.run({"--lumodebug=debug:lumo8", kZirDevice, "x.c"});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_FALSE(inst.driver_argv().empty());
+  RunResult r = run_debugger_session(inst, {"--lumodebug=debug:lumo8", kZirDevice, "x.c"});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  // The debugger read the command file: both breakpoints, then the run,
+  // which stopped at the driver's main until the session went on.
+  const std::string session = r.out + r.err;
+  for (const char* line : {"break set --name db_assert", "break set --name main", "break command add 2", "run"})
+    EXPECT_NE(session.find(line), std::string::npos) << line << "\n" << session;
+  EXPECT_NE(session.find("stop reason = breakpoint 2"), std::string::npos) << session;
+  // The driver ran to its end under the debugger, with the command file.
+  const std::vector<std::string> argv = inst.driver_argv();
+  ASSERT_FALSE(argv.empty());
+  EXPECT_EQ(argv.back().rfind("@", 0), 0u);
+  EXPECT_EQ(argv[0], inst.driver());
+  // The debugger's command file went with the rest of the temporary files.
   EXPECT_EQ(testutil::list_dir(inst.temp_dir()), std::vector<std::string>{});
 }
 
