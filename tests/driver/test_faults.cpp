@@ -4,7 +4,9 @@
 // arguments that are not readable files, arguments the command file cannot
 // carry, and arguments that a shell would have taken as commands.
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -59,14 +61,40 @@ TEST(Faults, UnusableTemporaryBase) {
   }
 }
 
+// Root writes through permissions, so for root the base is made a read-only
+// mount instead, in a mount namespace of the run's own.
+RunResult run_with_readonly_mount(const FaultInstall& inst, const std::string& base,
+                                  const std::vector<std::string>& args) {
+  std::vector<std::string> argv{inst.lumo8cc()};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return testutil::in_child(
+      [&] {
+        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount(base.c_str(), base.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+            mount(nullptr, base.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+          return 125;
+        std::vector<char*> v;
+        for (const std::string& a : argv) v.push_back(const_cast<char*>(a.c_str()));
+        v.push_back(nullptr);
+        execv(v[0], v.data());
+        return 127;
+      },
+      inst.work_dir(), {"TEMP=" + base, "-TMP", "LUMO_RECORD=" + inst.record_dir()});
+}
+
 TEST(Faults, ReadOnlyTemporaryBase) {
-  if (geteuid() == 0) GTEST_SKIP() << "permissions do not keep root from writing";
   FaultInstall inst;
   const std::string base = inst.work_dir() + "/readonly";
   fs::create_directory(base);
-  fs::permissions(base, fs::perms::owner_read | fs::perms::owner_exec);
-  RunResult r = inst.run({kDevice, "x.c"}, {"TEMP=" + base});
-  fs::permissions(base, fs::perms::owner_all);
+  RunResult r;
+  if (geteuid() == 0) {
+    r = run_with_readonly_mount(inst, base, {kDevice, "x.c"});
+    if (r.status == 125) GTEST_SKIP() << "running as root, and no read-only mount can be made";
+  } else {
+    fs::permissions(base, fs::perms::owner_read | fs::perms::owner_exec);
+    r = inst.run({kDevice, "x.c"}, {"TEMP=" + base});
+    fs::permissions(base, fs::perms::owner_all);
+  }
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "lumo8-cc: fatal error: Could not create temporary file\n");
   EXPECT_FALSE(inst.driver_ran());
