@@ -2,6 +2,7 @@
 // accepted, anything else is refused with its own message number, and the
 // chip, the inputs and the command files are checked before any output.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -131,7 +132,12 @@ TEST_F(Lumo8Language, ChecksTheChipAndTheInputs) {
       {{"--chip=16c401", "-c", "g.o"}, l8test::error_line(1246, "\"g.o\" is not a valid object file")},
       {{"--chip=16c401", "t.c", "g.lib"}, l8test::error_line(1209, "\"g.lib\" is not a valid library")},
       {{"--chip=16c401", "@missing.cmd"}, l8test::error_line(2088, "can't read command file \"missing.cmd\"")},
+      // Not regular files: reading them would block or fail.
+      {{"--chip=16c401", "@fifo.cmd"}, l8test::error_line(2088, "can't read command file \"fifo.cmd\"")},
+      {{"--chip=16c401", "@sub"}, l8test::error_line(2088, "can't read command file \"sub\"")},
   };
+  ASSERT_EQ(mkfifo(dir.file("fifo.cmd").c_str(), 0600), 0);
+  ASSERT_EQ(mkdir(dir.file("sub").c_str(), 0700), 0);
   const std::vector<std::string> before = testutil::list_dir(dir.path());
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.back());

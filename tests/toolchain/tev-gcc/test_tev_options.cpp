@@ -135,6 +135,8 @@ const Rejected kRejected[] = {
     {{"-mmcu=kx32m2", "-mdevice=kx8m1", "-c", "x.c"},     2085},
     {{"-mprocessor=kx8m1", "-mdevice=kx32m2", "-c", "x.c"}, 2085},
     {{"@missing.cmd"},                                    2088},
+    {{"-mmcu=kx32m2", "-c", "x.c", "@fifo.cmd"},          2088},
+    {{"-mmcu=kx32m2", "-c", "x.c", "@inc"},               2088},
     {{"-mmcu=kx32m2", "-c", "x.c", "y.c", "-o", "z.o"},   2087},
     {{"-mmcu=kx32m2", "-c", "x.c", "-o", "./x.c"},        2075},
 };

@@ -41,6 +41,8 @@ Sources::Sources() {
   mkdir(file("inc").c_str(), 0700);
   write("inc/one.h", "#define ONE 1\n");
   write("inc/sys.h", "#define SYS 1\n");
+  // A command file that is not a regular file: reading it would block.
+  mkfifo(file("fifo.cmd").c_str(), 0600);
   initial_ = testutil::list_dir(path());
 }
 
