@@ -29,12 +29,12 @@ namespace {
 // system there makes them cost.
 class Installation {
  public:
-  Installation() {
+  explicit Installation(const char* lumo8cc = LUMO8CC_PATH) {
     const char* base = getenv("LUMO_BENCH_ROOT");
     std::string pattern = std::string(base && *base ? base : "/tmp") + "/lumo8-bench-XXXXXX";
     root_ = mkdtemp(pattern.data());
     ver_ = root_ + "/lumo8/v2.50";
-    put(LUMO8CC_PATH, ver_ + "/bin/lumo8-cc");
+    put(lumo8cc, ver_ + "/bin/lumo8-cc");
     put(NOOP_DRIVER_PATH, ver_ + "/zir/bin/lumo8");
     put(NOOP_DRIVER_PATH, ver_ + "/tev/bin/tev-gcc");
     fs::create_directories(root_ + "/tmp");
@@ -152,6 +152,30 @@ void pairs(benchmark::State& state, const std::vector<std::string>& line) {
   state.counters["A_over_B"] = median(ratio);
 }
 
+// The cost of the trace calls when tracing is off: this build's lumo8-cc
+// (trace calls compiled in, debugging off) and one built with
+// -DLUMO_TRACE=OFF (trace calls compiled out), named by LUMO_BENCH_UNTRACED,
+// in turn on the same compile line. bench/trace_cost.sh builds the second.
+void BM_TraceCost(benchmark::State& state) {
+  const char* untraced = getenv("LUMO_BENCH_UNTRACED");
+  if (!untraced || !*untraced) {
+    state.SkipWithError("LUMO_BENCH_UNTRACED names no lumo8-cc built with -DLUMO_TRACE=OFF");
+    return;
+  }
+  static const Installation second(untraced);
+  const std::vector<std::string> traced = with_program(installation().lumo8cc(), kZirLine);
+  const std::vector<std::string> plain = with_program(second.lumo8cc(), kZirLine);
+  std::vector<double> ta, tb, ratio;
+  for (auto _ : state) {
+    ta.push_back(seconds_of(traced, state));
+    tb.push_back(seconds_of(plain, state));
+    ratio.push_back(ta.back() / tb.back());
+  }
+  state.counters["in_ms"] = median(ta) * 1e3;
+  state.counters["out_ms"] = median(tb) * 1e3;
+  state.counters["in_over_out"] = median(ratio);
+}
+
 void BM_PairsZir(benchmark::State& state) { pairs(state, kZirLine); }
 void BM_PairsTev(benchmark::State& state) { pairs(state, kTevLine); }
 
@@ -195,6 +219,7 @@ BENCHMARK(BM_Lumo8ccTevLine)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SpawnOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PairsZir)->Iterations(200)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PairsTev)->Iterations(200)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TraceCost)->Iterations(300)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_GccShowCommands)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ArgumentsInACommandFile)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_MAIN();
