@@ -138,18 +138,27 @@ double median(std::vector<double> v) {
   return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-void pairs(benchmark::State& state, const std::vector<std::string>& line) {
-  const std::vector<std::string> a = with_program(installation().lumo8cc(), line);
-  const std::vector<std::string> b = {SPAWN_ONLY_PATH, installation().driver(), "@" + installation().cmdfile()};
+// Runs a and b in turn, one pair per iteration: the medians of both and of
+// the pairs' ratios.
+struct PairMedians {
+  double a_ms, b_ms, ratio;
+};
+PairMedians alternate(benchmark::State& state, const std::vector<std::string>& a, const std::vector<std::string>& b) {
   std::vector<double> ta, tb, ratio;
   for (auto _ : state) {
     ta.push_back(seconds_of(a, state));
     tb.push_back(seconds_of(b, state));
     ratio.push_back(ta.back() / tb.back());
   }
-  state.counters["A_ms"] = median(ta) * 1e3;
-  state.counters["B_ms"] = median(tb) * 1e3;
-  state.counters["A_over_B"] = median(ratio);
+  return {median(ta) * 1e3, median(tb) * 1e3, median(ratio)};
+}
+
+void pairs(benchmark::State& state, const std::vector<std::string>& line) {
+  const PairMedians m = alternate(state, with_program(installation().lumo8cc(), line),
+                                  {SPAWN_ONLY_PATH, installation().driver(), "@" + installation().cmdfile()});
+  state.counters["A_ms"] = m.a_ms;
+  state.counters["B_ms"] = m.b_ms;
+  state.counters["A_over_B"] = m.ratio;
 }
 
 // The cost of the trace calls when tracing is off: this build's lumo8-cc
@@ -163,17 +172,11 @@ void BM_TraceCost(benchmark::State& state) {
     return;
   }
   static const Installation second(untraced);
-  const std::vector<std::string> traced = with_program(installation().lumo8cc(), kZirLine);
-  const std::vector<std::string> plain = with_program(second.lumo8cc(), kZirLine);
-  std::vector<double> ta, tb, ratio;
-  for (auto _ : state) {
-    ta.push_back(seconds_of(traced, state));
-    tb.push_back(seconds_of(plain, state));
-    ratio.push_back(ta.back() / tb.back());
-  }
-  state.counters["in_ms"] = median(ta) * 1e3;
-  state.counters["out_ms"] = median(tb) * 1e3;
-  state.counters["in_over_out"] = median(ratio);
+  const PairMedians m = alternate(state, with_program(installation().lumo8cc(), kZirLine),
+                                  with_program(second.lumo8cc(), kZirLine));
+  state.counters["in_ms"] = m.a_ms;
+  state.counters["out_ms"] = m.b_ms;
+  state.counters["in_over_out"] = m.ratio;
 }
 
 void BM_PairsZir(benchmark::State& state) { pairs(state, kZirLine); }
