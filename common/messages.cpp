@@ -34,8 +34,8 @@ const Table* g_primary = nullptr;  // kinds and levels
 const Table* g_latest = nullptr;   // texts
 const char* g_current_name = nullptr;
 
-
-// The lines of a message file, cut as msgrow::next_line cuts them.
+// The lines of a message file, read as they come and cut by the rule of
+// msgrow::next_line (which the embedded catalogue is read with).
 class LineSource {
  public:
   explicit LineSource(FILE* file) : file_(file) {}
@@ -331,7 +331,9 @@ bool alert_read_msgs(const char* name) {
     if (!file) return false;
     FileTable file_table = read_file_table(file, name);
     fclose(file);
-    table = new Table{merge_with_embedded(file_table, name)};  // kept until the program ends
+    auto* merged = static_cast<Table*>(xcalloc(sizeof(Table)));  // kept until the program ends
+    merged->merged = merge_with_embedded(file_table, name);
+    table = merged;
   }
   g_latest = table;
   if (!g_primary) g_primary = table;
