@@ -332,6 +332,7 @@ int alert_vtyped(uint32_t number, const char* type, const char* format, va_list 
 
 int alert_typed(uint32_t number, const char* type, const char* format, ...) {
   g_saved_errno = errno;
+  DB_ENTER("%u, \"%s\"", number, type ? type : "(null)");
   va_list args;
   va_start(args, format);
   int shown = alert_vtyped(number, type, format, args);
@@ -340,6 +341,7 @@ int alert_typed(uint32_t number, const char* type, const char* format, ...) {
 }
 
 int alert_typed_nonum(const char* type, const char* format, ...) {
+  DB_ENTER("\"%s\"", type ? type : "(null)");
   if (g_callback) g_callback();
   va_list args;
   va_start(args, format);
@@ -358,6 +360,8 @@ void alert_fatal(int code) {
   cleanup(code ? code : 1);
 }
 
+// The raw lines are not traced: the debug facility's own warnings go out
+// through them, from inside the trace writer.
 void alert_vprint(const char* format, va_list args) {
   g_saved_errno = errno;
   int n = vsnprintf(g_line, kAlertLineMax + 1, format, args);
@@ -372,6 +376,7 @@ void alert_print(const char* format, ...) {
 }
 
 void alert_continue(int last, const char* format, ...) {
+  DB_ENTER("%d", last);
   LineBuilder piece(g_continued + g_continued_length, kAlertLineMax - g_continued_length);
   if (!g_continuing) piece.add('\t');
   g_continuing = true;
@@ -401,26 +406,39 @@ void alert_override_formats(const char* err, const char* warn, const char* msg) 
   g_message_format = format_or_default("ZOT_MSG_FORMAT", msg, kDefaultMessageFormat, true);
 }
 
-void alert_use_formats(bool on) { g_format_mode = on; }
+void alert_use_formats(bool on) {
+  DB_ENTER("%d", on);
+  g_format_mode = on;
+}
+
+// The getters below are not traced.
 bool alert_formats_in_use() { return g_format_mode; }
 const char* alert_error_format() { return g_error_format; }
 const char* alert_warning_format() { return g_warning_format; }
 const char* alert_message_format() { return g_message_format; }
 
 uint32_t set_maxerrors(uint32_t n) {
+  DB_ENTER("%u", n);
   uint32_t previous = g_max_errors;
   g_max_errors = n;
+  DB_EXIT("%u", previous);
   return previous;
 }
 
 int alert_set_warnlevel(int level) {
+  DB_ENTER("%d", level);
   int previous = g_threshold;
   g_threshold = level;
+  DB_EXIT("%d", previous);
   return previous;
 }
 
 int alert_warnlevel() { return g_threshold; }
-void alert_set_warn_as_error(bool on) { g_warn_as_error = on; }
+
+void alert_set_warn_as_error(bool on) {
+  DB_ENTER("%d", on);
+  g_warn_as_error = on;
+}
 
 int alert_has_errors() { return g_errors > 0 || (g_warn_as_error && g_warnings > 0) ? 1 : 0; }
 uint32_t alert_error_count() { return g_errors; }
@@ -428,15 +446,18 @@ uint32_t alert_warning_count() { return g_warnings; }
 
 void alert_set_context(const char* file, const int* line, const char* const* lineStart,
                        const char* const* position) {
+  DB_ENTER("%s", file && *file ? file : "(none)");
   g_context = {file && *file ? file : nullptr, line, lineStart, position};
 }
 
 void alert_push_context() {
+  DB_ENTER();
   if (!set_alert_stack) set_alert_stack = vec_new();
   vec_push(set_alert_stack, new Context(g_context));
 }
 
 void alert_pop_context() {
+  DB_ENTER();
   assert(set_alert_stack != NULL);
   if (!set_alert_stack || vec_size(set_alert_stack) == 0) return;
   Context* saved = static_cast<Context*>(vec_pop(set_alert_stack));
@@ -444,11 +465,21 @@ void alert_pop_context() {
   delete saved;
 }
 
-void alert_set_output(alert_output_fn fn) { g_output = fn; }
+void alert_set_output(alert_output_fn fn) {
+  DB_ENTER("%s", fn ? "routine" : "standard error");
+  g_output = fn;
+}
+
 alert_output_fn alert_get_output() { return g_output; }
-void alert_set_callback(alert_callback_fn fn) { g_callback = fn; }
+
+void alert_set_callback(alert_callback_fn fn) {
+  DB_ENTER("%s", fn ? "routine" : "none");
+  g_callback = fn;
+}
+
 alert_callback_fn alert_get_callback() { return g_callback; }
 
+// Lookups of the message table, as alert_lookup: not traced.
 bool alert_isWarning(uint32_t number) {
   const msg* record = msg_record(number);
   return record && record->kind == MSG_WARNING;

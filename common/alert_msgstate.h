@@ -27,6 +27,8 @@ enum MsgStateOp : uint32_t {
 };
 
 void alert_msgstate(uint32_t number, uint32_t op);
+// Not traced, like the other lookups, getters and text tests below: they
+// run for every message raised and every warning option.
 uint32_t alert_msgstate_get(uint32_t number);
 // "0" quiets every warning; else "n[:off],..." (":off" state 5, else 1).
 void alert_msgdisable(const char* list);

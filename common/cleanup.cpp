@@ -6,7 +6,10 @@
 #include "debug/lumodebug.h"
 
 void cleanup(int status) {
-  if (lumodebug_on()) lumodebug_enter(__FILE__, __LINE__, "cleanup");
+  DB_ENTER("%d", status);
   lumodebug_cleanup();
+  // exit() leaves the scope without ending it: the record is closed here,
+  // after the debug facility's own records and before the exit handlers.
+  DB_EXIT("exiting with status %d", status);
   exit(status);
 }

@@ -123,7 +123,8 @@ const char* valid_ext(const char* path, const char* list);
 
 // One object record; its type becomes getrec_lasttype().
 bool getrec(FILE* stream);
-// The type of the last record getrec() read, 0 before the first.
+// The type of the last record getrec() read, 0 before the first (a getter,
+// not traced).
 unsigned getrec_lasttype();
 // The text up to the next NUL or the end of the stream; null beyond
 // 32000 characters.

@@ -9,6 +9,7 @@
 #include <strings.h>
 
 #include "common/alloc.h"
+#include "common/osd_sort.h"
 #include "common/vector.h"
 #include "debug/lumodebug.h"
 
@@ -95,6 +96,7 @@ void release_all(hashtable* h) {
 
 }  // namespace
 
+// The hash and compare functions run once per key and are not traced.
 uint32_t hash_string(const void* text) {
   uint32_t h = 5381;
   for (const char* s = static_cast<const char*>(text); *s; ++s)
@@ -127,6 +129,7 @@ int voidcmp(const void* a, const void* b) { return a == b ? 0 : 1; }
 
 hashtable* hash_new(uint32_t size, hash_fn hash, hash_compare_fn compare, const char* file,
                     int line) {
+  DB_ENTER("%u, %s:%d", size, file, line);
   assert(size != 0);
   auto* h = static_cast<hashtable*>(xcalloc(sizeof(hashtable)));
   h->size = size;
@@ -149,10 +152,12 @@ hashtable* hash_new(uint32_t size, hash_fn hash, hash_compare_fn compare, const 
     }
     vec_push(g_master, r);
   }
+  DB_EXIT("%p", static_cast<void*>(h));
   return h;
 }
 
 void hash_free(hashtable* h) {
+  DB_ENTER("%p", static_cast<void*>(h));
   if (!h) return;
   check(h);
   release_all(h);
@@ -162,6 +167,7 @@ void hash_free(hashtable* h) {
 }
 
 void hash_clear(hashtable* h) {
+  DB_ENTER("%p", static_cast<void*>(h));
   check(h);
   release_all(h);
   if (h->record) h->record->non_empty = 0;
@@ -250,14 +256,26 @@ char yes_no(bool b) { return b ? 'Y' : 'n'; }
 
 }  // namespace
 
-vector* hash_keys(const hashtable* h) { return collect(h, true); }
-vector* hash_values(const hashtable* h) { return collect(h, false); }
+vector* hash_keys(const hashtable* h) {
+  DB_ENTER("%p", static_cast<const void*>(h));
+  return collect(h, true);
+}
 
-void hash_track(bool on) { g_tracking = on; }
+vector* hash_values(const hashtable* h) {
+  DB_ENTER("%p", static_cast<const void*>(h));
+  return collect(h, false);
+}
 
+void hash_track(bool on) {
+  DB_ENTER("%d", on);
+  g_tracking = on;
+}
+
+// Not traced: the report is trace output itself, and nothing it calls
+// writes records into it.
 void hash_report() {
   if (!g_master) return;
-  vec_sort(g_master, by_clashes);
+  if (g_master->count > 1) osd_qsort(g_master->data, g_master->count, sizeof(void*), by_clashes);
   const char* here = LUMO_HERE_FILE;
   lumodebug_trace(here, LUMO_HERE_LINE, "# Hash Table Master List:");
   lumodebug_trace(here, LUMO_HERE_LINE,

@@ -6,6 +6,11 @@
 // new memory is taken, so tables that are filled and cleared repeatedly do
 // not call the allocator. While tracking is on, every new table gets a
 // master-list record with its usage statistics for hash_report().
+//
+// Creating, clearing and freeing a table and taking its keys or values are
+// traced; the operations on one entry (insert, remove, lookup, haskey) and
+// the hash and compare functions are not: every text the string cache
+// holds and every option looked up passes through them.
 #pragma once
 
 #include <cstdint>

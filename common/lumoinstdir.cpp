@@ -233,6 +233,7 @@ int lumoinstdir_set(const char* path) {
 }
 
 void lumoinstdir_reset() {
+  DB_ENTER();
   g_install_dir = nullptr;
   g_install_ver = nullptr;
 }
@@ -310,6 +311,7 @@ const char* reg_get_c_stdlib() {
 }
 
 void reg_reset() {
+  DB_ENTER();
   for (const char*& slot : g_overrides) slot = nullptr;
   g_c_stdlib = nullptr;
 }

@@ -42,7 +42,8 @@ const char* lumoinstdir(uint32_t path);
 int lumoinstdir_set(const char* path);
 // Derives both directories from the running executable unless both are
 // known already; true when both are known. A failure changes nothing and is
-// retried by the next call.
+// retried by the next call. The records are the derivation's (below, under
+// this name): a call that finds both known writes none.
 bool set_lumoinstall_paths();
 // The derivation of set_lumoinstall_paths from the given executable path,
 // whatever is known already; symbolic links in the path are resolved first.

@@ -69,8 +69,9 @@ inline constexpr int kLangFrench = 12;
 inline constexpr int kLangDefault = 255;
 
 // Initialises the facility once: formats, then the chosen message file.
+// Only the call that initialises writes trace records.
 void alert_init();
-bool alert_initialised();
+bool alert_initialised();  // a getter, not traced
 
 // Appends the full path of every message file of dir for the language;
 // returns how many were found (0 for a missing or unreadable directory).
@@ -78,9 +79,10 @@ int findMsgFiles(const char* dir, int lang, vector* list);
 // The message file to use for the language (interned); the embedded
 // catalogue's name when no file beats it.
 const char* msg_filename(int lang);
-// The decimal number at the start of the base name (0 when none).
+// The decimal number at the start of the base name (0 when none); text
+// alone, not traced.
 unsigned long long getMsgFileVersion(const char* name);
-// Sort comparator over slots holding file names: newest first.
+// Sort comparator over slots holding file names: newest first (not traced).
 int msgfile_compare(const void* a, const void* b);
 
 // Loads a message file merged with the embedded catalogue; false (and no
@@ -92,6 +94,8 @@ bool open_edf_dir(const char* dir);
 void alert_load_language(int lang);
 const char* alert_msgfile_name();
 
+// The lookups, the getters and the text functions below are not traced:
+// they run for every message raised.
 // The record of a number with the -Werror rules and message states applied.
 msg alert_lookup(uint32_t number);
 // The catalogue record (primary table, else latest), or null.

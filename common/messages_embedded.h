@@ -1,4 +1,5 @@
 // The rows of the embedded message catalogue, ready when the program starts.
+// Row access for the lookups of the message table: not traced.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // The rows of catalogue text: how a catalogue is cut into lines and a line
 // into its fields. The embedded catalogue is read with it while the program
-// is compiled, message files while it runs.
+// is compiled, message files while it runs. Text alone and constexpr, so
+// not traced.
 #pragma once
 
 #include <cstddef>

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "common/alloc.h"
+#include "debug/lumodebug.h"
 
 struct numset {
   uint32_t count;
@@ -30,9 +31,17 @@ uint32_t lower_bound(const numset* s, uint32_t n) {
 
 }  // namespace
 
-numset* numset_new() { return static_cast<numset*>(xcalloc(sizeof(numset))); }
+// The whole-set operations are traced; membership, adding, removing and
+// iteration (one number each) are not.
+numset* numset_new() {
+  DB_ENTER();
+  auto* s = static_cast<numset*>(xcalloc(sizeof(numset)));
+  DB_EXIT("%p", static_cast<void*>(s));
+  return s;
+}
 
 void numset_free(numset* s) {
+  DB_ENTER("%p", static_cast<void*>(s));
   if (!s) return;
   free(s->items);
   free(s);
@@ -75,6 +84,7 @@ bool numset_has(const numset* s, uint32_t n) {
 uint32_t numset_count(const numset* s) { return s ? s->count : 0; }
 
 void numset_clear(numset* s) {
+  DB_ENTER("%p", static_cast<void*>(s));
   if (s) s->count = 0;
 }
 

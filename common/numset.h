@@ -4,6 +4,8 @@
 //
 // Stored as a sorted array: the sets of this program (disabled message
 // numbers, -Werror numbers) are small and read far more often than written.
+// Creating, clearing and freeing a set are traced; the per-number
+// operations are not, as for the other containers.
 #pragma once
 
 #include <cstdint>

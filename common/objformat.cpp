@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/osd_byteio.h"
+#include "debug/lumodebug.h"
 
 namespace {
 
@@ -158,6 +159,7 @@ bool obj_write_lib_module(FILE* f, const obj_lib_module& module) {
 }
 
 bool obj_write_library(FILE* f, const obj_lib_module* modules, size_t count, uint16_t reserved) {
+  DB_ENTER("%zu modules", count);
   if (count > UINT16_MAX || (count > 0 && !modules)) return false;
   for (size_t i = 0; i < count; ++i)
     if (!entry_writable(modules[i]) || (modules[i].size > 0 && !modules[i].data)) return false;

@@ -18,7 +18,7 @@
 // stream took fewer bytes or when the result would not read back (a record
 // type out of range, data too long, an empty name; such a refusal writes
 // nothing). These run once per field of every file examined, so they are
-// not traced.
+// not traced; only obj_write_library, which writes a whole library, is.
 #pragma once
 
 #include <cstddef>

@@ -4,6 +4,10 @@
 // the stack stays logarithmic) and takes the middle element as pivot, which
 // keeps already sorted input, the common case for option and file lists, at
 // n log n. The order of equal elements is not kept.
+//
+// Not traced: vec_sort writes the records of the program's sorts, the
+// searches run once per lookup, and the container reports sort their
+// master lists here while they write into the trace.
 #pragma once
 
 #include <cstddef>

@@ -213,6 +213,7 @@ bool g_time_zone_set = false;
 // ---- Rules shared with the host files ----
 
 const char* osd_tmp_base(PathStyle style) {
+  DB_ENTER("%s", style == PathStyle::windows ? "windows" : "posix");
   struct Rule {
     const char* variables[3];
     const char* fallback;
@@ -223,8 +224,12 @@ const char* osd_tmp_base(PathStyle style) {
   for (const char* name : rule.variables) {
     if (!name) break;
     const char* value = getenv(name);
-    if (value && *value) return sc_intern(value);
+    if (value && *value) {
+      DB_EXIT("%s from %s", value, name);
+      return sc_intern(value);
+    }
   }
+  DB_EXIT("%s", rule.fallback);
   return rule.fallback;
 }
 
@@ -404,9 +409,15 @@ const char* osd_exe_suffix() {
   return suffix;
 }
 
-bool osd_isatty(FILE* stream) { return stream && osd_host_isatty(fileno(stream)); }
+bool osd_isatty(FILE* stream) {
+  DB_ENTER("%p", static_cast<void*>(stream));
+  bool tty = stream && osd_host_isatty(fileno(stream));
+  DB_EXIT("%d", tty);
+  return tty;
+}
 
 OsdStderrRedirect::OsdStderrRedirect(FILE* into) {
+  DB_ENTER("%p", static_cast<void*>(into));
   if (!into) return;
   fflush(stderr);
   saved_ = osd_host_save_console(fileno(stderr));
@@ -414,9 +425,11 @@ OsdStderrRedirect::OsdStderrRedirect(FILE* into) {
     osd_host_restore_console(saved_, fileno(stderr));
     saved_ = -1;
   }
+  DB_EXIT("%s", saved_ >= 0 ? "redirected" : "not redirected");
 }
 
 OsdStderrRedirect::~OsdStderrRedirect() {
+  DB_ENTER("%s", saved_ >= 0 ? "restoring" : "nothing to restore");
   if (saved_ < 0) return;
   fflush(stderr);
   osd_host_restore_console(saved_, fileno(stderr));

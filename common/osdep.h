@@ -81,7 +81,7 @@ class OsdStderrRedirect {
   ~OsdStderrRedirect();
   OsdStderrRedirect(const OsdStderrRedirect&) = delete;
   OsdStderrRedirect& operator=(const OsdStderrRedirect&) = delete;
-  bool active() const { return saved_ >= 0; }
+  bool active() const { return saved_ >= 0; }  // a getter, not traced
 
  private:
   int saved_ = -1;

@@ -395,15 +395,26 @@ char* path_dirname(const char* p) {
 }
 
 bool path_exists(const char* p) {
+  DB_ENTER("%s", p ? p : "(null)");
   struct stat st;
-  return p && *p && stat(p, &st) == 0;
+  bool exists = p && *p && stat(p, &st) == 0;
+  DB_EXIT("%d", exists);
+  return exists;
 }
 
-bool path_is_dir(const char* p) { return p && *p && stat_is_dir(p); }
+bool path_is_dir(const char* p) {
+  DB_ENTER("%s", p ? p : "(null)");
+  bool dir = p && *p && stat_is_dir(p);
+  DB_EXIT("%d", dir);
+  return dir;
+}
 
 bool path_is_file(const char* p) {
+  DB_ENTER("%s", p ? p : "(null)");
   struct stat st;
-  return p && *p && stat(p, &st) == 0 && S_ISREG(st.st_mode);
+  bool file = p && *p && stat(p, &st) == 0 && S_ISREG(st.st_mode);
+  DB_EXIT("%d", file);
+  return file;
 }
 
 bool path_exists_exact(const char* p) {

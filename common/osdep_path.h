@@ -6,6 +6,10 @@
 //
 // A separator, when splitting, is a backslash, else a slash, else a colon,
 // each searched from the end in that order of preference, on both hosts.
+//
+// The functions that touch the file system are traced. Those that only work
+// on texts (joining, normalising, splitting, quoting, case and the 16-bit
+// strings) are not: they run on every path the program handles.
 #pragma once
 
 #include <cstddef>

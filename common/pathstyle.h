@@ -13,7 +13,8 @@ inline constexpr PathStyle kNativePathStyle = PathStyle::windows;
 inline constexpr PathStyle kNativePathStyle = PathStyle::posix;
 #endif
 
-// The separator that joins path components in the given style.
+// The separator that joins path components in the given style (constexpr,
+// not traced).
 constexpr char path_separator(PathStyle style = kNativePathStyle) {
   return style == PathStyle::windows ? '\\' : '/';
 }

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 
+#include "debug/lumodebug.h"
+
 namespace {
 
 constexpr uint32_t kRound[64] = {
@@ -185,12 +187,17 @@ std::string sha256_hex_of(const void* data, size_t size) {
 }
 
 bool sha256_file_hex(const char* path, std::string* out) {
+  DB_ENTER("%s", path ? path : "(null)");
   sha256_ctx ctx;
   sha256_init(&ctx);
-  if (!feed_file(path, &ctx, sha256_update)) return false;
+  if (!feed_file(path, &ctx, sha256_update)) {
+    DB_EXIT("cannot be read");
+    return false;
+  }
   unsigned char digest[kSha256DigestSize];
   sha256_final(&ctx, digest);
   *out = sha256_hex(digest);
+  DB_EXIT("%s", out->c_str());
   return true;
 }
 
@@ -214,11 +221,16 @@ std::string sha1_hex_of(const void* data, size_t size) {
 }
 
 bool sha1_file_hex(const char* path, std::string* out) {
+  DB_ENTER("%s", path ? path : "(null)");
   sha1_ctx ctx;
   sha1_init(&ctx);
-  if (!feed_file(path, &ctx, sha1_update)) return false;
+  if (!feed_file(path, &ctx, sha1_update)) {
+    DB_EXIT("cannot be read");
+    return false;
+  }
   unsigned char digest[kSha1DigestSize];
   sha1_final(&ctx, digest);
   *out = hex_of(digest, kSha1DigestSize);
+  DB_EXIT("%s", out->c_str());
   return true;
 }

@@ -1,6 +1,7 @@
 // SHA-256 and SHA-1 (FIPS 180-4): the digests of the installation manifest.
 // A running context takes bytes in pieces of any size; the file forms read
-// the file untranslated in blocks of kSha256FileChunk bytes.
+// the file untranslated in blocks of kSha256FileChunk bytes. Only the file
+// forms are traced; the rest is arithmetic over bytes, block by block.
 #pragma once
 
 #include <cstddef>

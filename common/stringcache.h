@@ -6,8 +6,9 @@
 // pointer. Results are built in one shared scratch buffer that only grows.
 // Not re-entrant: the scratch buffer and the table are process-wide.
 //
-// The predicates and the plain interning calls are not traced: they run on
-// every option and path of a run and their records would bury the rest.
+// Nothing here is traced, the predicates and the plain interning calls
+// least of all: they run on every option and path of a run and their
+// records would bury the rest.
 #pragma once
 
 #include <cstdarg>

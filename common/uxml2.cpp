@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/alloc.h"
+#include "debug/lumodebug.h"
 
 namespace {
 
@@ -266,17 +267,26 @@ bool write_indent(unsigned depth, FILE* stream) { return fprintf(stream, "%*s", 
 }  // namespace
 
 uxml_element* uxml_read(FILE* stream) {
+  DB_ENTER("%p", static_cast<void*>(stream));
   if (!stream) return nullptr;
   char line[kDeclarationLine + 1];
   if (!fgets(line, sizeof line, stream)) return nullptr;
-  if (strncmp(line, kDeclarationStart, strlen(kDeclarationStart)) != 0) return nullptr;
+  if (strncmp(line, kDeclarationStart, strlen(kDeclarationStart)) != 0) {
+    DB_EXIT("no XML declaration");
+    return nullptr;
+  }
   Reader in(stream);
   if (in.take() != '<') return nullptr;
-  return read_element(in);
+  uxml_element* root = read_element(in);
+  DB_EXIT("%s", root ? root->name : "not well-formed");
+  return root;
 }
 
 bool uxml_write(const uxml_element* element, FILE* stream) {
-  return fputs(kDeclaration, stream) != EOF && uxml_writeElement(element, stream, 0);
+  DB_ENTER("%s", element && element->name ? element->name : "(null)");
+  bool written = fputs(kDeclaration, stream) != EOF && uxml_writeElement(element, stream, 0);
+  DB_EXIT("%d", written);
+  return written;
 }
 
 bool uxml_writeElement(const uxml_element* element, FILE* stream, unsigned depth) {

@@ -10,6 +10,9 @@
 // uxml_read belongs to the caller (uxml_freeElement). The vectors returned
 // by uxml_getChildren and uxml_getAttributes are new and freed by the
 // caller; their entries still belong to the tree.
+//
+// Reading and writing a document are traced; uxml_writeElement (once per
+// element) and the operations on single elements and attributes are not.
 #pragma once
 
 #include <cstdio>

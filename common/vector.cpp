@@ -91,9 +91,9 @@ void check(const vector* p) {
 
 }  // namespace
 
-vector* vec_new(const char* file, int line) { return vec_new_sized(kVecDefaultCapacity, file, line); }
+namespace {
 
-vector* vec_new_sized(uint32_t initial_capacity, const char* file, int line) {
+vector* make_vector(uint32_t initial_capacity, const char* file, int line) {
   auto* p = static_cast<vector*>(xcalloc(sizeof(vector)));
   p->initial_capacity = initial_capacity;
   p->serial = ++g_serial;
@@ -101,7 +101,26 @@ vector* vec_new_sized(uint32_t initial_capacity, const char* file, int line) {
   return p;
 }
 
+}  // namespace
+
+// The container operations are traced with the creating site, the element
+// operations (see the header) are not.
+vector* vec_new(const char* file, int line) {
+  DB_ENTER("%s:%d", file, line);
+  vector* p = make_vector(kVecDefaultCapacity, file, line);
+  DB_EXIT("%p", static_cast<void*>(p));
+  return p;
+}
+
+vector* vec_new_sized(uint32_t initial_capacity, const char* file, int line) {
+  DB_ENTER("%u, %s:%d", initial_capacity, file, line);
+  vector* p = make_vector(initial_capacity, file, line);
+  DB_EXIT("%p", static_cast<void*>(p));
+  return p;
+}
+
 vector* vec_copy(const vector* p, const char* file, int line) {
+  DB_ENTER("%p, %s:%d", static_cast<const void*>(p), file, line);
   if (!p) return nullptr;
   assert(is_alive(p));
   auto* c = static_cast<vector*>(xcalloc(sizeof(vector)));
@@ -114,10 +133,12 @@ vector* vec_copy(const vector* p, const char* file, int line) {
     memcpy(c->data, p->data, p->capacity * sizeof(void*));
   }
   record_new(c, file, line);
+  DB_EXIT("%p", static_cast<void*>(c));
   return c;
 }
 
 void vec_free(vector* p) {
+  DB_ENTER("%p", static_cast<void*>(p));
   if (!p) return;
   assert(is_alive(p));
   while (p->iterators) {
@@ -204,11 +225,13 @@ int vec_remove(vector* p, const void* x) {
 }
 
 void vec_clear(vector* p) {
+  DB_ENTER("%p", static_cast<void*>(p));
   check(p);
   p->count = 0;
 }
 
 uint32_t vec_append(vector* dst, const vector* src) {
+  DB_ENTER("%p, %p", static_cast<void*>(dst), static_cast<const void*>(src));
   check(dst);
   const vector* n = src;
   assert(n != NULL);
@@ -218,6 +241,7 @@ uint32_t vec_append(vector* dst, const vector* src) {
 }
 
 uint32_t vec_union(vector* dst, const vector* src) {
+  DB_ENTER("%p, %p", static_cast<void*>(dst), static_cast<const void*>(src));
   check(dst);
   const vector* n = src;
   assert(n != NULL);
@@ -230,6 +254,7 @@ uint32_t vec_union(vector* dst, const vector* src) {
 }
 
 void vec_sort(vector* p, int (*compare)(const void* a, const void* b)) {
+  DB_ENTER("%p", static_cast<void*>(p));
   check(p);
   if (p->count > 1) osd_qsort(p->data, p->count, sizeof(void*), compare);
 }
@@ -284,6 +309,7 @@ void* vec_current(const vector* p) {
 }
 
 void vec_track(bool on) {
+  DB_ENTER("%d", on);
   g_tracking = false;
   if (!on) return;
   g_master = vec_new();  // created while tracking is off: the list has no record of its own
@@ -320,9 +346,11 @@ void report_line(const char* format, ...) {
 
 }  // namespace
 
+// Not traced: the report is trace output itself, and nothing it calls
+// writes records into it.
 void vec_report() {
   if (!g_master) return;
-  vec_sort(g_master, record_order);
+  if (g_master->count > 1) osd_qsort(g_master->data, g_master->count, sizeof(void*), record_order);
   report_line("# Living Vector Master List:");
   report_line("# ptr    file:line    max_count/capacity    alive");
   SummaryNode* nodes = nullptr;

@@ -10,8 +10,12 @@
 // Growth: the first allocation holds the initial capacity (10 for vec_new),
 // each later one twice the capacity, until the target index fits.
 //
-// The element operations are not traced: the trace writer itself and every
-// loop of the program run through them, so their trace would drown the rest.
+// The element operations (size, get, set, push, insert, pop, remove, the
+// for-each protocol) are not traced: every loop of the program runs through
+// them, so their trace would drown the rest. Creating, copying, freeing,
+// clearing, appending and sorting a whole vector are, and switching the
+// master list; vec_tracking is a getter and vec_report writes trace output
+// itself, so neither is.
 #pragma once
 
 #include <cstdint>

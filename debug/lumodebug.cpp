@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cctype>
 #include <string>
+#include <vector>
 
 #include "common/alert.h"
 #include "common/hash.h"
@@ -169,8 +170,17 @@ void lumodebug_parse(const char* arg) {
   }
   s.option_seen = true;
   const char* eq = strchr(arg, '=');
-  vector* tokens = sc_split(eq ? eq + 1 : arg, ",");
-  for (const char* token : VecItems<const char*>(tokens)) {
+  // The tokens are kept in a plain list: the first sub-option may switch
+  // tracing on, and the trace of a run begins with its argument log, not
+  // with the containers of reading this option.
+  std::vector<const char*> tokens;
+  for (const char* p = eq ? eq + 1 : arg; *p;) {
+    const size_t n = strcspn(p, ",");
+    if (n) tokens.push_back(sc_substr(p, n));
+    p += n;
+    if (*p) ++p;
+  }
+  for (const char* token : tokens) {
     const SubOption* row = find_suboption(token);
     if (!row) {
       lumodebug_warning("unknown option \"%s\"", token);
@@ -182,7 +192,6 @@ void lumodebug_parse(const char* arg) {
       row->handler(colon ? colon + 1 : nullptr);
     }
   }
-  vec_free(tokens);
   if (lumodebug_flagword && !s.out) open_out(default_out_name(), false);
   if (lumodebug_flagword & LDB_ADT) {
     vec_track(true);
@@ -205,6 +214,7 @@ void lumodebug_warning(const char* format, ...) {
   alert_print("LUMODEBUG (warning): %s", text);
 }
 
+// Text alone, no file-system access: not traced.
 const char* lumodebug_archiveName(const char* file, PathStyle style) {
   std::string name = file ? file : "";
   if (style == PathStyle::windows) {
@@ -220,27 +230,42 @@ const char* lumodebug_archiveName(const char* file, PathStyle style) {
   return sc_intern(name.c_str());
 }
 
+namespace {
+
+// The end of the run's trace. The stream itself stays open until the
+// process ends.
+void end_trace() {
+  if (g_lumodebug.out) fflush(g_lumodebug.out);
+  g_lumodebug.out = nullptr;
+}
+
+}  // namespace
+
 void lumodebug_cleanup() {
   static bool done = false;  // the early-exit path may come here after the normal one
   if (done) return;
   done = true;
+  // The trace ends as the process exits, ahead of the exit handlers
+  // registered before this (the removal of the temporary files), which are
+  // not traced; the early-exit path still closes its own record after this.
+  atexit(end_trace);
   {
     DB_ENTER();
     const LumodebugState& s = g_lumodebug;
     bool foreign_out = s.out_given && strcmp(s.appname, "lumo8-cc") != 0;
     if (s.out_path && !foreign_out) lumodebug_addToPackage(s.out_path, nullptr);
   }
+  // The reports are trace output themselves: they follow the records.
   if (lumodebug_flagword & LDB_ADT) {
     hash_report();
     vec_report();
   }
-  // The run's trace ends here: what the exit handlers do afterwards is not
-  // traced. The stream itself stays open until the process ends.
-  if (g_lumodebug.out) fflush(g_lumodebug.out);
-  g_lumodebug.out = nullptr;
 }
 
-void lumodebug_set_appname(const char* name) { g_lumodebug.appname = name; }
+void lumodebug_set_appname(const char* name) {
+  DB_ENTER("%s", name ? name : "(null)");
+  g_lumodebug.appname = name;
+}
 const char* lumodebug_appname() { return g_lumodebug.appname; }
 const char* lumodebug_outpath() { return g_lumodebug.out ? g_lumodebug.out_path : nullptr; }
 unsigned lumodebug_num() { return g_lumodebug.num; }

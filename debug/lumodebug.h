@@ -8,6 +8,12 @@
 //
 // Trace line: the location column "%-*s> " (last component of the source
 // file and the line, in the trace width), the indentation, then the record.
+//
+// The facility's operations write their own ENTER and EXIT records, except
+// the trace writer (the records, notes, hex dumps, the argument log, the
+// alert copy, the layout of trace lines) and the warnings it raises, which
+// must not write trace lines about themselves, and the plain getters and
+// the debug-set test.
 #pragma once
 
 #include <cstdarg>

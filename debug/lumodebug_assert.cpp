@@ -13,6 +13,7 @@ constexpr uint32_t kAssertMessageBase = 1504;
 }  // namespace
 
 void db_assert_fail(const char* condition, const char* file, int line) {
+  DB_ENTER("%s, %s:%d", condition, file, line);
   if (lumodebug_assertlevel == LDB_ASSERT_IGNORE || lumodebug_assertlevel > LDB_ASSERT_WARNING) return;
   alert_raise_noline(kAssertMessageBase - lumodebug_assertlevel, condition, file, line);
 }

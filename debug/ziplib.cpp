@@ -36,14 +36,17 @@ bool load(ZipLib& lib) {
 }  // namespace
 
 const ZipLib* ziplib() {
+  DB_ENTER();
   static ZipLib lib;
   static const bool loaded = [] {
-    DB_ENTER();
     bool ok = load(lib);
-    const char* why = ok ? "loaded" : dlerror();
-    DB_EXIT("%s", why ? why : "not loaded");
+    if (!ok) {
+      const char* why = dlerror();
+      DB_NOTE("%s not loaded: %s", LUMO_LIBZIP_SONAME, why ? why : "not found");
+    }
     return ok;
   }();
+  DB_EXIT("%s", loaded ? "loaded" : "not loaded");
   return loaded ? &lib : nullptr;
 }
 

@@ -20,5 +20,5 @@ struct ZipLib {
 // tries; later calls give the same answer).
 const ZipLib* ziplib();
 
-// The file name the library is loaded under.
+// The file name the library is loaded under (a getter, not traced).
 const char* ziplib_name();

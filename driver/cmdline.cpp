@@ -209,12 +209,14 @@ vector* cmdline_args(int argc, char** argv, cmdline_argument_fn per_argument) {
   DB_ENTER("%d", argc);
   db_assert(argv != NULL);
   vector* result = vec_new();
-  vector* work = vec_new();
+  // Not a vector: once a --lumodebug argument has switched tracing on, the
+  // rest of the expansion writes nothing ahead of the argument log.
+  std::vector<const char*> work;
   if (argc > 0 && argv) {
     if (!g_progname) g_progname = sc_basename(argv[0]);
-    for (int i = 1; i < argc && argv[i]; ++i) vec_push(work, sc_intern(argv[i]));
+    for (int i = 1; i < argc && argv[i]; ++i) work.push_back(sc_intern(argv[i]));
   }
-  for (const char* arg : VecItems<const char*>(work)) {
+  for (const char* arg : work) {
     if (per_argument) per_argument(arg);
     if (strncmp(arg, "--lumodebug", 11) == 0) lumodebug_parse(arg);
     if (arg[0] == '@') {
@@ -229,7 +231,6 @@ vector* cmdline_args(int argc, char** argv, cmdline_argument_fn per_argument) {
     if (!*arg) continue;
     vec_push(result, unescape(arg));
   }
-  vec_free(work);
   DB_EXIT("%u arguments", vec_size(result));
   return result;
 }

@@ -38,5 +38,6 @@ vector* cmdline_args(int argc, char** argv, cmdline_argument_fn per_argument);
 // is nothing to run or no command file can be written; -1 when the driver
 // cannot be started.
 int cmdline_spawn(vector* options, uint32_t mode, int verbosity);
-// The program name: argv[0] after its last directory separator.
+// The program name: argv[0] after its last directory separator (a getter,
+// not traced).
 const char* cmdline_progname();

@@ -25,6 +25,7 @@ inline constexpr uint32_t kGetargsGrowth = 1024;
 char** getargs(int one_line, const char* name);
 // The same over any stream, never prompting.
 char** getargs_from(FILE* stream, int one_line, const char* name);
+// The getters below are not traced.
 // Entries of the last list, entry 0 included, the closing null not.
 uint32_t getargs_count();
 // Capacity of the list (for tests of its growth).

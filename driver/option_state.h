@@ -33,6 +33,7 @@ struct OptionState {
   int verbosity = 0;                // "-v"
 };
 
+// Read by every handler for every argument: a getter, not traced.
 OptionState& option_state();
 // Clears the whole state (for tests that translate several command lines).
 void option_state_reset();

@@ -83,6 +83,11 @@ vector* options_handler(vector* args, DeviceType device_type, const option_entry
                         option_handler default_handler);
 
 // ---- Handler building blocks ----
+//
+// These run once or more for every argument and are not traced, nor are
+// option_prefix_lookup and the two getters above: the records of an
+// argument are option_lookup's and its handler's. option_default's record is
+// noTranslation's; skipTo writes its record only when it ends the program.
 
 // The default handler: input files (classified for ZIR) and unknown options,
 // passed on unchanged.

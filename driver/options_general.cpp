@@ -205,7 +205,8 @@ uint32_t depend_file(DeviceType device_type, const char* arg, vector* out, vecto
 
 }  // namespace
 
-// A handler that only picks its row of the plain options.
+// A handler that only picks its row of the plain options. These handlers
+// write no records of their own: apply's name the argument and the row.
 #define PLAIN_OPTION_HANDLER(handler, row)                                                \
   uint32_t handler(DeviceType device_type, const char* arg, vector* out, vector*, uint32_t) { \
     return apply(row, device_type, arg, out);                                               \
@@ -243,6 +244,7 @@ PLAIN_OPTION_HANDLER(opt_list_headers, "-H")
 PLAIN_OPTION_HANDLER(opt_list_macros, "-dM")
 
 LUMO_OPTION_HANDLER(opt_depend) {
+  DB_ENTER("%s", arg);
   const char* form = depend_form(arg);
   if (strcmp(form, "-MF") == 0) return depend_file(device_type, arg, out, args, index);
   return apply(form, device_type, arg, out);
@@ -267,6 +269,7 @@ PLAIN_OPTION_HANDLER(opt_asm_cpp, "-xassembler-with-cpp")
 PLAIN_OPTION_HANDLER(opt_save_temps, "-save-temps")
 
 LUMO_OPTION_HANDLER(opt_verbose) {
+  DB_ENTER("%s", arg);
   ++option_state().verbosity;
   return noTranslation(device_type, arg, out, args, index);
 }
@@ -277,6 +280,7 @@ PLAIN_OPTION_HANDLER(opt_version, "--version")
 // ---- Language ----
 
 uint32_t opt_ansi(DeviceType device_type, const char* arg, vector* out, vector*, uint32_t) {
+  DB_ENTER("%s", arg);
   option_state().std_given = true;
   return apply("-ansi", device_type, arg, out);
 }

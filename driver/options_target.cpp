@@ -218,6 +218,7 @@ uint32_t opt_mcpu(DeviceType device_type, const char* arg, vector* out, vector*,
 }
 
 LUMO_OPTION_HANDLER(opt_mdevice) {
+  DB_ENTER("%s", arg);
   if (!device_is_tev(device_type)) return 0;
   option_state().mdevice_given = true;
   return noTranslation(device_type, arg, out, args, index);
@@ -268,6 +269,7 @@ LUMO_OPTION_HANDLER(opt_runtime) {
 // ---- Other target options ----
 
 uint32_t opt_maxizir(DeviceType device_type, const char* arg, vector* out, vector*, uint32_t) {
+  DB_ENTER("%s", arg);
   if (device_is_zir(device_type))
     push(out, "--maxizir");
   else if (device_is_tev(device_type))
@@ -276,6 +278,7 @@ uint32_t opt_maxizir(DeviceType device_type, const char* arg, vector* out, vecto
 }
 
 uint32_t opt_shroud(DeviceType device_type, const char* arg, vector* out, vector*, uint32_t) {
+  DB_ENTER("%s", arg);
   if (device_is_zir(device_type))
     push(out, "--shroud");
   else if (device_is_tev(device_type))
@@ -285,6 +288,7 @@ uint32_t opt_shroud(DeviceType device_type, const char* arg, vector* out, vector
 
 // The legacy driver's stack guidance is part of its summary.
 LUMO_OPTION_HANDLER(opt_stack_usage) {
+  DB_ENTER("%s", arg);
   if (device_is_zir(device_type)) {
     push(out, "--summary=+stack,+stackfull");
     return 0;
@@ -297,6 +301,7 @@ LUMO_OPTION_HANDLER(opt_stack_usage) {
 // the request to copy it to RAM is refused. For TEV the closing options
 // add "-mconst-data-in-progmem" unless either form was given.
 LUMO_OPTION_HANDLER(opt_const_data) {
+  DB_ENTER("%s", arg);
   if (device_is_zir(device_type)) {
     if (sc_startsWith(arg, "-mno")) option_unsupported(arg);
     return 0;
@@ -307,7 +312,7 @@ LUMO_OPTION_HANDLER(opt_const_data) {
 }
 
 // Both drivers take the fill option as typed; it is passed on even when no
-// family is known.
+// family is known. The record is noTranslation's.
 LUMO_OPTION_HANDLER(opt_fill) { return noTranslation(device_type, arg, out, args, index); }
 
 uint32_t opt_extension(DeviceType device_type, const char* arg, vector* out, vector*, uint32_t) {
@@ -338,7 +343,8 @@ LUMO_OPTION_HANDLER(opt_reserve) {
 
 // The legacy driver lists its built-in functions itself; for TEV the list
 // is printed once every argument has been handled.
-uint32_t opt_print_builtins(DeviceType device_type, const char*, vector* out, vector*, uint32_t) {
+uint32_t opt_print_builtins(DeviceType device_type, const char* arg, vector* out, vector*, uint32_t) {
+  DB_ENTER("%s", arg);
   if (device_is_zir(device_type))
     push(out, "--info=builtins");
   else if (device_is_tev(device_type))

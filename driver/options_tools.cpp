@@ -224,6 +224,7 @@ uint32_t opt_werror(DeviceType device_type, const char* arg, vector* out, vector
   return 0;
 }
 
+// The records of these two are warning's.
 uint32_t opt_warning(DeviceType device_type, const char* arg, vector* out, vector*, uint32_t) {
   return warning(kEnableForm, device_type, arg, out);
 }

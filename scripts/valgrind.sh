@@ -12,6 +12,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$src" -B "$build" -G Ninja >/dev/null
 fi
 cmake --build "$build"
+build="$(cd "$build" && pwd)"  # the runs start in a directory of their own
 
 cc="$build/lumo8/v2.50/bin/lumo8-cc"
 example="$src/examples/blink"

@@ -44,20 +44,25 @@ std::string trim(const std::string& s) {
 }  // namespace
 
 const char* shahash_fileSha256(const char* path) {
+  DB_ENTER("%s", path ? path : "(null)");
   std::string hex;
   if (!sha256_file_hex(path, &hex)) cannot_open(path);
   return sc_intern(hex.c_str());
 }
 
 const char* shahash_fileSha1(const char* path) {
+  DB_ENTER("%s", path ? path : "(null)");
   std::string hex;
   if (!sha1_file_hex(path, &hex)) cannot_open(path);
   return sc_intern(hex.c_str());
 }
 
 bool shahash_checkFile(const char* expected, const char* path) {
+  DB_ENTER("%s", path ? path : "(null)");
   if (!expected || !path || !path_exists(path) || path_is_dir(path)) return false;
-  return strcmp(shahash_fileSha256(path), expected) == 0;
+  bool same = strcmp(shahash_fileSha256(path), expected) == 0;
+  DB_EXIT("%d", same);
+  return same;
 }
 
 vector* shahash_readManifest(const char* path, const char* base) {
@@ -92,6 +97,7 @@ vector* shahash_readManifest(const char* path, const char* base) {
 }
 
 void shahash_collect(PathStyle style, vector* records, const char* directory, const char* prefix) {
+  DB_ENTER("%s, %s", directory ? directory : "(null)", prefix ? prefix : "(null)");
   std::unique_ptr<DIR, DirCloser> dir(opendir(directory));
   if (!dir) return;
   while (const dirent* entry = readdir(dir.get())) {
@@ -130,6 +136,7 @@ bool shahash_generate(PathStyle style, const char* directory, const char* manife
 }
 
 bool findFileLike(const char* fragment, const char* directory) {
+  DB_ENTER("%s, %s", fragment ? fragment : "(null)", directory ? directory : "(null)");
   DB_NOTE("Looking for files like: \"%s\" in directory: \"%s\"", fragment, directory);
   std::unique_ptr<DIR, DirCloser> dir(directory ? opendir(directory) : nullptr);
   if (!dir) return false;

@@ -370,17 +370,34 @@ vector* cpp_arguments() { return vecCommand("-dM", "-Wp,-v", "-E", static_cast<c
 }  // namespace
 
 vector* stBuildDeviceSupport_tests() {
+  DB_ENTER();
   vector* tests = vec_new();
   vec_push(tests, tsuite_newtest("build", "deviceSupport.xml file exists and can be read", devicesupport, nullptr));
   return tests;
 }
 
-vector* stBuildAssemble_tests() { return per_device("assemble for device %s", ANYZIRassemble, true, kC99); }
-vector* stBuildC90_tests() { return per_device("C90 compile for device %s", ANYZIRcompile, true, kC90); }
-vector* stBuildC99_tests() { return per_device("C99 compile for device %s", ANYZIRcompile, true, kC99); }
-vector* stBuildTEV_tests() { return per_device("compile for device %s", TEVcompile, false, kC99); }
+vector* stBuildAssemble_tests() {
+  DB_ENTER();
+  return per_device("assemble for device %s", ANYZIRassemble, true, kC99);
+}
+
+vector* stBuildC90_tests() {
+  DB_ENTER();
+  return per_device("C90 compile for device %s", ANYZIRcompile, true, kC90);
+}
+
+vector* stBuildC99_tests() {
+  DB_ENTER();
+  return per_device("C99 compile for device %s", ANYZIRcompile, true, kC99);
+}
+
+vector* stBuildTEV_tests() {
+  DB_ENTER();
+  return per_device("compile for device %s", TEVcompile, false, kC99);
+}
 
 vector* stBuildCPP_tests() {
+  DB_ENTER();
   struct Row {
     const char* name;
     const char* device;
@@ -403,6 +420,7 @@ vector* stBuildCPP_tests() {
 }
 
 vector* stBuildLib_tests() {
+  DB_ENTER();
   vector* tests = vec_new();
   for (const char* device : {kDeviceA, kDeviceB, kDeviceC, kDeviceD})
     vec_push(tests, build_test("Ensure objects can be added to/removed from libraries for %s", ANYZIRcompile, DEVICE_ZIR,
@@ -411,6 +429,7 @@ vector* stBuildLib_tests() {
 }
 
 vector* stBuild_tests() {
+  DB_ENTER();
   vector* tests = stBuildDeviceSupport_tests();
   append(tests, stBuildAssemble_tests());
   append(tests, stBuildC90_tests());

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "common/lumoinstdir.h"
+#include "debug/lumodebug.h"
 #include "selftests/shahash.h"
 #include "selftests/tsuite.h"
 
@@ -29,18 +30,21 @@ tsuite_test* doc_test(const char* name, uintptr_t flags) {
 }  // namespace
 
 vector* stDocsReadme_tests() {
+  DB_ENTER();
   vector* tests = vec_new();
   vec_push(tests, doc_test("check if readme file exists", kReadme));
   return tests;
 }
 
 vector* stDocsUG_tests() {
+  DB_ENTER();
   vector* tests = vec_new();
   vec_push(tests, doc_test("check if user guide exists", kUserGuide));
   return tests;
 }
 
 vector* stDocs_tests() {
+  DB_ENTER();
   vector* tests = stDocsReadme_tests();
   vector* guide = stDocsUG_tests();
   vec_append(tests, guide);

@@ -115,11 +115,23 @@ void append(vector* all, vector* part) {
 
 }  // namespace
 
-vector* stIntegrityManifest_tests() { return one("manifest file exists and can be read", Manifest); }
-vector* stIntegritySHA_tests() { return one("SHA256 check", QuickIntegrityTest); }
-vector* stIntegrityExtra_tests() { return one("extraneous installation files", ExtraFiles); }
+vector* stIntegrityManifest_tests() {
+  DB_ENTER();
+  return one("manifest file exists and can be read", Manifest);
+}
+
+vector* stIntegritySHA_tests() {
+  DB_ENTER();
+  return one("SHA256 check", QuickIntegrityTest);
+}
+
+vector* stIntegrityExtra_tests() {
+  DB_ENTER();
+  return one("extraneous installation files", ExtraFiles);
+}
 
 vector* stIntegritySHAdetailed_tests() {
+  DB_ENTER();
   vector* tests = vec_new();
   vector* records = shahash_readManifest(manifest_path(), version_dir());
   for (uint32_t i = 0; records && i < vec_size(records); ++i) {
@@ -132,6 +144,7 @@ vector* stIntegritySHAdetailed_tests() {
 }
 
 vector* stIntegrity_tests() {
+  DB_ENTER();
   vector* tests = stIntegrityManifest_tests();
   append(tests, stIntegritySHA_tests());
   append(tests, stIntegrityExtra_tests());

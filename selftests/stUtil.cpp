@@ -5,15 +5,21 @@
 #include <string>
 
 #include "common/stringcache.h"
+#include "debug/lumodebug.h"
 
 namespace {
 int g_verbose = 0;
 }
 
-void st_verbose_add() { ++g_verbose; }
+void st_verbose_add() {
+  DB_ENTER();
+  ++g_verbose;
+}
+
 int st_verbose() { return g_verbose; }
 
 void st_print(FILE* stream, const char* format, ...) {
+  DB_ENTER("%s", format);
   if (g_verbose == 0) return;
   va_list args;
   va_start(args, format);
@@ -23,6 +29,7 @@ void st_print(FILE* stream, const char* format, ...) {
 }
 
 const char* fpString(FILE* stream, bool numbered) {
+  DB_ENTER("%p, %d", static_cast<void*>(stream), numbered);
   if (!stream) return nullptr;
   std::string all;
   int n = 0;
@@ -30,17 +37,23 @@ const char* fpString(FILE* stream, bool numbered) {
     if (numbered) all += std::to_string(++n) + ": ";
     all += line;
   }
+  DB_EXIT("%zu characters", all.size());
   return sc_intern(all.c_str());
 }
 
 const char* fileString(const char* path, bool numbered) {
+  DB_ENTER("%s, %d", path ? path : "(null)", numbered);
   FILE* f = path ? fopen(path, "r") : nullptr;
-  if (!f) return nullptr;
+  if (!f) {
+    DB_EXIT("cannot be opened");
+    return nullptr;
+  }
   const char* text = fpString(f, numbered);
   return fclose(f) == 0 ? text : nullptr;
 }
 
 const char* vecString(const vector* list) {
+  DB_ENTER("%u texts", vec_size(list));
   std::string all;
   for (uint32_t i = 0; list && i < vec_size(list); ++i)
     if (const char* s = vec_get_as<const char*>(list, i)) all += std::string(s) + " ";
@@ -48,6 +61,7 @@ const char* vecString(const vector* list) {
 }
 
 vector* vecCommand(const char* program, ...) {
+  DB_ENTER("%s", program ? program : "(null)");
   if (!program) return nullptr;
   vector* command = vec_new();
   vec_push(command, program);

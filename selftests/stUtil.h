@@ -9,7 +9,7 @@
 // The verbose count of the self-test commands: console output is printed
 // only while it is not 0.
 void st_verbose_add();
-int st_verbose();
+int st_verbose();  // a getter, not traced
 // Prints with format to stream and flushes it, when the verbose count is
 // not 0.
 void st_print(FILE* stream, const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -107,6 +107,7 @@ tsuite* tsuite_new(const char* name) {
 }
 
 tsuite_test* tsuite_newtest(const char* group, const char* name, tsuite_run_fn run, void* data) {
+  DB_ENTER("%s, %s", group ? group : "(null)", name ? name : "(null)");
   auto* test = static_cast<tsuite_test*>(xcalloc(sizeof(tsuite_test)));
   test->group = copy(group ? group : "");
   test->name = name ? copy(name) : sc_printf("test case %d", g_test_counter++);
@@ -193,6 +194,7 @@ int tsuite_run(tsuite* suite, tsuite_print_fn print) {
 
 void tsuite_addTestFailFL(const char* file, uint32_t line, tsuite_test* test, const char* type, const char* message,
                           const char* details) {
+  DB_ENTER("%s:%u, %s", file ? file : "(null)", line, message ? message : "(null)");
   if (!test) return;
   test->fail_file = copy(file);
   test->fail_line = line;
@@ -203,6 +205,7 @@ void tsuite_addTestFailFL(const char* file, uint32_t line, tsuite_test* test, co
 
 void tsuite_vaddTestFailFL(const char* file, uint32_t line, tsuite_test* test, const char* type, const char* message,
                            const char* details_format, va_list args) {
+  DB_ENTER("%s:%u, %s", file ? file : "(null)", line, message ? message : "(null)");
   if (!test) return;
   char* details = details_format ? xvsprintf(details_format, args) : nullptr;
   tsuite_addTestFailFL(file, line, test, type, message, details);
@@ -210,10 +213,14 @@ void tsuite_vaddTestFailFL(const char* file, uint32_t line, tsuite_test* test, c
 }
 
 void tsuite_addTestDetail(tsuite_test* test, const char* text) {
+  DB_ENTER("%s", text ? text : "(null)");
   if (test) test->detail = copy(text);
 }
 
-void tsuite_setOutputMode(int mode) { g_mode = mode; }
+void tsuite_setOutputMode(int mode) {
+  DB_ENTER("%d", mode);
+  g_mode = mode;
+}
 
 int tsuite_writeJUnit(const tsuite* suite, const char* path) {
   DB_ENTER("%s", path ? path : "(null)");

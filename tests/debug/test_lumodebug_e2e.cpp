@@ -11,6 +11,7 @@
 #include <cstring>
 #include <functional>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -200,31 +201,96 @@ TEST(LumodebugRun, PackageZipHoldsTheTrace) {
   EXPECT_EQ(handed_on(inst), std::vector<std::string>{"--lumodebug=default,on,out:+second.out,zip:+old.zip,num:1"});
 }
 
-// Every EXIT closes the innermost open ENTER of the same function.
+// The ENTER and EXIT records of a trace file read back as a call stack.
+struct TraceShape {
+  size_t records = 0;
+  std::string mismatch;           // the first EXIT that closes no open ENTER of its function
+  std::vector<std::string> open;  // what no EXIT closed, outermost first
+  std::set<std::string> sources;  // the source files that wrote records
+  std::string last;               // the last record, without its location column
+};
+
+TraceShape shape_of(const std::string& trace) {
+  const std::regex record(R"(^([^\s:]+):\d+ *> *((ENTER|EXIT) ([A-Za-z_0-9:~]+)\(.*)$)");
+  TraceShape shape;
+  for (const std::string& line : lines_of(trace)) {
+    std::smatch m;
+    if (!std::regex_match(line, m, record)) continue;
+    ++shape.records;
+    shape.sources.insert(m[1]);
+    shape.last = m[2];
+    if (m[3] == "ENTER") {
+      shape.open.push_back(m[4]);
+    } else if (shape.open.empty() || shape.open.back() != m[4]) {
+      if (shape.mismatch.empty()) shape.mismatch = line;
+    } else {
+      shape.open.pop_back();
+    }
+  }
+  return shape;
+}
+
+// Whole runs with the trace on: the trace begins with the argument log,
+// every EXIT closes the innermost open ENTER of the same function, and at
+// the end nothing is open but the calls an early end of the program left on
+// its way into cleanup, whose own EXIT is the last record. The modules each
+// run goes through show in the location columns.
 TEST(LumodebugRun, EnterAndExitRecordsBalance) {
-  const std::regex record(R"(^\S+:\d+ *> *(ENTER|EXIT) ([A-Za-z_0-9:~]+)\()");
-  for (const char* device : {kZirDevice, "-mcpu=kx20"}) {
-    SCOPED_TRACE(device);
+  using Names = std::vector<std::string>;
+  const Names kWalk = {"cmdline_driver", "options_process", "options_handler"};
+  const Names kSpecial = {"cmdline_driver", "options_process", "options_handler", "options_special"};
+  const struct Case {
+    const char* what;
+    Names args;  // after the --lumodebug option
+    int status;
+    Names open;  // left open when the program ends early
+    Names sources;
+  } cases[] = {
+      {"ZIR compile",
+       {kZirDevice, "-O2", "-Wall", "-Wno-101", "-DX=1", "-I.", "-Wl,-Map=main.map", "-lm", "-o", "main.hex", "main.c"},
+       0,
+       {},
+       {"cmdline.cpp", "options_process.cpp", "options.cpp", "options_general.cpp", "options_tools.cpp",
+        "options_target.cpp", "options_closing.cpp", "alert.cpp", "alert_msgstate.cpp", "messages.cpp",
+        "fileutils.cpp", "lumoinstdir.cpp", "osdep.cpp", "osdep_path.cpp", "vector.cpp", "hash.cpp", "numset.cpp",
+        "lumodebug.cpp", "lumodebug_handon.cpp", "lumodebug_spawn.cpp", "lumodebug_package.cpp"}},
+      {"TEV compile",
+       {"-mcpu=kx20", "-O2", "-Wall", "-mprint-builtins", "-Wl,--gc-sections", "-c", "main.c"},
+       0,
+       {},
+       {"cmdline.cpp", "options_process.cpp", "options.cpp", "options_target.cpp", "options_closing.cpp",
+        "machdep.cpp", "osdep.cpp", "osdep_path.cpp", "vector.cpp", "lumodebug_spawn.cpp"}},
+      {"--help", {"--help"}, 0, kWalk, {"help.cpp", "cleanup.cpp", "lumodebug.cpp"}},
+      {"--target-help", {"--target-help"}, 0, kWalk, {"help.cpp", "devices.cpp", "osdep.cpp", "cleanup.cpp"}},
+      {"-mprint-devices", {"-mprint-devices"}, 0, kWalk, {"help.cpp", "devices.cpp", "cleanup.cpp"}},
+      {"an unknown device", {"-mcpu=nosuch", "main.c"}, 1, {"cmdline_driver", "options_process", "alert_raise"},
+       {"alert.cpp", "messages.cpp", "cleanup.cpp"}},
+      {"--selftest", {"--selftest=docs_readme"}, 0, kSpecial,
+       {"selftests.cpp", "tsuite.cpp", "stDocumentation.cpp", "shahash.cpp", "osd_timer.cpp", "cleanup.cpp"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     TestInstall inst;
     testutil::write_file(inst.work_dir() + "/main.c", "int main(void) { return 0; }\n");
-    RunResult r = inst.run({"--lumodebug=on", device, "-O2", "-Wall", "-DX=1", "-I.", "-o", "main.hex", "main.c"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    std::vector<std::string> stack;
-    size_t records = 0;
-    for (const std::string& line : lines_of(testutil::read_file(inst.work_dir() + "/lumo8-cc-1.out"))) {
-      std::smatch m;
-      if (!std::regex_search(line, m, record)) continue;
-      ++records;
-      if (m[1] == "ENTER") {
-        stack.push_back(m[2]);
-        continue;
-      }
-      ASSERT_FALSE(stack.empty()) << line;
-      EXPECT_EQ(stack.back(), m[2]) << line;
-      stack.pop_back();
+    std::vector<std::string> args{"--lumodebug=on,out:" + inst.work_dir() + "/run.out"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    RunResult r = inst.run(args);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    const std::string trace = testutil::read_file(inst.work_dir() + "/run.out");
+    EXPECT_EQ(trace.rfind("\nAPP: LUMO8-CC\nARGS: " + inst.lumo8cc(), 0), 0u) << trace.substr(0, 300);
+    TraceShape shape = shape_of(trace);
+    EXPECT_GT(shape.records, 20u);
+    EXPECT_EQ(shape.mismatch, "");
+    EXPECT_EQ(shape.open, c.open);
+    // The exit handlers that run afterwards write nothing.
+    if (c.open.empty()) {
+      EXPECT_NE(trace.find("EXIT cmdline_driver() -> Returning status: " + std::to_string(c.status)),
+                std::string::npos);
+      EXPECT_EQ(shape.last, "EXIT lumodebug_cleanup()");
+    } else {
+      EXPECT_EQ(shape.last, "EXIT cleanup() -> exiting with status " + std::to_string(c.status));
     }
-    EXPECT_GT(records, 20u);
-    EXPECT_EQ(stack, std::vector<std::string>{});
+    for (const std::string& source : c.sources) EXPECT_EQ(shape.sources.count(source), 1u) << source;
   }
 }
 
