@@ -1,6 +1,7 @@
 // --lumodebug through the built program: what the legacy driver receives,
 // the trace file a run leaves, its package zip and its container reports.
 #include <gtest/gtest.h>
+#include <dlfcn.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -30,6 +31,9 @@ constexpr const char* kZirDevice = "-mcpu=zir16c401";
 const std::string kNoDebugger = "LUMODEBUG (warning): Debugger \"/usr/bin/lldb\" is not available\n";
 
 bool have_debugger() { return testutil::exists("/usr/bin/lldb"); }
+
+// The status of a run that could not make its private mount.
+constexpr int kCannotHide = 125;
 
 // Runs lumo8-cc as TestInstall::run does, answering the debugger's prompt
 // as a developer would once the child has stopped at main: go on, and leave
@@ -235,6 +239,39 @@ TraceShape shape_of(const std::string& trace) {
 // the end nothing is open but the calls an early end of the program left on
 // its way into cleanup, whose own EXIT is the last record. The modules each
 // run goes through show in the location columns.
+// The zip library is loaded only when a package is asked for; where it
+// cannot be loaded the run warns, writes no package and goes on. The library
+// is made unloadable for one run by a private mount of an empty file over it.
+TEST(LumodebugRun, PackagingWithoutTheZipLibraryWarnsAndGoesOn) {
+  Dl_info info{};
+  ASSERT_NE(dladdr(reinterpret_cast<void*>(&zip_open), &info), 0);
+  char* real = realpath(info.dli_fname, nullptr);
+  ASSERT_NE(real, nullptr);
+  const std::string library = real;
+  free(real);
+  TestInstall inst;
+  std::vector<std::string> argv{inst.lumo8cc(), "--lumodebug=zip,on", kZirDevice, "x.c"};
+  RunResult r = testutil::in_child(
+      [&] {
+        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("/dev/null", library.c_str(), nullptr, MS_BIND, nullptr) != 0)
+          return kCannotHide;
+        std::vector<char*> v;
+        for (const std::string& a : argv) v.push_back(const_cast<char*>(a.c_str()));
+        v.push_back(nullptr);
+        execv(v[0], v.data());
+        return 127;
+      },
+      inst.work_dir(), {"TEMP=" + inst.temp_dir(), "-TMP", "LUMO_RECORD=" + inst.record_dir()});
+  if (r.status == kCannotHide) GTEST_SKIP() << "the zip library cannot be hidden without privileges";
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "LUMODEBUG (warning): Packaging is not available: the zip library (libzip.so.4) cannot be "
+                   "loaded, ignoring the zip option\n");
+  EXPECT_FALSE(testutil::exists(inst.work_dir() + "/lumo8_package.zip"));
+  EXPECT_TRUE(testutil::exists(inst.work_dir() + "/lumo8-cc-1.out"));
+  EXPECT_FALSE(inst.driver_argv().empty());
+}
+
 TEST(LumodebugRun, EnterAndExitRecordsBalance) {
   using Names = std::vector<std::string>;
   const Names kWalk = {"cmdline_driver", "options_process", "options_handler"};
@@ -349,7 +386,6 @@ bool hide_debugger() {
   if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return false;
   return mount("none", "/usr/bin", "tmpfs", MS_RDONLY, nullptr) == 0 && !have_debugger();
 }
-constexpr int kCannotHide = 125;
 
 TEST(LumodebugSpawn, MissingDebuggerFallsBackToANormalRun) {
   const struct {
