@@ -42,7 +42,10 @@ if [ -d /dev/shm ] && [ -w /dev/shm ]; then pairs "temp in memory" /dev/shm; fi
 "$bench" --benchmark_filter='Arguments' >>"$out" 2>/dev/null
 
 median() { awk -v n="$1" '$1 == n"/real_time_median" { print $2 }' "$out"; }
-rss() { awk -v n="$1" '$1 == n"/real_time_median" { for (i = 1; i <= NF; ++i) if ($i ~ /^peak_rss_KiB=/) { sub(/peak_rss_KiB=/, "", $i); print $i } }' "$out"; }
+rss() {  # Google Benchmark writes 2108 as 2.108k
+  awk -v n="$1" '$1 == n"/real_time_median" { for (i = 1; i <= NF; ++i) if ($i ~ /^peak_rss_KiB=/) {
+    sub(/peak_rss_KiB=/, "", $i); v = $i; if (v ~ /k$/) { sub(/k$/, "", v); v *= 1000 } printf "%d\n", v } }' "$out"
+}
 
 zir=$(median BM_Lumo8ccZirLine); tev=$(median BM_Lumo8ccTevLine)
 spawn=$(median BM_SpawnOnly); gcc=$(median BM_GccShowCommands)
