@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "common/alloc.h"
@@ -212,6 +213,28 @@ bool g_time_zone_set = false;
 
 // ---- Rules shared with the host files ----
 
+char* osd_quote_arg(const char* arg, PathStyle style) {
+  if (!arg) return nullptr;
+  const bool needs_quotes = style == PathStyle::windows && (!*arg || strpbrk(arg, " \t\n\v\"") != nullptr);
+  if (!needs_quotes) return xstrdup(arg);
+  std::string r = "\"";
+  size_t backslashes = 0;
+  for (const char* c = arg; *c; ++c) {
+    if (*c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    // Backslashes are literal unless a quote follows them.
+    r.append(*c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+    backslashes = 0;
+    r += *c;
+  }
+  // The closing quote follows: the backslashes before it are doubled.
+  r.append(2 * backslashes, '\\');
+  r += '"';
+  return xstrdup(r.c_str());
+}
+
 const char* osd_tmp_base(PathStyle style) {
   DB_ENTER("%s", style == PathStyle::windows ? "windows" : "posix");
   struct Rule {
@@ -359,6 +382,8 @@ time_t osd_time(time_t* out) {
   DB_EXIT("%lld", static_cast<long long>(now));
   return now;
 }
+
+bool osd_gmtime(time_t t, struct tm* out) { return out && osd_host_gmtime(t, out); }
 
 char* osd_progname() {
   DB_ENTER();

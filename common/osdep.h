@@ -100,6 +100,8 @@ void osd_signals_install();
 int osd_setenv(const char* name, const char* value);
 // The calendar time; the first call applies the time zone kOsdTimeZone.
 time_t osd_time(time_t* out);
+// The calendar time t in UTC; false when it cannot be converted.
+bool osd_gmtime(time_t t, struct tm* out);
 // The full path of the running executable, or null when the host cannot tell.
 char* osd_progname();
 uint32_t osd_os_flags();

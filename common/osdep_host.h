@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 
 #include "common/pathstyle.h"
 
@@ -21,6 +22,13 @@ using osd_signal_handler = void (*)(int);
 // The directory under which the temporary root is made: the first of the
 // style's environment variables that is set and non-empty, else its default.
 const char* osd_tmp_base(PathStyle style = kNativePathStyle);
+// Argument arg as the child's command line must carry it so that the child
+// receives it unchanged: on Windows, where the child's runtime splits one
+// command line, an argument that is empty or holds white space or a double
+// quote goes in double quotes, with a backslash before every embedded quote
+// and the backslashes in front of a quote doubled; on POSIX, where argv
+// passes whole, a plain copy. A heap text.
+char* osd_quote_arg(const char* arg, PathStyle style = kNativePathStyle);
 
 // ---- Host functions ----
 
@@ -49,6 +57,7 @@ bool osd_host_redirect(int from, int fd);
 
 int osd_host_setenv(const char* name, const char* value);
 void osd_host_tzset();
+bool osd_host_gmtime(time_t t, struct tm* out);
 unsigned long osd_host_pid();
 char* osd_host_progname();
 const char* osd_host_os_name();

@@ -23,6 +23,8 @@
 
 #ifdef _WIN32
 #include <direct.h>
+#include <io.h>
+
 #include <filesystem>
 #include <windows.h>
 #else
@@ -362,6 +364,17 @@ vector* path_list_dir(const char* dir) {
   return names;
 }
 
+PathListing::PathListing(const char* dir) : names_(dir ? path_list_dir(dir) : nullptr) {}
+
+PathListing::~PathListing() {
+  for (char* name : VecItems<char*>(names_)) free(name);
+  vec_free(names_);
+}
+
+uint32_t PathListing::size() const { return vec_size(names_); }
+
+const char* PathListing::operator[](uint32_t i) const { return vec_get_as<const char*>(names_, i); }
+
 const char* path_basename_ptr(const char* p) {
   const char* s = last_separator(p);
   return s ? s + 1 : p;
@@ -415,6 +428,17 @@ bool path_is_file(const char* p) {
   bool file = p && *p && stat(p, &st) == 0 && S_ISREG(st.st_mode);
   DB_EXIT("%d", file);
   return file;
+}
+
+bool path_is_writable(const char* p) {
+  DB_ENTER("%s", p ? p : "(null)");
+#ifdef _WIN32
+  bool writable = p && *p && _access(p, 2) == 0;
+#else
+  bool writable = p && *p && access(p, W_OK) == 0;
+#endif
+  DB_EXIT("%d", writable);
+  return writable;
 }
 
 bool path_exists_exact(const char* p) {
@@ -513,6 +537,18 @@ char* osd_getcwd() {
   if (!r) r = xstrdup(".");
 #endif
   DB_EXIT("%s", r);
+  return r;
+}
+
+int osd_chdir(const char* p) {
+  DB_ENTER("%s", p ? p : "(null)");
+  if (!p || !*p) return -1;
+#ifdef _WIN32
+  int r = _chdir(p) == 0 ? 0 : -1;
+#else
+  int r = chdir(p) == 0 ? 0 : -1;
+#endif
+  DB_EXIT("%d", r);
   return r;
 }
 

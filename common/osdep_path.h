@@ -57,6 +57,8 @@ bool path_is_dir(const char* p);
 // kind the readers of files given by others open, since opening a FIFO
 // without a writer never returns.
 bool path_is_file(const char* p);
+// p exists and this process may write to it.
+bool path_is_writable(const char* p);
 // p exists and its last component has exactly these letters, case included.
 bool path_exists_exact(const char* p);
 // Size of an existing file, else 0.
@@ -72,7 +74,26 @@ int rmdir_r(const char* p);
 // order the file system gives them; null when dir cannot be read.
 vector* path_list_dir(const char* dir);
 
+// The names of a directory as path_list_dir gives them, released with the
+// object; none when dir is null or cannot be read.
+class PathListing {
+ public:
+  explicit PathListing(const char* dir);
+  ~PathListing();
+  PathListing(const PathListing&) = delete;
+  PathListing& operator=(const PathListing&) = delete;
+
+  bool ok() const { return names_ != nullptr; }
+  uint32_t size() const;
+  const char* operator[](uint32_t i) const;
+
+ private:
+  vector* names_;
+};
+
 char* osd_getcwd();
+// Makes p the current directory: 0 on success, else -1.
+int osd_chdir(const char* p);
 // The host's short form of p, or null where the host has none.
 char* osd_shortpath(const char* p);
 // "\"s\"" when s holds white space, else a copy.

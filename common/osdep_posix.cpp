@@ -131,6 +131,8 @@ int osd_host_setenv(const char* name, const char* value) { return setenv(name, v
 
 void osd_host_tzset() { tzset(); }
 
+bool osd_host_gmtime(time_t t, struct tm* out) { return gmtime_r(&t, out) != nullptr; }
+
 unsigned long osd_host_pid() { return static_cast<unsigned long>(getpid()); }
 
 char* osd_host_progname() {

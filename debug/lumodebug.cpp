@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>

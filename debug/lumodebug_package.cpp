@@ -1,7 +1,5 @@
 // Debug facility: the package zip, which collects the trace and the files a
 // run names for a report.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstring>
 
@@ -9,6 +7,14 @@
 #include "debug/lumodebug.h"
 #include "debug/lumodebug_state.h"
 #include "debug/ziplib.h"
+
+#ifdef LUMO_NO_LIBZIP
+
+// Without the zip library ziplib() is null, so the zip option is refused and
+// no package path is ever set.
+void lumodebug_addToPackage(const char*, const char*) {}
+
+#else
 
 namespace {
 
@@ -28,7 +34,7 @@ zip_t* open_package(const ZipLib& lib, const char* zip_path, const char* file) {
   }
   // The archive is read now and rewritten when closed: one that cannot be
   // written draws this warning here and the closing one later.
-  if (access(zip_path, W_OK) != 0)
+  if (!path_is_writable(zip_path))
     lumodebug_warning("Unable to covert package zip file (%s) reader to a writer to append \"%s\"", zip_path, file);
   return za;
 }
@@ -72,3 +78,4 @@ void lumodebug_addToPackage(const char* file, const char* comment) {
   }
 }
 
+#endif  // LUMO_NO_LIBZIP

@@ -1,9 +1,17 @@
 // The zip library, loaded on first use.
 #include "debug/ziplib.h"
 
-#include <dlfcn.h>
-
 #include "debug/lumodebug.h"
+
+#ifdef LUMO_NO_LIBZIP
+
+const ZipLib* ziplib() { return nullptr; }
+
+const char* ziplib_name() { return "not part of this build"; }
+
+#else
+
+#include <dlfcn.h>
 
 #ifndef LUMO_LIBZIP_SONAME
 #define LUMO_LIBZIP_SONAME "libzip.so.4"
@@ -51,3 +59,5 @@ const ZipLib* ziplib() {
 }
 
 const char* ziplib_name() { return LUMO_LIBZIP_SONAME; }
+
+#endif  // LUMO_NO_LIBZIP

@@ -2,6 +2,10 @@
 // without packaging never pays for loading it and the libraries it needs.
 #pragma once
 
+#ifdef LUMO_NO_LIBZIP
+// A build without the zip library: ziplib() is always null.
+struct ZipLib;
+#else
 #include <zip.h>
 
 // The library's operations that packaging uses.
@@ -15,6 +19,7 @@ struct ZipLib {
   decltype(&zip_set_file_compression) set_file_compression;
   decltype(&zip_file_set_comment) file_set_comment;
 };
+#endif
 
 // The loaded library, or null when it cannot be loaded (the first call
 // tries; later calls give the same answer).

@@ -11,6 +11,7 @@
 
 #include "common/alert.h"
 #include "common/osdep.h"
+#include "common/osdep_path.h"
 #include "common/stringcache.h"
 #include "common/vector.h"
 #include "debug/lumodebug.h"
@@ -51,7 +52,7 @@ const char* unescape(const char* arg) {
 }
 
 std::string real_path(const char* path) {
-  char* real = realpath(path, nullptr);
+  char* real = path_real(path);
   std::string r = real ? real : path;
   free(real);
   return r;

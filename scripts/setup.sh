@@ -11,6 +11,7 @@ packages=(
   libzip-dev
   libclang-rt-14-dev valgrind
   lldb
+  g++-mingw-w64-x86-64-posix wine64
 )
 
 missing=()

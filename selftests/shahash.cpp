@@ -1,8 +1,6 @@
 // File digests and the hash manifest of an installation.
 #include "selftests/shahash.h"
 
-#include <dirent.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -29,10 +27,6 @@ using File = std::unique_ptr<FILE, FileCloser>;
   fprintf(stderr, "!! Cannot open file \"%s\"\n", path);
   cleanup(1);
 }
-
-struct DirCloser {
-  void operator()(DIR* d) const { closedir(d); }
-};
 
 std::string trim(const std::string& s) {
   size_t b = 0, e = s.size();
@@ -98,12 +92,10 @@ vector* shahash_readManifest(const char* path, const char* base) {
 
 void shahash_collect(PathStyle style, vector* records, const char* directory, const char* prefix) {
   DB_ENTER("%s, %s", directory ? directory : "(null)", prefix ? prefix : "(null)");
-  std::unique_ptr<DIR, DirCloser> dir(opendir(directory));
-  if (!dir) return;
-  while (const dirent* entry = readdir(dir.get())) {
-    if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0) continue;
-    char* full = path_join(directory, entry->d_name, style);
-    char* relative = path_join(prefix, entry->d_name, style);
+  PathListing names(directory);
+  for (uint32_t i = 0; i < names.size(); ++i) {
+    char* full = path_join(directory, names[i], style);
+    char* relative = path_join(prefix, names[i], style);
     if (path_is_dir(full))
       shahash_collect(style, records, full, relative);
     else
@@ -138,12 +130,11 @@ bool shahash_generate(PathStyle style, const char* directory, const char* manife
 bool findFileLike(const char* fragment, const char* directory) {
   DB_ENTER("%s, %s", fragment ? fragment : "(null)", directory ? directory : "(null)");
   DB_NOTE("Looking for files like: \"%s\" in directory: \"%s\"", fragment, directory);
-  std::unique_ptr<DIR, DirCloser> dir(directory ? opendir(directory) : nullptr);
-  if (!dir) return false;
+  PathListing names(directory);
+  if (!names.ok()) return false;
   const std::string wanted = sc_lower(fragment);
-  while (const dirent* entry = readdir(dir.get())) {
-    if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0) continue;
-    if (std::string(sc_lower(entry->d_name)).find(wanted) != std::string::npos) {
+  for (uint32_t i = 0; i < names.size(); ++i) {
+    if (std::string(sc_lower(names[i])).find(wanted) != std::string::npos) {
       DB_NOTE("Found");
       return true;
     }

@@ -2,7 +2,6 @@
 #include "selftests/stBuild.h"
 
 #include <strings.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -304,7 +303,7 @@ int check_lib(tsuite_test* test, const char* output, const char* captured) {
     return 0;
   }
   char* previous = osd_getcwd();
-  if (chdir(p1_dir) == 0) {
+  if (osd_chdir(p1_dir) == 0) {
     ToolRun extracted = run_tool(vecCommand(librarian, "-x", library, static_cast<const char*>(nullptr)));
     if (!extracted.started) {
       fail(test, sc_printf("failed to extract from library for %s", device), "could not execute librarian");
@@ -318,7 +317,7 @@ int check_lib(tsuite_test* test, const char* output, const char* captured) {
       remove(original);
       remove(library);
     }
-    if (previous && chdir(previous) != 0) DB_NOTE("could not change back");
+    if (previous && osd_chdir(previous) != 0) DB_NOTE("could not change back");
   }
   free(previous);
   free(p1_dir);

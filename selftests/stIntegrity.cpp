@@ -1,9 +1,6 @@
 // The integrity tests and the manifest command.
 #include "selftests/stIntegrity.h"
 
-#include <dirent.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -79,10 +76,6 @@ int DetailedIntegrityTest(tsuite_test* test) {
   return 0;
 }
 
-struct DirCloser {
-  void operator()(DIR* d) const { closedir(d); }
-};
-
 bool expected_entry(const char* name) {
   const char* lower = sc_lower(name);
   if (strstr(lower, "uninstall") || strstr(lower, "rollback")) return true;
@@ -92,13 +85,10 @@ bool expected_entry(const char* name) {
 }
 
 int ExtraFiles(tsuite_test* test) {
-  std::unique_ptr<DIR, DirCloser> dir(opendir(version_dir()));
-  if (!dir) return 0;
-  while (const dirent* entry = readdir(dir.get())) {
-    if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0) continue;
-    if (!expected_entry(entry->d_name))
-      fail(test, "extraneous files", sc_printf("found unexpected file \"%s\"", entry->d_name));
-  }
+  PathListing names(version_dir());
+  for (uint32_t i = 0; i < names.size(); ++i)
+    if (!expected_entry(names[i]))
+      fail(test, "extraneous files", sc_printf("found unexpected file \"%s\"", names[i]));
   return 0;
 }
 
@@ -174,14 +164,14 @@ int selfinit(const char* path) {
   }
   st_print(stdout, "Generating installation integrity hashes...");
   char* previous = osd_getcwd();
-  if (!ver || chdir(ver) != 0) {
+  if (!ver || osd_chdir(ver) != 0) {
     st_print(stderr, "Could not change to directory: \"%s\"\n", ver ? ver : "");
     free(previous);
     return 1;
   }
   const char* manifest = manifest_path();
   shahash_generate(style, ".", manifest);
-  if (previous && chdir(previous) != 0) DB_NOTE("could not change back to \"%s\"", previous);
+  if (previous && osd_chdir(previous) != 0) DB_NOTE("could not change back to \"%s\"", previous);
   free(previous);
   st_print(stdout, "done\n");
   st_print(stdout, "Compiler integrity hash file saved to: %s\n", manifest);

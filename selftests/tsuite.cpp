@@ -236,7 +236,7 @@ int tsuite_writeJUnit(const tsuite* suite, const char* path) {
   char stamp[32];
   time_t now = time(nullptr);
   struct tm utc {};
-  gmtime_r(&now, &utc);
+  osd_gmtime(now, &utc);
   strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%SZ", &utc);
   FILE* f = out.get();
   fputs("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n", f);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/uxml2.h"
+#include "tests/support/testutil.h"
 
 namespace {
 
@@ -36,8 +37,26 @@ std::string show(const uxml_element* e) {
 }
 
 // What the reader makes of a document: the tree, or "null".
+// A scratch stream, removed with the scratch directory at exit; tmpfile()
+// would make it in the root of the drive on Windows.
+FILE* scratch_stream() {
+  static testutil::TempDir dir;
+  static unsigned serial = 0;
+  return fopen(dir.file("stream" + std::to_string(serial++)).c_str(), "w+b");
+}
+
+// A scratch stream holding text, positioned at its start.
+FILE* stream_of(const std::string& text) {
+  FILE* f = scratch_stream();
+  if (f) {
+    fwrite(text.data(), 1, text.size(), f);
+    rewind(f);
+  }
+  return f;
+}
+
 std::string read(const std::string& document) {
-  FILE* f = fmemopen(const_cast<char*>(document.data()), document.size(), "r");
+  FILE* f = stream_of(document);
   uxml_element* root = uxml_read(f);
   fclose(f);
   std::string shown = root ? show(root) : "null";
@@ -46,13 +65,12 @@ std::string read(const std::string& document) {
 }
 
 std::string write(const uxml_element* e) {
-  char* buffer = nullptr;
-  size_t size = 0;
-  FILE* f = open_memstream(&buffer, &size);
+  FILE* f = scratch_stream();
   EXPECT_TRUE(uxml_write(e, f));
+  rewind(f);
+  std::string text;
+  for (int c; (c = fgetc(f)) != EOF;) text += static_cast<char>(c);
   fclose(f);
-  std::string text(buffer, size);
-  free(buffer);
   return text;
 }
 
@@ -151,7 +169,7 @@ TEST(Uxml, WriteThenRead) {
   uxml_setText(note, "one & two");
   uxml_addChild(root, note);
   const std::string once = write(root);
-  FILE* f = fmemopen(const_cast<char*>(once.data()), once.size(), "r");
+  FILE* f = stream_of(once);
   uxml_element* back = uxml_read(f);
   fclose(f);
   ASSERT_NE(back, nullptr) << once;

@@ -24,13 +24,19 @@
 //   popen PROG ARG...    capture PROG; print what it wrote, its status, "after"
 #include <fcntl.h>
 #include <signal.h>
+#ifndef _WIN32
 #include <unistd.h>
+#else
+#include <io.h>
+#endif
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/alert.h"
@@ -58,7 +64,7 @@ void redirect_stdout(const char* path) {
   fflush(stdout);
   int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
   if (fd < 0) exit(120);
-  dup2(fd, STDOUT_FILENO);
+  dup2(fd, fileno(stdout));
   close(fd);
   fputs("hidden\n", stdout);  // left in the buffer for the handler to flush
 }
@@ -145,10 +151,11 @@ int main(int argc, char** argv) {
     return 125;
   }
   if (action == "wait") {
-    alarm(30);  // a handler that fails to end the process must not hang the tests
     printf("ready\n");
     fflush(stdout);
-    for (;;) pause();
+    // A handler that fails to end the process must not hang the tests.
+    std::this_thread::sleep_for(std::chrono::seconds(30));
+    return 126;
   }
   if (action == "args") return write_args(argc, argv, arg);
   if (action == "interleave") return interleave();

@@ -1,10 +1,19 @@
 #include "tests/support/testutil.h"
 
-#include <dirent.h>
+#ifdef _WIN32
 #include <fcntl.h>
+#include <io.h>
+#include <process.h>
 #include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "common/osdep_host.h"
+#else
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -17,6 +26,22 @@
 
 namespace testutil {
 
+#ifdef _WIN32
+TempDir::TempDir() {
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  static unsigned serial = 0;
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    std::filesystem::path candidate =
+        base / ("lumo8-test-" + std::to_string(_getpid()) + "-" + std::to_string(serial++));
+    std::error_code ec;
+    if (std::filesystem::create_directory(candidate, ec)) {
+      path_ = candidate.string();
+      return;
+    }
+  }
+  throw std::runtime_error("no scratch directory could be made");
+}
+#else
 TempDir::TempDir() {
   const char* base = getenv("TMPDIR");
   std::string pattern = std::string(base && *base ? base : "/tmp") + "/lumo8-test-XXXXXX";
@@ -25,6 +50,7 @@ TempDir::TempDir() {
   if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
   path_ = buf.data();
 }
+#endif
 
 TempDir::~TempDir() {
   std::error_code ec;
@@ -44,20 +70,147 @@ void write_file(const std::string& path, const std::string& contents) {
 }
 
 bool exists(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0;
+  std::error_code ec;
+  return std::filesystem::exists(path, ec);
 }
 
 std::vector<std::string> list_dir(const std::string& path) {
   std::vector<std::string> names;
-  if (DIR* d = opendir(path.c_str())) {
-    while (dirent* e = readdir(d))
-      if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) names.emplace_back(e->d_name);
-    closedir(d);
-  }
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec))
+    names.push_back(it->path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
+
+#ifdef _WIN32
+
+namespace {
+
+// The Windows build has no fork. A program runs with its standard streams
+// pointed at files while the parent waits; in_child starts this test program
+// again for the current test only, and the copy runs the body of the wanted
+// call. The copy passes over the earlier calls of the test with an empty
+// result (running them again would start copies of copies); what its
+// assertions make of those is never reported, since the wanted call ends it.
+constexpr const char* kChildVariable = "LUMO_TESTUTIL_CHILD";
+constexpr const char* kChildMarker = "\x01lumo-child\x01\n";
+
+// The environment and directory of one run, put back when it ends.
+class RunScope {
+ public:
+  RunScope(const std::string& cwd, const std::vector<std::string>& extra_env)
+      : cwd_(std::filesystem::current_path()) {
+    for (const std::string& e : extra_env) {
+      size_t eq = e.find('=');
+      std::string name = eq == std::string::npos ? e.substr(e[0] == '-') : e.substr(0, eq);
+      const char* old = getenv(name.c_str());
+      saved_.push_back(name + "=" + (old ? old : ""));
+      _putenv((name + "=" + (eq == std::string::npos ? "" : e.substr(eq + 1))).c_str());
+    }
+    std::filesystem::current_path(cwd);
+  }
+  ~RunScope() {
+    std::error_code ec;
+    std::filesystem::current_path(cwd_, ec);
+    for (const std::string& e : saved_) _putenv(e.c_str());
+  }
+  RunScope(const RunScope&) = delete;
+  RunScope& operator=(const RunScope&) = delete;
+
+ private:
+  std::filesystem::path cwd_;
+  std::vector<std::string> saved_;
+};
+
+RunResult spawn_collect(const std::vector<std::string>& argv, const std::string& cwd,
+                        const std::vector<std::string>& extra_env) {
+  TempDir capture;
+  const std::string out_path = capture.file("out"), err_path = capture.file("err");
+  std::vector<char*> quoted;
+  for (const std::string& a : argv) quoted.push_back(osd_quote_arg(a.c_str(), PathStyle::windows));
+  quoted.push_back(nullptr);
+  RunResult r;
+  {
+    // Absolute before the directory changes.
+    const std::string program = std::filesystem::absolute(argv[0]).string();
+    RunScope scope(cwd, extra_env);
+    fflush(stdout);
+    fflush(stderr);
+    int saved[3] = {_dup(0), _dup(1), _dup(2)};
+    int in = _open("NUL", _O_RDONLY);
+    int out = _open(out_path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
+    int err = _open(err_path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (in >= 0 && out >= 0 && err >= 0) {
+      _dup2(in, 0);
+      _dup2(out, 1);
+      _dup2(err, 2);
+      intptr_t status = _spawnv(_P_WAIT, program.c_str(), quoted.data());
+      r.status = status < 0 ? 127 : static_cast<int>(status);
+    }
+    for (int fd = 0; fd < 3; ++fd) {
+      _dup2(saved[fd], fd);
+      _close(saved[fd]);
+    }
+    for (int fd : {in, out, err})
+      if (fd >= 0) _close(fd);
+  }
+  for (char* q : quoted) free(q);
+  r.out = read_file(out_path);
+  r.err = read_file(err_path);
+  return r;
+}
+
+// What follows the copy's marker: the test framework writes its own lines
+// before the body runs.
+std::string after_marker(const std::string& text) {
+  size_t at = text.find(kChildMarker);
+  return at == std::string::npos ? text : text.substr(at + strlen(kChildMarker));
+}
+
+}  // namespace
+
+RunResult run(const std::vector<std::string>& argv, const std::string& cwd,
+              const std::vector<std::string>& extra_env) {
+  return spawn_collect(argv, cwd, extra_env);
+}
+
+RunResult in_child(const std::function<int()>& body, const std::string& cwd,
+                   const std::vector<std::string>& extra_env) {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  if (!test) throw std::runtime_error("testutil::in_child outside a test");
+  const std::string name = std::string(test->test_suite_name()) + "." + test->name();
+  static std::string counted_test;
+  static int call = 0;
+  if (counted_test != name) {
+    counted_test = name;
+    call = 0;
+  }
+  const int index = call++;
+  const char* wanted = getenv(kChildVariable);
+  if (wanted && *wanted && index < atoi(wanted)) return {};
+  if (wanted && *wanted && atoi(wanted) == index) {
+    // The copy: the body of this call ends it.
+    RunScope scope(cwd, extra_env);
+    fputs(kChildMarker, stdout);
+    fputs(kChildMarker, stderr);
+    fflush(stdout);
+    fflush(stderr);
+    int status = body();
+    fflush(stdout);
+    fflush(stderr);
+    _exit(status);
+  }
+  std::vector<std::string> extra = extra_env;
+  extra.push_back(std::string(kChildVariable) + "=" + std::to_string(index));
+  // The copy starts here and changes to cwd itself once the framework runs.
+  RunResult r = spawn_collect({_pgmptr, "--gtest_filter=" + name}, ".", extra);
+  r.out = after_marker(r.out);
+  r.err = after_marker(r.err);
+  return r;
+}
+
+#else
 
 namespace {
 
@@ -120,5 +273,7 @@ RunResult in_child(const std::function<int()>& body, const std::string& cwd,
                    const std::vector<std::string>& extra_env) {
   return fork_and_collect(cwd, extra_env, body);
 }
+
+#endif  // _WIN32
 
 }  // namespace testutil

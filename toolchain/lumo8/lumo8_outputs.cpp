@@ -1,14 +1,13 @@
 // Writers of the image, the map and the summary, and the writing of files.
 #include "toolchain/lumo8/lumo8_outputs.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 
 #include "common/stringcache.h"
 #include "toolchain/lumo8/lumo8_messages.h"
 #include "toolchain/support/tc_diag.h"
+#include "toolchain/support/tc_host.h"
 
 namespace {
 
@@ -31,14 +30,14 @@ bool write_one(const l8_output& output) {
     fwrite(output.content.data(), 1, output.content.size(), stdout);
     return fflush(stdout) == 0;
   }
-  const std::string temp = output.path + sc_printf(".l8tmp%ld", static_cast<long>(getpid()));
+  const std::string temp = output.path + sc_printf(".l8tmp%lu", tc_pid());
   FILE* f = fopen(temp.c_str(), "wb");
   bool ok = f != nullptr;
   if (f) {
     ok = fwrite(output.content.data(), 1, output.content.size(), f) == output.content.size();
     ok = (fclose(f) == 0) && ok;
   }
-  ok = ok && rename(temp.c_str(), output.path.c_str()) == 0;
+  ok = ok && tc_replace(temp.c_str(), output.path.c_str());
   if (!ok) {
     remove(temp.c_str());
     tc_raise(kL8WriteFailed, output.path.c_str());

@@ -33,7 +33,7 @@ std::string family_path(const char* name) {
   if (exe) {
     char* bin = path_dirname(exe);
     char* family = bin ? path_dirname(bin) : nullptr;
-    if (family) result = std::string(family) + "/" + name;
+    if (family) result = std::string(family) + path_separator() + name;
     free(family);
     free(bin);
     free(exe);
@@ -51,7 +51,8 @@ bool read_file(const std::string& path, std::string& bytes) {
 }
 
 std::string stem(const std::string& path) {
-  std::string base = path.substr(path.find_last_of('/') + 1);
+  // Both separators on Windows, where "/" also separates.
+  std::string base = path.substr(path.find_last_of(kNativePathStyle == PathStyle::windows ? "\\/" : "/") + 1);
   size_t dot = base.rfind('.');
   return dot == std::string::npos || dot == 0 ? base : base.substr(0, dot);
 }

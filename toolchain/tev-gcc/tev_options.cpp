@@ -375,7 +375,8 @@ tev_lang tev_lang_of(const std::string& path) {
       {".S", tev_lang::assembler_cpp}, {".sx", tev_lang::assembler_cpp}, {".o", tev_lang::object},
       {".a", tev_lang::object},
   };
-  std::string base = path.substr(path.find_last_of('/') + 1);
+  // Both separators on Windows, where "/" also separates.
+  std::string base = path.substr(path.find_last_of(kNativePathStyle == PathStyle::windows ? "\\/" : "/") + 1);
   size_t dot = base.rfind('.');
   if (dot == std::string::npos || dot == 0) return tev_lang::none;
   std::string ext = base.substr(dot);

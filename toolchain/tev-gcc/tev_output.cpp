@@ -1,14 +1,13 @@
 // Collected outputs and their careful writing.
 #include "toolchain/tev-gcc/tev_output.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <set>
 
 #include "toolchain/support/tc_diag.h"
+#include "toolchain/support/tc_host.h"
 #include "toolchain/tev-gcc/tev_msgs.h"
 
 namespace {
@@ -39,9 +38,9 @@ bool write_file(const std::string& path, const std::string& contents) {
 bool write_in_place(const std::string& path, const std::string& contents) {
   static bool registered = false;
   if (!registered) registered = atexit(remove_pending) == 0;
-  std::string temporary = path + ".tev" + std::to_string(getpid()) + ".tmp";
+  std::string temporary = path + ".tev" + std::to_string(tc_pid()) + ".tmp";
   pending_temporaries().insert(temporary);
-  bool ok = write_file(temporary, contents) && rename(temporary.c_str(), path.c_str()) == 0;
+  bool ok = write_file(temporary, contents) && tc_replace(temporary.c_str(), path.c_str());
   if (!ok) remove(temporary.c_str());
   pending_temporaries().erase(temporary);
   return ok;

@@ -1,10 +1,6 @@
 // Reading, changing and writing libraries.
 #include "toolchain/tools/arlib.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -14,6 +10,7 @@
 
 #include "common/fileutils.h"
 #include "common/osdep_path.h"
+#include "toolchain/support/tc_host.h"
 
 namespace {
 
@@ -85,7 +82,7 @@ bool read_all(FILE* f, std::vector<unsigned char>* out) {
 char g_pending[4096];
 
 extern "C" void remove_pending(int sig) {
-  if (g_pending[0]) unlink(g_pending);
+  if (g_pending[0]) remove(g_pending);
   signal(sig, SIG_DFL);
   raise(sig);
 }
@@ -93,7 +90,7 @@ extern "C" void remove_pending(int sig) {
 void set_pending(const std::string& name) {
   static bool installed = false;
   if (!installed) {
-    for (int sig : {SIGINT, SIGTERM, SIGHUP}) signal(sig, remove_pending);
+    tc_on_end_signals(remove_pending);
     installed = true;
   }
   if (name.size() < sizeof g_pending) memcpy(g_pending, name.c_str(), name.size() + 1);
@@ -104,16 +101,10 @@ void clear_pending() { g_pending[0] = '\0'; }
 // A temporary file beside path, removed unless it was renamed into place.
 class TempBeside {
  public:
-  explicit TempBeside(const char* path) : name_(std::string(path) + ".XXXXXX") {
-    int fd = mkstemp(name_.data());
-    if (fd < 0) return;
+  explicit TempBeside(const char* path) {
+    file_ = tc_create_beside(path, &name_);
+    if (!file_) return;
     set_pending(name_);
-    // mkstemp gives 0600; a new file gets the usual mode under the umask.
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    file_ = fdopen(fd, "wb");
-    if (!file_) close(fd);
     created_ = true;
   }
   ~TempBeside() {
@@ -131,7 +122,7 @@ class TempBeside {
     FILE* f = file_;
     file_ = nullptr;
     if (fclose(f) != 0) return false;
-    if (rename(name_.c_str(), path) != 0) return false;
+    if (!tc_replace(name_.c_str(), path)) return false;
     created_ = false;
     return true;
   }

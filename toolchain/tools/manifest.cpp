@@ -1,14 +1,13 @@
 // Reading, collecting and writing the installation manifest.
 #include "toolchain/tools/manifest.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 #include "common/pathstyle.h"
 #include "toolchain/tools/arlib.h"
@@ -48,34 +47,35 @@ std::string join(const std::string& a, const std::string& b) {
   return a.back() == sep ? a + b : a + sep + b;
 }
 
-struct FileId {
-  dev_t dev = 0;
-  ino_t ino = 0;
-  bool valid = false;
-};
-
-bool collect(const std::string& dir, const std::string& rel, const FileId& skip,
+// The walk uses the standard file-system library: the host's own file
+// identity (the device and inode numbers carry none on Windows) tells the
+// skipped file apart.
+bool collect(const std::string& dir, const std::string& rel, const std::filesystem::path& skip,
              std::vector<manifest_entry>* entries, std::string* bad) {
-  DIR* d = opendir(dir.c_str());
-  if (!d) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  std::vector<std::string> names;
+  fs::directory_iterator it(dir, ec), end;
+  if (ec) {
     *bad = dir;
     return false;
   }
-  std::vector<std::string> names;
-  while (dirent* e = readdir(d))
-    if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) names.push_back(e->d_name);
-  closedir(d);
+  for (; !ec && it != end; it.increment(ec)) names.push_back(it->path().filename().string());
+  if (ec) {
+    *bad = dir;
+    return false;
+  }
   std::sort(names.begin(), names.end());
   for (const std::string& n : names) {
     std::string full = join(dir, n), name = join(rel, n);
-    struct stat st;
-    if (stat(full.c_str(), &st) != 0) {
+    fs::file_status st = fs::status(full, ec);
+    if (ec) {
       *bad = full;
       return false;
     }
-    if (S_ISDIR(st.st_mode)) {
+    if (fs::is_directory(st)) {
       if (!collect(full, name, skip, entries, bad)) return false;
-    } else if (S_ISREG(st.st_mode) && !(skip.valid && st.st_dev == skip.dev && st.st_ino == skip.ino)) {
+    } else if (fs::is_regular_file(st) && !(!skip.empty() && fs::equivalent(full, skip, ec))) {
       manifest_entry entry{{}, name, 0};
       if (!sha256_file_hex(full.c_str(), &entry.hash)) {
         *bad = full;
@@ -118,9 +118,9 @@ std::string manifest_path(const std::string& dir, const std::string& name) {
 
 bool manifest_collect(const std::string& dir, const std::string& skip, std::vector<manifest_entry>* entries,
                       std::string* bad) {
-  FileId id;
-  struct stat st;
-  if (!skip.empty() && stat(skip.c_str(), &st) == 0) id = {st.st_dev, st.st_ino, true};
+  std::error_code ec;
+  std::filesystem::path id = !skip.empty() && std::filesystem::exists(skip, ec) ? std::filesystem::path(skip)
+                                                                               : std::filesystem::path();
   return collect(dir, ".", id, entries, bad);
 }
 

@@ -1,0 +1,23 @@
+// What the tool-chain programs need of their host beyond the process layer:
+// a fresh file beside another, and the signals that end a program from
+// outside. One host file each (tc_host_posix.cpp, tc_host_windows.cpp).
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+// A new file beside path (path and a unique suffix), created for binary
+// writing with the mode a new file gets; its name goes into *name. Null when
+// none can be made.
+FILE* tc_create_beside(const char* path, std::string* name);
+
+// Installs handler for the signals that end a program from outside: the
+// interrupt, termination, and the host's hang-up or break.
+void tc_on_end_signals(void (*handler)(int));
+
+// Moves file from to the name to, replacing a file of that name; false
+// when it cannot.
+bool tc_replace(const char* from, const char* to);
+
+// The process number, for names that must differ between runs at the same time.
+unsigned long tc_pid();
