@@ -121,7 +121,10 @@ TEST(Tsuite, Reports) {
     return listed * 10 + failed;
   });
   EXPECT_EQ(r.status, 41);
-  const std::string junit = testutil::read_file(dir.file("junit.xml"));
+  // Both reports are text files: CR LF line ends on Windows.
+  for (const char* report : {"junit.xml", "report.txt"})
+    EXPECT_EQ(testutil::read_file(dir.file(report)), testutil::text_bytes(testutil::read_text(dir.file(report))));
+  const std::string junit = testutil::read_text(dir.file("junit.xml"));
   EXPECT_EQ(junit.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<testsuite name=\"a&lt;b&amp;c\" timestamp=\"", 0), 0u)
       << junit;
   EXPECT_NE(junit.find("\" errors=\"0\" tests=\"4\" failures=\"1\" time=\""), std::string::npos);
@@ -131,7 +134,7 @@ TEST(Tsuite, Reports) {
   EXPECT_NE(junit.find("\" name=\"not yet\">\n\t</testcase>\n</testsuite>\n"), std::string::npos) << junit;
   EXPECT_EQ(junit.find("<failure", junit.find("<failure") + 1), std::string::npos);  // the skipped test did not fail
 
-  const std::string text = testutil::read_file(dir.file("report.txt"));
+  const std::string text = testutil::read_text(dir.file("report.txt"));
   const std::string pad70(70 - 6, ' ');
   EXPECT_EQ(text.rfind("Test suite a<b&amp;c results. Total tests: 4; 1 failed\n\n"
                        "GROUP           TEST NAME" + std::string(70 - 9, ' ') + " RESULT  TIME\n"

@@ -18,7 +18,7 @@ void install_program(const std::string& from, const std::string& to) {
 
 }  // namespace
 
-TestInstall::TestInstall() : ver_(root_.path() + "/lumo8/v2.50") {
+TestInstall::TestInstall() : ver_(root_.path() + native("/lumo8/v2.50")) {
   install_program(LUMO8CC_PATH, lumo8cc());
   install_program(RECORD_DRIVER_PATH, driver());
   install_program(RECORD_DRIVER_PATH, tev_driver());
@@ -34,12 +34,12 @@ RunResult TestInstall::run(const std::vector<std::string>& args, const std::vect
 
 std::vector<std::string> TestInstall::driver_argv() const {
   std::vector<std::string> lines;
-  if (!exists(record_dir() + "/argv")) return lines;
-  std::istringstream in(read_file(record_dir() + "/argv"));
+  if (!exists(record_.file("argv"))) return lines;
+  std::istringstream in(read_file(record_.file("argv")));
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
 }
 
-std::string TestInstall::command_file() const { return read_file(record_dir() + "/cmdfile"); }
+std::string TestInstall::command_file() const { return read_file(record_.file("cmdfile")); }
 
 }  // namespace testutil

@@ -15,9 +15,10 @@ class TestInstall {
  public:
   TestInstall();
   const std::string& version_dir() const { return ver_; }
-  std::string lumo8cc() const { return ver_ + "/bin/lumo8-cc"; }
-  std::string driver() const { return ver_ + "/zir/bin/lumo8"; }
-  std::string tev_driver() const { return ver_ + "/tev/bin/tev-gcc"; }
+  // The programs by the names the host gives them, as lumo8-cc writes them.
+  std::string lumo8cc() const { return ver_ + native("/bin/lumo8-cc") + kExe; }
+  std::string driver() const { return ver_ + native("/zir/bin/lumo8") + kExe; }
+  std::string tev_driver() const { return ver_ + native("/tev/bin/tev-gcc") + kExe; }
   // Where the stand-in driver writes "argv" and "cmdfile".
   const std::string& record_dir() const { return record_.path(); }
   // The temporary base the runs use (TEMP); empty again after every run.

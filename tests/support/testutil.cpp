@@ -26,13 +26,84 @@
 
 namespace testutil {
 
+std::string native(std::string path) {
+  std::replace(path.begin(), path.end(), '/', kSep);
+  return path;
+}
+
+std::string text_bytes(const std::string& text) {
 #ifdef _WIN32
+  std::string bytes;
+  for (char c : text) {
+    if (c == '\n') bytes += '\r';
+    bytes += c;
+  }
+  return bytes;
+#else
+  return text;
+#endif
+}
+
+std::string read_text(const std::string& path) {
+  std::string bytes = read_file(path);
+#ifdef _WIN32
+  std::string text;
+  for (size_t i = 0; i < bytes.size(); ++i)
+    if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) text += bytes[i];
+  return text;
+#else
+  return bytes;
+#endif
+}
+
+#ifdef _WIN32
+
+namespace {
+
+constexpr const char* kChildVariable = "LUMO_TESTUTIL_CHILD";  // "call:process"
+
+// The current test's name, "" between tests.
+std::string current_test_name() {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  return test ? std::string(test->test_suite_name()) + "." + test->name() : std::string();
+}
+
+}  // namespace
+
+// Scratch directories are named after the process of the test, the test and
+// their number within it; a copy names them after its parent's process.
 TempDir::TempDir() {
-  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  static std::string counted_test;
   static unsigned serial = 0;
+  const std::string test = current_test_name();
+  if (test != counted_test) {
+    counted_test = test;
+    serial = 0;
+  }
+  const char* child = getenv(kChildVariable);
+  const char* colon = child ? strchr(child, ':') : nullptr;
+  const bool copy = colon != nullptr;
+  const std::string process = copy ? std::string(colon + 1) : std::to_string(_getpid());
+  const std::string tag = std::to_string(std::hash<std::string>{}(test) % 1000000);
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
   for (int attempt = 0; attempt < 1000; ++attempt) {
     std::filesystem::path candidate =
-        base / ("lumo8-test-" + std::to_string(_getpid()) + "-" + std::to_string(serial++));
+        base / ("lumo8-test-" + process + "-" + tag + "-" + std::to_string(serial++));
+    std::error_code ec;
+    if (std::filesystem::create_directory(candidate, ec) || (copy && std::filesystem::is_directory(candidate, ec))) {
+      path_ = candidate.string();
+      owned_ = !copy;
+      return;
+    }
+  }
+  throw std::runtime_error("no scratch directory could be made");
+}
+
+TempDir::TempDir(const std::string& prefix) {
+  static unsigned serial = 0;
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    std::filesystem::path candidate = base / (prefix + std::to_string(_getpid()) + "-" + std::to_string(serial++));
     std::error_code ec;
     if (std::filesystem::create_directory(candidate, ec)) {
       path_ = candidate.string();
@@ -42,9 +113,11 @@ TempDir::TempDir() {
   throw std::runtime_error("no scratch directory could be made");
 }
 #else
-TempDir::TempDir() {
+TempDir::TempDir() : TempDir("lumo8-test-") {}
+
+TempDir::TempDir(const std::string& prefix) {
   const char* base = getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/lumo8-test-XXXXXX";
+  std::string pattern = std::string(base && *base ? base : "/tmp") + "/" + prefix + "XXXXXX";
   std::vector<char> buf(pattern.begin(), pattern.end());
   buf.push_back('\0');
   if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
@@ -53,6 +126,7 @@ TempDir::TempDir() {
 #endif
 
 TempDir::~TempDir() {
+  if (!owned_) return;
   std::error_code ec;
   std::filesystem::remove_all(path_, ec);
 }
@@ -93,7 +167,6 @@ namespace {
 // call. The copy passes over the earlier calls of the test with an empty
 // result (running them again would start copies of copies); what its
 // assertions make of those is never reported, since the wanted call ends it.
-constexpr const char* kChildVariable = "LUMO_TESTUTIL_CHILD";
 constexpr const char* kChildMarker = "\x01lumo-child\x01\n";
 
 // The environment and directory of one run, put back when it ends.
@@ -125,7 +198,7 @@ class RunScope {
 
 RunResult spawn_collect(const std::vector<std::string>& argv, const std::string& cwd,
                         const std::vector<std::string>& extra_env) {
-  TempDir capture;
+  TempDir capture("lumo8-capture-");
   const std::string out_path = capture.file("out"), err_path = capture.file("err");
   std::vector<char*> quoted;
   for (const std::string& a : argv) quoted.push_back(osd_quote_arg(a.c_str(), PathStyle::windows));
@@ -202,7 +275,7 @@ RunResult in_child(const std::function<int()>& body, const std::string& cwd,
     _exit(status);
   }
   std::vector<std::string> extra = extra_env;
-  extra.push_back(std::string(kChildVariable) + "=" + std::to_string(index));
+  extra.push_back(std::string(kChildVariable) + "=" + std::to_string(index) + ":" + std::to_string(_getpid()));
   // The copy starts here and changes to cwd itself once the framework runs.
   RunResult r = spawn_collect({_pgmptr, "--gtest_filter=" + name}, ".", extra);
   r.out = after_marker(r.out);

@@ -8,19 +8,45 @@
 
 namespace testutil {
 
+// What the program under test writes on this host: the suffix of executable
+// names and the separator it joins paths with.
+#ifdef _WIN32
+inline constexpr const char* kExe = ".exe";
+inline constexpr char kSep = '\\';
+#else
+inline constexpr const char* kExe = "";
+inline constexpr char kSep = '/';
+#endif
+
+// path with every "/" written as the host's separator.
+std::string native(std::string path);
+// The bytes a file written in text mode holds for text: on Windows every
+// line feed is preceded by a carriage return.
+std::string text_bytes(const std::string& text);
+// A text file as a reader in text mode sees it (CR LF read as a line feed on
+// Windows).
+std::string read_text(const std::string& path);
+
 // A fresh directory under the system's temporary directory, removed with
-// everything in it when the object goes.
+// everything in it when the object goes. On Windows the copy of the test
+// program that in_child starts makes the same directories as the test that
+// started it, in the same order, and adopts them: what the test set up there
+// before the call is what the body sees.
 class TempDir {
  public:
   TempDir();
+  // A directory outside the test's numbered ones (Windows), for the fixtures'
+  // own use; named with the prefix.
+  explicit TempDir(const std::string& prefix);
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  std::string file(const std::string& name) const { return path_ + kSep + name; }
 
  private:
   std::string path_;
+  bool owned_ = true;
 };
 
 std::string read_file(const std::string& path);
