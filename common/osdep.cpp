@@ -434,6 +434,13 @@ const char* osd_exe_suffix() {
   return suffix;
 }
 
+const char* osd_debugger() {
+  DB_ENTER();
+  const char* debugger = osd_host_debugger();
+  DB_EXIT("%s", debugger ? debugger : "(none on this host)");
+  return debugger;
+}
+
 bool osd_isatty(FILE* stream) {
   DB_ENTER("%p", static_cast<void*>(stream));
   bool tty = stream && osd_host_isatty(fileno(stream));

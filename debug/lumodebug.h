@@ -70,7 +70,8 @@ void lumodebug_addToPackage(const char* file, const char* comment);
 // "/" in the POSIX style) put below "SYSTEM_ROOT".
 const char* lumodebug_archiveName(const char* file, PathStyle style = kNativePathStyle);
 
-// The debugger that runs children named in the debug set.
+// The debugger that runs children named in the debug set, where the host
+// has one (osd_debugger); the warning names it on every host.
 inline constexpr const char* kLumodebugDebugger = "/usr/bin/lldb";
 // Runs program with args (args[0] is the program; a closing null is
 // appended): under the debugger when force is set or the program's name
