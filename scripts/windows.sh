@@ -9,9 +9,9 @@
 # The Windows build registers the tests that run there: the containers and
 # text services of common/, the host rules of the process layer, the tool
 # chain's host services, the trace and alert facility, the self test's
-# framework, the option table, and the command line in-process and through
-# the built program (tests/CMakeLists.txt stops before the others, which
-# make symbolic links or FIFOs or start POSIX helpers).
+# framework, the option table, the command line in-process and through the
+# built program, and the option translation end to end (tests/CMakeLists.txt
+# says which stay POSIX-only).
 set -euo pipefail
 
 src="$(cd "$(dirname "$0")/.." && pwd)"

@@ -82,15 +82,15 @@ TEST(OptionsProcess, WholeCommandLines) {
   const Case cases[] = {
       {"a ZIR device in capitals", {"-mcpu=ZIR16F877", "x.c"}, Driver::zir, kZirHead + "--chip=16f877\nx.c\n" + kZirClosing, 0, ""},
       {"a ZIR18 device with a ZIR pack stays ZIR18", {"-mcpu=18f452", "-mdfp=" + zir_pack, "x.c"}, Driver::zir,
-       kZirHead + "--chip=18f452\n--dfp=" + zir_pack + "\nx.c\n" + kZirClosing, 0, ""},
+       kZirHead + "--chip=18f452\n--dfp=" + testutil::cmdfile_path(zir_pack) + "\nx.c\n" + kZirClosing, 0, ""},
       {"a TEV pack makes a ZIR device a TEV run", {"-mcpu=16f877", "-mdfp=" + tev_pack}, Driver::tev,
-       "-mmcu=16f877\n-mdfp=" + tev_pack + "\n-Wl,--info-linker\n-mdevice=16f877\n-mconst-data-in-progmem\n"
+       "-mmcu=16f877\n-mdfp=" + testutil::cmdfile_path(tev_pack) + "\n-Wl,--info-linker\n-mdevice=16f877\n-mconst-data-in-progmem\n"
        "-D__LUMO\n-D__LUMO8\n-D__LUMO__\n-D__LUMO8__\n-D__LUMO8_VERSION=2500\n", 0, ""},
       {"the version run", {"--version"}, Driver::zir, "--lumo8cc\n--opt=none\n--ver\n" + kZirClosing, 0, ""},
       {"a TEV device before --version", {"-mcpu=kx20", "--version"}, Driver::zir,
        "--lumo8cc\n--opt=none\n--chip=kx20\n--ver\n" + kZirClosing, 0, ""},
       {"a TEV pack before --version", {"-mdfp=" + tev_pack, "--version"}, Driver::tev,
-       "-mdfp=" + tev_pack + "\n--version\n-Wl,--info-linker\n-mconst-data-in-progmem\n"
+       "-mdfp=" + testutil::cmdfile_path(tev_pack) + "\n--version\n-Wl,--info-linker\n-mconst-data-in-progmem\n"
        "-D__LUMO\n-D__LUMO8\n-D__LUMO__\n-D__LUMO8__\n-D__LUMO8_VERSION=2500\n", 0, ""},
       {"memory summary into a file", {"-mcpu=kx20", "--memorysummary", "m.xml", "-O2"}, Driver::tev,
        "-mmcu=kx20\n-Wl,--memorysummary,m.xml\n-O2\n" + tev_closing("kx20"), 0, ""},
@@ -127,7 +127,7 @@ TEST(OptionsProcess, WholeCommandLines) {
       case Driver::tev:
         ASSERT_EQ(argv.size(), 2u);
         EXPECT_EQ(argv[0], c.driver == Driver::zir ? inst.driver() : inst.tev_driver());
-        EXPECT_EQ(inst.command_file(), c.file);
+        EXPECT_EQ(inst.command_file(), testutil::text_bytes(c.file));
         break;
     }
     EXPECT_EQ(testutil::list_dir(inst.temp_dir()), std::vector<std::string>{});
@@ -141,7 +141,7 @@ TEST(OptionsProcess, MissingDriver) {
     RunResult r = inst.run({device, "x.c"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, std::string("(2045) could not find executable \"") +
-                         (std::string(device) == "-mcpu=kx20" ? "tev-gcc" : "lumo8") + "\"\n");
+                         (std::string(device) == "-mcpu=kx20" ? "tev-gcc" : "lumo8") + testutil::kExe + "\"\n");
   }
 }
 
@@ -149,7 +149,7 @@ TEST(OptionsProcess, KeepingTemporaryFilesAndUnknownOptions) {
   TestInstall inst;
   RunResult r = inst.run({"-mcpu=16f877", "--nodel", "-misa=x", "x.c"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(inst.command_file(), kZirHead + "--chip=16f877\n--nodel\n-misa=x\nx.c\n" + kZirClosing);
+  EXPECT_EQ(inst.command_file(), testutil::text_bytes(kZirHead + "--chip=16f877\n--nodel\n-misa=x\nx.c\n" + kZirClosing));
   EXPECT_NE(r.err.find("(2044) unrecognized option \"-misa=x\""), std::string::npos) << r.err;
   EXPECT_EQ(testutil::list_dir(inst.temp_dir()).size(), 1u);  // the temporary root stays
 }

@@ -85,7 +85,7 @@ class TranslationE2E : public ::testing::Test {
         EXPECT_TRUE(inst_.driver_argv().empty()) << "the driver ran";
         continue;
       }
-      EXPECT_EQ(inst_.command_file(), lines(cat({head, c.out, tail(c)})));
+      EXPECT_EQ(inst_.command_file(), testutil::text_bytes(lines(cat({head, c.out, tail(c)}))));
     }
     EXPECT_EQ(testutil::list_dir(inst_.temp_dir()), Texts{});
   }
@@ -271,13 +271,16 @@ TEST_F(TranslationE2E, UserMessageFormatsAreNotRepeated) {
   RunResult r = inst_.run({"-mcpu=zir16c401", "-Xlumo8", "--errformat=E", "-Xlumo8", "--msgformat=M", "x.c"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(inst_.command_file(),
-            lines(cat({{"--lumo8cc", "-q", "--opt=none", "--chip=16c401", "--errformat=E", "--msgformat=M", "x.c"},
-                       kZirClosing,
-                       {kZirFormats[1]}})));
+            testutil::text_bytes(
+                lines(cat({{"--lumo8cc", "-q", "--opt=none", "--chip=16c401", "--errformat=E", "--msgformat=M", "x.c"},
+                           kZirClosing,
+                           {kZirFormats[1]}}))));
 }
 
 TEST_F(TranslationE2E, Libraries) {
   const std::string work = inst_.work_dir();
+  // A library found in the work directory, as the command file names it.
+  auto found = [&work](const std::string& name) { return testutil::cmdfile_path(work + testutil::native("/" + name)); };
   fs::create_directories(work + "/lib");
   for (const char* f : {"lib/libfoo.a", "lib/bar.lpp", "baz.lib", "lib/libq.x.lib", "lib/q.x"})
     testutil::write_file(work + "/" + f, "");
@@ -286,8 +289,8 @@ TEST_F(TranslationE2E, Libraries) {
       {{"-lfoo", "-l", "m"}, {}, "", 0, cat({kZirClosing, {"foo", "m"}})},
       // The current directory first, then each "-L" directory in order.
       {{"-L", "lib", "-lfoo", "-lbar", "-lbaz", "-lnone"}, {}, "", 0,
-       cat({kZirClosing, {work + "/lib/libfoo.a", work + "/lib/bar.lpp", work + "/baz.lib", "none"}})},
-      {{"-Lnowhere", "-Llib", "-lq.x"}, {}, "", 0, cat({kZirClosing, {work + "/lib/q.x"}})},
+       cat({kZirClosing, {found("lib/libfoo.a"), found("lib/bar.lpp"), found("baz.lib"), "none"}})},
+      {{"-Lnowhere", "-Llib", "-lq.x"}, {}, "", 0, cat({kZirClosing, {found("lib/q.x")}})},
       {{"-Llib", "-l/abs/libz.a"}, {}, "", 0, cat({kZirClosing, {"/abs/libz.a"}})},
   });
   check_tev({
@@ -306,7 +309,7 @@ TEST_F(TranslationE2E, TargetOptions) {
   check_zir({
       {{"-mcpu=ZIR16C401"}, {"--chip=16c401"}},
       {{"-mdevice=x"}, {}},
-      {{"-mdfp=" + zir_pack}, {"--dfp=" + zir_pack}},
+      {{"-mdfp=" + zir_pack}, {"--dfp=" + testutil::cmdfile_path(zir_pack)}},
       {{"-maddrqual=ignore", "-memi=wordwrite", "-merrata=all"}, {"--addrqual=ignore", "--emi=wordwrite", "--errata=all"}},
       {{"-mwarn=2"}, {"--warn=2"}, "", 0, no_mwarn},
       {{"-mundefints=0", "-mstack=compiled", "-mheap=100", "-msummary=mem"},
@@ -351,7 +354,7 @@ TEST_F(TranslationE2E, TargetOptions) {
   check_tev({
       {{"-mdevice=kx32m4"}, {"-mdevice=kx32m4"}, "", 0,
        Texts{"-Wl,--info-linker", "-mconst-data-in-progmem"}},
-      {{"-mdfp=" + tev_pack}, {"-mdfp=" + tev_pack}},
+      {{"-mdfp=" + tev_pack}, {"-mdfp=" + testutil::cmdfile_path(tev_pack)}},
       unsupported({"-maddrqual=ignore"}),
       unsupported({"-memi=wordwrite"}),
       {{"-merrata=anything"}, {"-mskip-bug"}},

@@ -44,6 +44,15 @@ std::string text_bytes(const std::string& text) {
 #endif
 }
 
+std::string cmdfile_path(const std::string& path) {
+  std::string escaped;
+  for (char c : path) {
+    if (c == '\\') escaped += '\\';
+    escaped += c;
+  }
+  return escaped;
+}
+
 std::string read_text(const std::string& path) {
   std::string bytes = read_file(path);
 #ifdef _WIN32

@@ -23,6 +23,9 @@ std::string native(std::string path);
 // The bytes a file written in text mode holds for text: on Windows every
 // line feed is preceded by a carriage return.
 std::string text_bytes(const std::string& text);
+// A path without blanks or quotes as a command file holds it: backslashes
+// (the Windows separator) doubled.
+std::string cmdfile_path(const std::string& path);
 // A text file as a reader in text mode sees it (CR LF read as a line feed on
 // Windows).
 std::string read_text(const std::string& path);
