@@ -434,11 +434,11 @@ const char* osd_exe_suffix() {
   return suffix;
 }
 
-const char* osd_debugger() {
+bool osd_has_debugger() {
   DB_ENTER();
-  const char* debugger = osd_host_debugger();
-  DB_EXIT("%s", debugger ? debugger : "(none on this host)");
-  return debugger;
+  bool has = osd_host_has_debugger();
+  DB_EXIT("%d", has);
+  return has;
 }
 
 bool osd_isatty(FILE* stream) {

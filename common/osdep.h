@@ -113,8 +113,8 @@ char* osd_hostname();
 int osd_cpu_count(bool useEnv);
 // "" or ".exe": what executable names end in on this host.
 const char* osd_exe_suffix();
-// The debugger a child can be run under on this host (POSIX: lldb's path),
-// or null on a host that has none (Windows).
-const char* osd_debugger();
+// Whether this host can run a child under a debugger (POSIX: yes; Windows
+// has none).
+bool osd_has_debugger();
 // Whether stream is connected to a terminal.
 bool osd_isatty(FILE* stream);

@@ -65,5 +65,5 @@ char* osd_host_hostname();
 int osd_host_cpu_count();
 uint32_t osd_host_os_flags();
 const char* osd_host_exe_suffix();
-const char* osd_host_debugger();
+bool osd_host_has_debugger();
 bool osd_host_isatty(int fd);

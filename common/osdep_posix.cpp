@@ -168,6 +168,6 @@ uint32_t osd_host_os_flags() { return 0; }
 
 const char* osd_host_exe_suffix() { return ""; }
 
-const char* osd_host_debugger() { return "/usr/bin/lldb"; }
+bool osd_host_has_debugger() { return true; }
 
 bool osd_host_isatty(int fd) { return isatty(fd) == 1; }

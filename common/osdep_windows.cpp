@@ -190,6 +190,6 @@ uint32_t osd_host_os_flags() { return kWindowsHostFlag; }
 
 const char* osd_host_exe_suffix() { return ".exe"; }
 
-const char* osd_host_debugger() { return nullptr; }
+bool osd_host_has_debugger() { return false; }
 
 bool osd_host_isatty(int fd) { return _isatty(fd) != 0; }

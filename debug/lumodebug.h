@@ -70,8 +70,8 @@ void lumodebug_addToPackage(const char* file, const char* comment);
 // "/" in the POSIX style) put below "SYSTEM_ROOT".
 const char* lumodebug_archiveName(const char* file, PathStyle style = kNativePathStyle);
 
-// The debugger that runs children named in the debug set, where the host
-// has one (osd_debugger); the warning names it on every host.
+// The debugger that runs children named in the debug set, on a host that
+// has one (osd_has_debugger); the warning names it on every host.
 inline constexpr const char* kLumodebugDebugger = "/usr/bin/lldb";
 // Runs program with args (args[0] is the program; a closing null is
 // appended): under the debugger when force is set or the program's name

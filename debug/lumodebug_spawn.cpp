@@ -29,8 +29,7 @@ bool debugger_available() {
   if (g_debugger == Debugger::untested) {
     // A host without a debugger (Windows) has none to find, whatever a
     // path of that name may lead to there.
-    const char* debugger = osd_debugger();
-    g_debugger = debugger && path_exists(debugger) ? Debugger::present : Debugger::absent;
+    g_debugger = osd_has_debugger() && path_exists(kLumodebugDebugger) ? Debugger::present : Debugger::absent;
     if (g_debugger == Debugger::absent) lumodebug_warning("Debugger \"%s\" is not available", kLumodebugDebugger);
   }
   return g_debugger == Debugger::present;
@@ -58,7 +57,7 @@ int run_debugger(const char* program, vector* args) {
   for (const char* item : {program, "-s", script, "--", program}) vec_push(argv, item);
   for (uint32_t i = 1; i < vec_size(args); ++i) vec_push(argv, vec_get(args, i));
   vec_push(argv, nullptr);
-  int status = osd_spawn(osd_debugger(), reinterpret_cast<char* const*>(argv->data));
+  int status = osd_spawn(kLumodebugDebugger, reinterpret_cast<char* const*>(argv->data));
   vec_free(argv);
   remove(script);
   return status;

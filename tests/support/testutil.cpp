@@ -77,6 +77,19 @@ std::string current_test_name() {
   return test ? std::string(test->test_suite_name()) + "." + test->name() : std::string();
 }
 
+// The first of stem + serial, serial + 1, ... under the temporary directory
+// that could be made, or (adopt) that exists already.
+std::string make_scratch(const std::string& stem, unsigned& serial, bool adopt) {
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    std::filesystem::path candidate = base / (stem + std::to_string(serial++));
+    std::error_code ec;
+    if (std::filesystem::create_directory(candidate, ec) || (adopt && std::filesystem::is_directory(candidate, ec)))
+      return candidate.string();
+  }
+  throw std::runtime_error("no scratch directory could be made");
+}
+
 }  // namespace
 
 // Scratch directories are named after the process of the test, the test and
@@ -94,32 +107,13 @@ TempDir::TempDir() {
   const bool copy = colon != nullptr;
   const std::string process = copy ? std::string(colon + 1) : std::to_string(_getpid());
   const std::string tag = std::to_string(std::hash<std::string>{}(test) % 1000000);
-  const std::filesystem::path base = std::filesystem::temp_directory_path();
-  for (int attempt = 0; attempt < 1000; ++attempt) {
-    std::filesystem::path candidate =
-        base / ("lumo8-test-" + process + "-" + tag + "-" + std::to_string(serial++));
-    std::error_code ec;
-    if (std::filesystem::create_directory(candidate, ec) || (copy && std::filesystem::is_directory(candidate, ec))) {
-      path_ = candidate.string();
-      owned_ = !copy;
-      return;
-    }
-  }
-  throw std::runtime_error("no scratch directory could be made");
+  path_ = make_scratch("lumo8-test-" + process + "-" + tag + "-", serial, copy);
+  owned_ = !copy;
 }
 
 TempDir::TempDir(const std::string& prefix) {
   static unsigned serial = 0;
-  const std::filesystem::path base = std::filesystem::temp_directory_path();
-  for (int attempt = 0; attempt < 1000; ++attempt) {
-    std::filesystem::path candidate = base / (prefix + std::to_string(_getpid()) + "-" + std::to_string(serial++));
-    std::error_code ec;
-    if (std::filesystem::create_directory(candidate, ec)) {
-      path_ = candidate.string();
-      return;
-    }
-  }
-  throw std::runtime_error("no scratch directory could be made");
+  path_ = make_scratch(prefix + std::to_string(_getpid()) + "-", serial, false);
 }
 #else
 TempDir::TempDir() : TempDir("lumo8-test-") {}
