@@ -77,13 +77,17 @@ std::string current_test_name() {
   return test ? std::string(test->test_suite_name()) + "." + test->name() : std::string();
 }
 
-// The first of stem + serial, serial + 1, ... under the temporary directory
-// that could be made, or (adopt) that exists already.
+// stem + serial under the temporary directory, serial counted on. A copy
+// adopts what its parent made. The stem holds the number of a live process,
+// so whatever the test program finds under its own name is left over from
+// an earlier process of that number: it goes, and the name is used again,
+// so that parent and copy keep counting alike.
 std::string make_scratch(const std::string& stem, unsigned& serial, bool adopt) {
   const std::filesystem::path base = std::filesystem::temp_directory_path();
   for (int attempt = 0; attempt < 1000; ++attempt) {
     std::filesystem::path candidate = base / (stem + std::to_string(serial++));
     std::error_code ec;
+    if (!adopt) std::filesystem::remove_all(candidate, ec);
     if (std::filesystem::create_directory(candidate, ec) || (adopt && std::filesystem::is_directory(candidate, ec)))
       return candidate.string();
   }
