@@ -12,6 +12,13 @@ const char* ziplib_name() { return "not part of this build"; }
 #else
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/auxv.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
 
 #ifndef LUMO_LIBZIP_SONAME
 #define LUMO_LIBZIP_SONAME "libzip.so.4"
@@ -25,7 +32,36 @@ bool resolve(void* handle, const char* name, F& fn) {
   return fn != nullptr;
 }
 
+// Whether the zip library may be loaded into this process. A dynamically
+// linked program has a loader (AT_BASE) that brings the C library it runs
+// with. A statically linked one loads the system's C library beside its own,
+// which works only with the C library it was built with: the file the build
+// recorded must still carry the build's version banner.
+bool c_library_fits() {
+  if (getauxval(AT_BASE) != 0) return true;
+#if defined(LUMO_LIBC_FILE) && defined(LUMO_LIBC_BANNER)
+  int fd = open(LUMO_LIBC_FILE, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  bool fits = false;
+  if (fstat(fd, &st) == 0 && st.st_size > 0) {
+    const size_t size = static_cast<size_t>(st.st_size);
+    void* map = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (map != MAP_FAILED) {
+      fits = memmem(map, size, LUMO_LIBC_BANNER, sizeof LUMO_LIBC_BANNER - 1) != nullptr;
+      munmap(map, size);
+    }
+  }
+  close(fd);
+  DB_NOTE("C library %s %s the build's", LUMO_LIBC_FILE, fits ? "is" : "is not");
+  return fits;
+#else
+  return false;
+#endif
+}
+
 bool load(ZipLib& lib) {
+  if (!c_library_fits()) return false;
   void* handle = dlopen(LUMO_LIBZIP_SONAME, RTLD_NOW | RTLD_LOCAL);
   if (!handle) return false;
   bool ok = resolve(handle, "zip_open", lib.open) && resolve(handle, "zip_close", lib.close) &&

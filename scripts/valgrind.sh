@@ -3,14 +3,19 @@
 # TEV device, run under valgrind with the back ends traced too. Any memcheck
 # error fails the run (leaks are not checked: the program keeps its memory
 # until it ends on purpose).
-#   scripts/valgrind.sh [build directory, default build-rb]
+#   scripts/valgrind.sh [build directory, default build-vg]
+# memcheck watches the C library's allocator through the dynamic loader, so
+# this leg builds lumo8-cc dynamically linked (LUMO_STATIC_DRIVER=OFF) in a
+# build directory of its own; a build with the static lumo8-cc is refused.
 set -euo pipefail
 
 src="$(cd "$(dirname "$0")/.." && pwd)"
-build="${1:-$src/build-rb}"
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$src" -B "$build" -G Ninja >/dev/null
+build="${1:-$src/build-vg}"
+if [ -f "$build/CMakeCache.txt" ] && ! grep -q '^LUMO_STATIC_DRIVER:BOOL=OFF$' "$build/CMakeCache.txt"; then
+  echo "valgrind.sh: $build links lumo8-cc statically; give a build directory of its own (default build-vg)" >&2
+  exit 2
 fi
+cmake -S "$src" -B "$build" -G Ninja -DLUMO_STATIC_DRIVER=OFF >/dev/null
 cmake --build "$build"
 build="$(cd "$build" && pwd)"  # the runs start in a directory of their own
 
