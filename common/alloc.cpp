@@ -27,18 +27,29 @@ void* xcalloc(size_t n) {
   return p;
 }
 
+namespace {
+
+// A block for a text whose every byte is written at once: nothing to clear.
+char* text_block(size_t n) {
+  auto* p = static_cast<char*>(malloc(n));
+  if (!p) alloc_out_of_memory();
+  return p;
+}
+
+}  // namespace
+
 char* xstrdup(const char* text) {
   size_t n = strlen(text);
-  char* p = static_cast<char*>(xcalloc(n + 1));
-  memcpy(p, text, n);
+  char* p = text_block(n + 1);
+  memcpy(p, text, n + 1);
   return p;
 }
 
 char* xconcat(const char* a, const char* b) {
   size_t na = strlen(a), nb = strlen(b);
-  char* p = static_cast<char*>(xcalloc(na + nb + 1));
+  char* p = text_block(na + nb + 1);
   memcpy(p, a, na);
-  memcpy(p + na, b, nb);
+  memcpy(p + na, b, nb + 1);
   return p;
 }
 

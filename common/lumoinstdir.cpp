@@ -157,11 +157,15 @@ const char* path_type_base() {
 
 // ---- Derivation ----
 
-bool set_lumoinstall_paths_from(const char* progname) {
+namespace {
+
+// The derivation from the executable's path; real says that the path has
+// its symbolic links resolved already.
+bool derive_from(const char* progname, bool real) {
   // Named for the derivation, whichever entry point started it.
   DbScope db_scope_(__FILE__, __LINE__, "set_lumoinstall_paths");
   if (lumodebug_flagword) db_scope_.enter("\"%s\"", progname ? progname : "(null)");
-  const char* dir = progname ? parent_of(real_exe_path(progname)) : nullptr;
+  const char* dir = progname ? parent_of(real ? progname : real_exe_path(progname)) : nullptr;
   if (!dir) return derivation_fails(db_scope_, __LINE__, "ERROR - couldn't get a path based on progname");
   dir = strip_trailing_dots(dir);
   DB_NOTE("Application appears to be running from directory: \"%s\"", dir);
@@ -185,10 +189,14 @@ bool set_lumoinstall_paths_from(const char* progname) {
   return ok;
 }
 
+}  // namespace
+
+bool set_lumoinstall_paths_from(const char* progname) { return derive_from(progname, false); }
+
 bool set_lumoinstall_paths() {
   if (g_install_dir && g_install_ver) return true;
   char* progname = osd_progname();
-  bool ok = set_lumoinstall_paths_from(progname);
+  bool ok = derive_from(progname, osd_progname_is_real());
   free(progname);
   return ok;
 }

@@ -434,6 +434,13 @@ const char* osd_exe_suffix() {
   return suffix;
 }
 
+bool osd_progname_is_real() {
+  DB_ENTER();
+  bool real = osd_host_progname_is_real();
+  DB_EXIT("%d", real);
+  return real;
+}
+
 bool osd_has_debugger() {
   DB_ENTER();
   bool has = osd_host_has_debugger();

@@ -113,6 +113,9 @@ char* osd_hostname();
 int osd_cpu_count(bool useEnv);
 // "" or ".exe": what executable names end in on this host.
 const char* osd_exe_suffix();
+// Whether osd_progname's path already has every symbolic link resolved
+// (POSIX: the system gives it so; Windows: the path as started).
+bool osd_progname_is_real();
 // Whether this host can run a child under a debugger (POSIX: yes; Windows
 // has none).
 bool osd_has_debugger();

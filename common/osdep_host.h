@@ -60,6 +60,7 @@ void osd_host_tzset();
 bool osd_host_gmtime(time_t t, struct tm* out);
 unsigned long osd_host_pid();
 char* osd_host_progname();
+bool osd_host_progname_is_real();
 const char* osd_host_os_name();
 char* osd_host_hostname();
 int osd_host_cpu_count();

@@ -135,18 +135,26 @@ bool osd_host_gmtime(time_t t, struct tm* out) { return gmtime_r(&t, out) != nul
 
 unsigned long osd_host_pid() { return static_cast<unsigned long>(getpid()); }
 
+// The system's link to the running executable names its file with every
+// symbolic link resolved. It is read once: the file does not change while
+// the program runs, and the link is dear to read.
 char* osd_host_progname() {
-  std::string buf(256, '\0');
-  for (;;) {
-    ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
-    if (n < 0) return nullptr;
-    if (static_cast<size_t>(n) < buf.size()) {
-      buf.resize(static_cast<size_t>(n));
-      return xstrdup(buf.c_str());
+  static const std::string path = [] {
+    std::string buf(256, '\0');
+    for (;;) {
+      ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
+      if (n < 0) return std::string();
+      if (static_cast<size_t>(n) < buf.size()) {
+        buf.resize(static_cast<size_t>(n));
+        return buf;
+      }
+      buf.resize(buf.size() * 2);
     }
-    buf.resize(buf.size() * 2);
-  }
+  }();
+  return path.empty() ? nullptr : xstrdup(path.c_str());
 }
+
+bool osd_host_progname_is_real() { return true; }
 
 const char* osd_host_os_name() {
   struct utsname names {};

@@ -176,6 +176,8 @@ char* osd_host_progname() {
   }
 }
 
+bool osd_host_progname_is_real() { return false; }
+
 const char* osd_host_os_name() { return "Microsoft Windows"; }
 
 char* osd_host_hostname() { return xstrdup("localhost"); }

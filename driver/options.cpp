@@ -55,8 +55,13 @@ const char* group_tag(const char* field) {
 }
 
 // The row under its key, with the sub-option group's "<tag>" in front for a
-// sub-option. A key is built here and interned once.
+// sub-option. A plain name is its own key (the table lives as long as the
+// program); a key that has to be built is built here and interned once.
 void insert_key(option_entry& row, int (*convert)(int)) {
+  if (!convert && !(row.flags & OPT_SUBOPTION)) {
+    hash_insert(g_lookup, row.name, &row);
+    return;
+  }
   std::string key;
   if ((row.flags & OPT_SUBOPTION) && row.suboption) key.append("<").append(row.suboption).append(">");
   for (const char* c = row.name; *c; ++c)
@@ -133,7 +138,13 @@ void options_initialize(uint32_t mask, bool translate, hashtable* overrides) {
   g_separators.assign(1, '=');
   for (option_entry* row = option_table; row->name; ++row) {
     if (overrides)
-      if (auto* replacement = static_cast<const option_entry*>(hash_lookup(overrides, row->name))) *row = *replacement;
+      if (auto* replacement = static_cast<const option_entry*>(hash_lookup(overrides, row->name))) {
+        // The same name either way; the table's own text stays, as the
+        // lookup table's key may be that text.
+        const char* name = row->name;
+        *row = *replacement;
+        row->name = name;
+      }
     if (!(row->flags & mask)) {
       row->handler = nullptr;
       continue;
