@@ -2,6 +2,8 @@
 // the trace file a run leaves, its package zip and its container reports.
 #include <gtest/gtest.h>
 #include <dlfcn.h>
+#include <elf.h>
+#include <gnu/libc-version.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -10,6 +12,7 @@
 #include <zip.h>
 
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <regex>
 #include <set>
@@ -269,6 +272,64 @@ TEST(LumodebugRun, PackagingWithoutTheZipLibraryWarnsAndGoesOn) {
                    "loaded, ignoring the zip option\n");
   EXPECT_FALSE(testutil::exists(inst.work_dir() + "/lumo8_package.zip"));
   EXPECT_TRUE(testutil::exists(inst.work_dir() + "/lumo8-cc-1.out"));
+  EXPECT_FALSE(inst.driver_argv().empty());
+}
+
+// Whether the program at path has a program interpreter (is linked
+// dynamically).
+bool has_interpreter(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  Elf64_Ehdr header{};
+  if (!in.read(reinterpret_cast<char*>(&header), sizeof header)) return false;
+  for (int i = 0; i < header.e_phnum; ++i) {
+    Elf64_Phdr segment{};
+    in.seekg(static_cast<std::streamoff>(header.e_phoff + static_cast<uint64_t>(i) * header.e_phentsize));
+    if (!in.read(reinterpret_cast<char*>(&segment), sizeof segment)) return false;
+    if (segment.p_type == PT_INTERP) return true;
+  }
+  return false;
+}
+
+// A statically linked lumo8-cc loads the zip library only beside the C
+// library it was built with. For one run the system's C library is replaced,
+// by a private mount, with a copy whose version banner says another release
+// (the copy works as before): the run warns, writes no package and goes on.
+TEST(LumodebugRun, PackagingBesideAnotherCLibraryWarnsAndGoesOn) {
+  TestInstall inst;
+  if (has_interpreter(inst.lumo8cc())) GTEST_SKIP() << "this build links lumo8-cc dynamically";
+  Dl_info info{};
+  ASSERT_NE(dladdr(reinterpret_cast<void*>(&gnu_get_libc_version), &info), 0);
+  char* real = realpath(info.dli_fname, nullptr);
+  ASSERT_NE(real, nullptr);
+  const std::string library = real;
+  free(real);
+  std::string image = testutil::read_file(library);
+  const std::string banner = std::string("release version ") + gnu_get_libc_version() + ".";
+  const size_t at = image.find(banner);
+  ASSERT_NE(at, std::string::npos) << library;
+  char& digit = image[at + banner.size() - 2];  // the last digit of the version
+  digit = digit == '9' ? '8' : '9';
+  const std::string copy = inst.work_dir() + "/libc-copy.so";
+  testutil::write_file(copy, image);
+  std::vector<std::string> argv{inst.lumo8cc(), "--lumodebug=zip,on", kZirDevice, "x.c"};
+  RunResult r = testutil::in_child(
+      [&] {
+        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount(copy.c_str(), library.c_str(), nullptr, MS_BIND, nullptr) != 0)
+          return kCannotHide;
+        std::vector<char*> v;
+        for (const std::string& a : argv) v.push_back(const_cast<char*>(a.c_str()));
+        v.push_back(nullptr);
+        execv(v[0], v.data());
+        return 127;
+      },
+      inst.work_dir(), {"TEMP=" + inst.temp_dir(), "-TMP", "LUMO_RECORD=" + inst.record_dir()});
+  unlink(copy.c_str());
+  if (r.status == kCannotHide) GTEST_SKIP() << "the C library cannot be replaced without privileges";
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "LUMODEBUG (warning): Packaging is not available: the zip library (libzip.so.4) cannot be "
+                   "loaded, ignoring the zip option\n");
+  EXPECT_FALSE(testutil::exists(inst.work_dir() + "/lumo8_package.zip"));
   EXPECT_FALSE(inst.driver_argv().empty());
 }
 
