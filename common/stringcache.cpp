@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 #include <strings.h>
+#include <vector>
 
 #include "common/alloc.h"
 #include "common/hash.h"
@@ -48,23 +49,105 @@ bool is_separator(char c, PathStyle style) {
   return c == '\\' || (style == PathStyle::posix && c == '/');
 }
 
+// The cache table's bucket count is fixed, so its chains grow with the
+// number of texts: a command file of 100,000 arguments makes them twenty
+// entries long, and every interning walks one. Once the chains average
+// kIndexFrom entries, an open-addressing index over the same texts finds a
+// text already interned in a probe or two. The table stays the store: its
+// order, count and usage figures are the cache's, and a new text still goes
+// into it. A compile of ordinary size never builds the index.
+constexpr uint32_t kIndexFrom = 2;
+
+class TextIndex {
+ public:
+  bool built() const { return !slots_.empty(); }
+
+  void build(const hashtable* table) {
+    vector* texts = hash_keys(table);
+    resize(4 * (vec_size(texts) + 1));
+    for (uint32_t i = 0; i < vec_size(texts); ++i) {
+      const char* text = vec_get_as<const char*>(texts, i);
+      add(text, hash_string(text));
+    }
+    vec_free(texts);
+  }
+
+  const char* find(const char* text, uint32_t hash) const {
+    for (size_t i = hash & mask_;; i = (i + 1) & mask_) {
+      const Slot& slot = slots_[i];
+      if (!slot.text) return nullptr;
+      if (slot.hash == hash && strcmp(slot.text, text) == 0) return slot.text;
+    }
+  }
+
+  void add(const char* text, uint32_t hash) {
+    if (2 * (used_ + 1) > slots_.size()) resize(2 * slots_.size());
+    place(text, hash);
+  }
+
+ private:
+  struct Slot {
+    const char* text;
+    uint32_t hash;
+  };
+
+  void place(const char* text, uint32_t hash) {
+    size_t i = hash & mask_;
+    while (slots_[i].text) i = (i + 1) & mask_;
+    slots_[i] = {text, hash};
+    ++used_;
+  }
+
+  void resize(size_t at_least) {
+    size_t size = 64;
+    while (size < at_least) size *= 2;
+    std::vector<Slot> old(size, Slot{nullptr, 0});
+    old.swap(slots_);
+    mask_ = size - 1;
+    used_ = 0;
+    for (const Slot& slot : old)
+      if (slot.text) place(slot.text, slot.hash);
+  }
+
+  std::vector<Slot> slots_;
+  size_t mask_ = 0;
+  size_t used_ = 0;
+};
+
+TextIndex g_index;
+
+// The interned text equal to text, or null; with the index built, hash is
+// text's hash.
+const char* find_interned(hashtable* h, const char* text, uint32_t& hash) {
+  if (!g_index.built() && h->count >= kIndexFrom * h->size) g_index.build(h);
+  if (!g_index.built()) return static_cast<const char*>(hash_lookup(h, text));
+  hash = hash_string(text);
+  return g_index.find(text, hash);
+}
+
+// Stores copy, not yet in the cache, as an interned text.
+const char* store(hashtable* h, char* copy, uint32_t hash) {
+  hash_insert(h, copy, copy);
+  if (g_index.built()) g_index.add(copy, hash);
+  return copy;
+}
+
 }  // namespace
 
 const char* sc_intern(const char* text) {
   if (!text) return nullptr;
   hashtable* h = cache();
-  if (auto* found = static_cast<const char*>(hash_lookup(h, text))) return found;
-  char* copy = xstrdup(text);
-  hash_insert(h, copy, copy);
-  return copy;
+  uint32_t hash = 0;
+  if (const char* found = find_interned(h, text, hash)) return found;
+  return store(h, xstrdup(text), hash);
 }
 
 const char* sc_adopt(char* text) {
   if (!text) return nullptr;
   hashtable* h = cache();
-  if (auto* found = static_cast<const char*>(hash_lookup(h, text))) return found;
-  hash_insert(h, text, text);
-  return text;
+  uint32_t hash = 0;
+  if (const char* found = find_interned(h, text, hash)) return found;
+  return store(h, text, hash);
 }
 
 uint32_t sc_count() { return g_cache ? g_cache->count : 0; }

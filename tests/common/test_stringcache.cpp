@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,39 @@ TEST(StringCache, EqualTextsShareOneCopy) {
   char* fresh = strdup("adopted-text-never-seen");
   EXPECT_EQ(sc_adopt(fresh), fresh);
   EXPECT_EQ(sc_intern("adopted-text-never-seen"), fresh);
+}
+
+// Far more texts than the cache has buckets, interned and adopted in turns
+// across the point where the cache starts its second index: every text has
+// one copy from first to last, and the count is the number of texts.
+TEST(StringCache, ManyTextsKeepOneCopyEach) {
+  const uint32_t before = sc_count();
+  constexpr int kTexts = 6 * static_cast<int>(kStringCacheBuckets);
+  std::vector<const char*> first(kTexts);
+  for (int i = 0; i < kTexts; ++i) {
+    std::string text = "many-" + std::to_string(i) + ".c";
+    if (i % 3 == 0) {
+      char* block = strdup(text.c_str());
+      first[i] = sc_adopt(block);
+      EXPECT_EQ(first[i], block);
+    } else {
+      first[i] = sc_intern(text.c_str());
+    }
+    // A text interned a while ago is still found, whichever way it came in.
+    if (i >= 1000) {
+      std::string earlier = "many-" + std::to_string(i - 1000) + ".c";
+      ASSERT_EQ(sc_intern(earlier.c_str()), first[i - 1000]) << i;
+    }
+  }
+  EXPECT_EQ(sc_count() - before, static_cast<uint32_t>(kTexts));
+  for (int i = 0; i < kTexts; i += 7) {
+    std::string text = "many-" + std::to_string(i) + ".c";
+    char* block = strdup(text.c_str());
+    EXPECT_EQ(sc_adopt(block), first[i]) << i;
+    free(block);
+    EXPECT_EQ(sc_intern(text.c_str()), first[i]) << i;
+  }
+  EXPECT_EQ(sc_count() - before, static_cast<uint32_t>(kTexts));
 }
 
 TEST(StringCache, ConcatWithAbsentParts) {
