@@ -237,27 +237,27 @@ TraceShape shape_of(const std::string& trace) {
   return shape;
 }
 
-// Whole runs with the trace on: the trace begins with the argument log,
-// every EXIT closes the innermost open ENTER of the same function, and at
-// the end nothing is open but the calls an early end of the program left on
-// its way into cleanup, whose own EXIT is the last record. The modules each
-// run goes through show in the location columns.
-// The zip library is loaded only when a package is asked for; where it
-// cannot be loaded the run warns, writes no package and goes on. The library
-// is made unloadable for one run by a private mount of an empty file over it.
-TEST(LumodebugRun, PackagingWithoutTheZipLibraryWarnsAndGoesOn) {
+// The real path of the shared library that holds symbol; empty when there
+// is none.
+std::string library_of(void* symbol) {
   Dl_info info{};
-  ASSERT_NE(dladdr(reinterpret_cast<void*>(&zip_open), &info), 0);
+  if (dladdr(symbol, &info) == 0 || !info.dli_fname) return {};
   char* real = realpath(info.dli_fname, nullptr);
-  ASSERT_NE(real, nullptr);
-  const std::string library = real;
+  if (!real) return {};
+  std::string path = real;
   free(real);
-  TestInstall inst;
+  return path;
+}
+
+// A packaging run of lumo8-cc in inst with source mounted over target, for
+// this run only (a private mount namespace); status kCannotHide when the
+// mount needs privileges the test lacks.
+RunResult package_with_mount(const TestInstall& inst, const std::string& source, const std::string& target) {
   std::vector<std::string> argv{inst.lumo8cc(), "--lumodebug=zip,on", kZirDevice, "x.c"};
-  RunResult r = testutil::in_child(
+  return testutil::in_child(
       [&] {
         if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            mount("/dev/null", library.c_str(), nullptr, MS_BIND, nullptr) != 0)
+            mount(source.c_str(), target.c_str(), nullptr, MS_BIND, nullptr) != 0)
           return kCannotHide;
         std::vector<char*> v;
         for (const std::string& a : argv) v.push_back(const_cast<char*>(a.c_str()));
@@ -266,6 +266,16 @@ TEST(LumodebugRun, PackagingWithoutTheZipLibraryWarnsAndGoesOn) {
         return 127;
       },
       inst.work_dir(), {"TEMP=" + inst.temp_dir(), "-TMP", "LUMO_RECORD=" + inst.record_dir()});
+}
+
+// The zip library is loaded only when a package is asked for; where it
+// cannot be loaded the run warns, writes no package and goes on. The library
+// is made unloadable for one run by a private mount of an empty file over it.
+TEST(LumodebugRun, PackagingWithoutTheZipLibraryWarnsAndGoesOn) {
+  const std::string library = library_of(reinterpret_cast<void*>(&zip_open));
+  ASSERT_FALSE(library.empty());
+  TestInstall inst;
+  RunResult r = package_with_mount(inst, "/dev/null", library);
   if (r.status == kCannotHide) GTEST_SKIP() << "the zip library cannot be hidden without privileges";
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "LUMODEBUG (warning): Packaging is not available: the zip library (libzip.so.4) cannot be "
@@ -297,12 +307,8 @@ bool has_interpreter(const std::string& path) {
 TEST(LumodebugRun, PackagingBesideAnotherCLibraryWarnsAndGoesOn) {
   TestInstall inst;
   if (has_interpreter(inst.lumo8cc())) GTEST_SKIP() << "this build links lumo8-cc dynamically";
-  Dl_info info{};
-  ASSERT_NE(dladdr(reinterpret_cast<void*>(&gnu_get_libc_version), &info), 0);
-  char* real = realpath(info.dli_fname, nullptr);
-  ASSERT_NE(real, nullptr);
-  const std::string library = real;
-  free(real);
+  const std::string library = library_of(reinterpret_cast<void*>(&gnu_get_libc_version));
+  ASSERT_FALSE(library.empty());
   std::string image = testutil::read_file(library);
   const std::string banner = std::string("release version ") + gnu_get_libc_version() + ".";
   const size_t at = image.find(banner);
@@ -311,19 +317,7 @@ TEST(LumodebugRun, PackagingBesideAnotherCLibraryWarnsAndGoesOn) {
   digit = digit == '9' ? '8' : '9';
   const std::string copy = inst.work_dir() + "/libc-copy.so";
   testutil::write_file(copy, image);
-  std::vector<std::string> argv{inst.lumo8cc(), "--lumodebug=zip,on", kZirDevice, "x.c"};
-  RunResult r = testutil::in_child(
-      [&] {
-        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            mount(copy.c_str(), library.c_str(), nullptr, MS_BIND, nullptr) != 0)
-          return kCannotHide;
-        std::vector<char*> v;
-        for (const std::string& a : argv) v.push_back(const_cast<char*>(a.c_str()));
-        v.push_back(nullptr);
-        execv(v[0], v.data());
-        return 127;
-      },
-      inst.work_dir(), {"TEMP=" + inst.temp_dir(), "-TMP", "LUMO_RECORD=" + inst.record_dir()});
+  RunResult r = package_with_mount(inst, copy, library);
   unlink(copy.c_str());
   if (r.status == kCannotHide) GTEST_SKIP() << "the C library cannot be replaced without privileges";
   EXPECT_EQ(r.status, 0) << r.err;
@@ -333,6 +327,11 @@ TEST(LumodebugRun, PackagingBesideAnotherCLibraryWarnsAndGoesOn) {
   EXPECT_FALSE(inst.driver_argv().empty());
 }
 
+// Whole runs with the trace on: the trace begins with the argument log,
+// every EXIT closes the innermost open ENTER of the same function, and at
+// the end nothing is open but the calls an early end of the program left on
+// its way into cleanup, whose own EXIT is the last record. The modules each
+// run goes through show in the location columns.
 TEST(LumodebugRun, EnterAndExitRecordsBalance) {
   using Names = std::vector<std::string>;
   const Names kWalk = {"cmdline_driver", "options_process", "options_handler"};
