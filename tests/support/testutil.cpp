@@ -24,7 +24,26 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "common/osdep.h"
+#include "common/osdep_path.h"
+#include "debug/lumodebug.h"
+
 namespace testutil {
+
+namespace {
+
+// A body run in a child ends with _exit, which runs no exit handler: the
+// process layer's temporary root, when the body made it, is removed here.
+// A root the child took over from its parent stays (it is the parent's).
+// The body's trace is complete by then: tracing goes off, so that this
+// leaves no lines in it.
+void drop_own_tmproot(const char* inherited) {
+  lumodebug_flagword = 0;
+  const char* root = osd_tmproot();
+  if (root && (!inherited || strcmp(root, inherited) != 0)) rmdir_r(root);
+}
+
+}  // namespace
 
 std::string native(std::string path) {
   std::replace(path.begin(), path.end(), '/', kSep);
@@ -279,6 +298,7 @@ RunResult in_child(const std::function<int()>& body, const std::string& cwd,
     int status = body();
     fflush(stdout);
     fflush(stderr);
+    drop_own_tmproot(nullptr);  // the copy is a process of its own
     _exit(status);
   }
   std::vector<std::string> extra = extra_env;
@@ -304,6 +324,7 @@ RunResult fork_and_collect(const std::string& cwd, const std::vector<std::string
   std::string out_path = capture.file("out"), err_path = capture.file("err");
   fflush(stdout);
   fflush(stderr);
+  const char* inherited = osd_tmproot();
   pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
@@ -324,6 +345,7 @@ RunResult fork_and_collect(const std::string& cwd, const std::vector<std::string
     int status = body();
     fflush(stdout);
     fflush(stderr);
+    drop_own_tmproot(inherited);
     _exit(status);
   }
   int wstatus = 0;
