@@ -30,7 +30,7 @@ namespace {
 
 constexpr const char* kDefaultZip = "lumo8_package.zip";
 
-const char* default_out_name() { return sc_printf("lumo8-cc-%u.out", g_lumodebug.num); }
+const char* default_out_name() { return sc_printf("%s-%u.out", g_lumodebug.out_stem, g_lumodebug.num); }
 
 // Opens the debug-out file, replacing one that is open; failure is fatal.
 void open_out(const char* path, bool append) {
@@ -266,6 +266,8 @@ void lumodebug_set_appname(const char* name) {
   g_lumodebug.appname = name;
 }
 const char* lumodebug_appname() { return g_lumodebug.appname; }
+
+void lumodebug_set_outstem(const char* stem) { g_lumodebug.out_stem = stem && *stem ? stem : "lumo8-cc"; }
 const char* lumodebug_outpath() { return g_lumodebug.out ? g_lumodebug.out_path : nullptr; }
 unsigned lumodebug_num() { return g_lumodebug.num; }
 const char* lumodebug_zippath() { return g_lumodebug.zip_path; }

@@ -54,6 +54,11 @@ const char* lumodebug_optionFor(uint32_t caller, const char* callee);
 void lumodebug_cleanup();
 void lumodebug_warning(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void lumodebug_set_appname(const char* name);
+// The program part of the default trace file name, "lumo8-cc" unless set.
+// A program of the tool chain that lumo8-cc starts with the option handed
+// on sets its own name before it reads its arguments, so that its trace
+// ("lumo8-1.out") does not replace the one of the lumo8-cc that started it.
+void lumodebug_set_outstem(const char* stem);
 const char* lumodebug_appname();
 // Path of the debug-out file, or null while none is open.
 const char* lumodebug_outpath();

@@ -13,6 +13,7 @@ struct LumodebugState {
   vector* debug_names = nullptr;   // the same names in the order given
   hashtable* child_counts = nullptr;  // per callee name: children given a num: so far
   unsigned num = 1;                // number in the default trace file name
+  const char* out_stem = "lumo8-cc";  // its program part: "<stem>-<num>.out"
   bool out_given = false;
   const char* out_path = nullptr;
   FILE* out = nullptr;

@@ -10,6 +10,7 @@
 #include "common/alert.h"
 #include "common/osdep.h"
 #include "common/vector.h"
+#include "debug/lumodebug.h"
 #include "driver/cmdline.h"
 #include "toolchain/lumo8/lumo8_build.h"
 #include "toolchain/lumo8/lumo8_chips.h"
@@ -36,6 +37,7 @@ std::vector<const char*> expanded_arguments(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  lumodebug_set_outstem("lumo8");  // beside the trace of the lumo8-cc that started it
   tc_diag_init();
   std::vector<const char*> args = expanded_arguments(argc, argv);
   if (alert_has_errors()) return 1;  // a command file that could not be read whole

@@ -7,6 +7,7 @@
 
 #include "common/alert.h"
 #include "common/vector.h"
+#include "debug/lumodebug.h"
 #include "driver/cmdline.h"
 #include "toolchain/support/tc_diag.h"
 #include "toolchain/tev-gcc/tev_driver.h"
@@ -14,6 +15,7 @@
 #include "toolchain/tev-gcc/tev_options.h"
 
 int main(int argc, char** argv) {
+  lumodebug_set_outstem("tev-gcc");  // a trace of its own, never lumo8-cc's
   tc_diag_init();
   vector* expanded = cmdline_args(argc, argv, nullptr);
   std::vector<std::string> args;

@@ -114,4 +114,27 @@ TEST(ExampleBuilds, CompileOnlyForEveryDevice) {
   }
 }
 
+// A traced build: lumo8-cc hands the option on to the ZIR driver, and each
+// program keeps a trace file of its own. The driver's must not replace the
+// one of the lumo8-cc that started it, which begins with its argument log.
+TEST(ExampleBuilds, ATracedBuildKeepsATraceForEachProgram) {
+  struct Case {
+    const char* option;
+    const char* own;  // lumo8-cc's trace
+  };
+  for (const Case& c : {Case{"--lumodebug=on", "lumo8-cc-1.out"}, Case{"--lumodebug=num:3,on", "lumo8-cc-3.out"}}) {
+    SCOPED_TRACE(c.option);
+    TempDir dir;
+    RunResult r = build(dir, "zir16c401", {c.option, "-c"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(testutil::list_dir(dir.path()),
+              (std::vector<std::string>{"led.p1", "lumo8-1.out", c.own, "main.p1"}));
+    const std::string own = testutil::read_file(dir.file(c.own));
+    EXPECT_EQ(own.rfind("\nAPP: LUMO8-CC\nARGS: " + stage() + "/bin/lumo8-cc -mcpu=zir16c401 " + c.option, 0), 0u)
+        << own.substr(0, 200);
+    // The driver traces from its arguments on: a command file is read.
+    EXPECT_NE(testutil::read_file(dir.file("lumo8-1.out")).find("ENTER vec_append("), std::string::npos);
+  }
+}
+
 }  // namespace
