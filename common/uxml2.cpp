@@ -30,6 +30,8 @@ class Reader {
  public:
   explicit Reader(FILE* stream) : stream_(stream) {}
 
+  unsigned depth = 0;  // elements open around the one being read
+
   int peek() {
     if (ahead_ == 0) ahead_ = next_skipping_comment();
     return ahead_;
@@ -233,6 +235,12 @@ bool read_content(Reader& in, uxml_element* element) {
 
 // The element whose '<' has been taken, or null.
 uxml_element* read_element(Reader& in) {
+  if (in.depth >= kUxmlMaxDepth) return nullptr;
+  struct Level {
+    explicit Level(unsigned& depth) : depth_(depth) { ++depth_; }
+    ~Level() { --depth_; }
+    unsigned& depth_;
+  } level(in.depth);
   std::string name = in.name();
   bool empty = strip_empty_element_slash(in, name);
   if (name.empty()) return nullptr;

@@ -5,6 +5,8 @@
 // instructions inside the document, numeric references or namespaces), and
 // it does not validate. Reading is strict: a document that breaks a rule
 // gives no tree, without a message; the caller reports it in its own words.
+// Elements nest at most kUxmlMaxDepth deep (the reader descends by recursion
+// and keeps its stack bounded); a deeper document gives no tree either.
 //
 // Every string an element or attribute holds is its own copy. A tree from
 // uxml_read belongs to the caller (uxml_freeElement). The vectors returned
@@ -30,6 +32,8 @@ struct uxml_element {
   vector* children;    // uxml_element*, document order
   vector* attributes;  // uxml_attribute*, as written; duplicates kept
 };
+
+inline constexpr unsigned kUxmlMaxDepth = 1000;
 
 uxml_element* uxml_read(FILE* stream);
 bool uxml_write(const uxml_element* element, FILE* stream);

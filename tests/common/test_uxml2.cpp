@@ -120,6 +120,24 @@ TEST(Uxml, ReadingDocuments) {
   for (const Case& c : cases) EXPECT_EQ(read(c.document), c.tree) << c.label;
 }
 
+// Elements nested n deep, and the tree the reader makes of them.
+std::string nested(unsigned n) {
+  std::string open, close;
+  for (unsigned i = 0; i < n; ++i) {
+    open += "<e>";
+    close += "</e>";
+  }
+  return kDecl + open + close;
+}
+std::string nested_tree(unsigned n) { return n == 1 ? "e" : "e(" + nested_tree(n - 1) + ")"; }
+
+TEST(Uxml, NestingIsBounded) {
+  EXPECT_EQ(read(nested(kUxmlMaxDepth)), nested_tree(kUxmlMaxDepth));
+  EXPECT_EQ(read(nested(kUxmlMaxDepth + 1)), "null");
+  // Far deeper than a stack could follow: no tree, and no crash.
+  EXPECT_EQ(read(nested(200000)), "null");
+}
+
 TEST(Uxml, WriterLayout) {
   uxml_element* root = uxml_newElement("root");
   uxml_attribute* version = uxml_newAttribute("v");
