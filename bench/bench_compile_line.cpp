@@ -202,35 +202,41 @@ void BM_GccShowCommands(benchmark::State& state) {
   measure(state, {"/usr/bin/gcc", "-###", "-c", "main.c"});
 }
 
-// A command file of n arguments, options and input files mixed, and on the
+// A command file of n arguments, options and input files mixed, one per
+// line or all on one line (as build tools write response files), and on the
 // command line one "-Wl," argument of 10,000 pieces (a command file holds
 // no argument longer than 2047 characters); the time per argument must
 // stay flat.
-const std::string& argument_file(int n) {
-  static std::map<int, std::string> files;
-  std::string& path = files[n];
+const std::string& argument_file(int n, bool one_line) {
+  static std::map<std::pair<int, bool>, std::string> files;
+  std::string& path = files[{n, one_line}];
   if (!path.empty()) return path;
-  path = installation().dir() + "/args" + std::to_string(n);
+  path = installation().dir() + "/args" + std::to_string(n) + (one_line ? "-line" : "");
   std::ofstream out(path);
-  out << "-mcpu=zir16c401\n";
+  const char end = one_line ? ' ' : '\n';
+  out << "-mcpu=zir16c401" << end;
   const char* options[] = {"-O2", "-Wall", "-DX=1", "-Iinc", "-funsigned-char", "-mno-plib", "-Wno-2044"};
   for (int i = 2; i < n; ++i)
-    out << (i % 2 ? std::string(options[i % 7]) : "src" + std::to_string(i) + ".c") << "\n";
+    out << (i % 2 ? std::string(options[i % 7]) : "src" + std::to_string(i) + ".c") << end;
+  out << "\n";
   return path;
 }
 
-void BM_ArgumentsInACommandFile(benchmark::State& state) {
+void arguments(benchmark::State& state, bool one_line) {
   const int n = static_cast<int>(state.range(0));
   static const std::string pieces = [] {
     std::string wl = "-Wl";
     for (int i = 0; i < 10000; ++i) wl += ",-Lp" + std::to_string(i);
     return wl;
   }();
-  measure(state, {installation().lumo8cc(), "@" + argument_file(n), pieces});
+  measure(state, {installation().lumo8cc(), "@" + argument_file(n, one_line), pieces});
   state.counters["us_per_argument"] = benchmark::Counter(
       static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert,
       benchmark::Counter::kIs1000);
 }
+
+void BM_ArgumentsInACommandFile(benchmark::State& state) { arguments(state, false); }
+void BM_ArgumentsOnOneLine(benchmark::State& state) { arguments(state, true); }
 
 BENCHMARK(BM_Lumo8ccZirLine)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Lumo8ccTevLine)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -240,4 +246,5 @@ BENCHMARK(BM_PairsTev)->Iterations(200)->Unit(benchmark::kMillisecond)->UseRealT
 BENCHMARK(BM_TraceCost)->Iterations(300)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_GccShowCommands)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ArgumentsInACommandFile)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ArgumentsOnOneLine)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_MAIN();

@@ -325,17 +325,23 @@ vector* sc_split(const char* text, const char* separators) {
   return pieces;
 }
 
+// A line longer than one chunk is gathered whole and interned once: keeping
+// every longer part of it in the cache would cost the square of its length
+// (a response file of 2 MB on one line would take gigabytes).
 const char* sc_readLine(FILE* stream) {
   constexpr int kChunk = 1024;
   char chunk[kChunk];
-  const char* line = nullptr;
-  for (;;) {
-    if (!fgets(chunk, kChunk, stream)) return line;
-    size_t n = strlen(chunk);
-    if (!line && n < kChunk - 1) return sc_intern(chunk);
-    line = line ? sc_concat(line, chunk) : sc_intern(chunk);
-    if (n > 0 && (chunk[n - 1] == '\n' || chunk[n - 1] == '\r')) return line;
+  if (!fgets(chunk, kChunk, stream)) return nullptr;
+  size_t n = strlen(chunk);
+  auto ends_line = [&] { return n > 0 && (chunk[n - 1] == '\n' || chunk[n - 1] == '\r'); };
+  if (n < kChunk - 1 || ends_line()) return sc_intern(chunk);
+  std::string line(chunk, n);
+  while (fgets(chunk, kChunk, stream)) {
+    n = strlen(chunk);
+    line.append(chunk, n);
+    if (ends_line()) break;
   }
+  return sc_intern(line.c_str());
 }
 
 bool sc_startsWith(const char* text, const char* prefix) {

@@ -212,7 +212,8 @@ TEST(StringCache, ReadLineOfAnyLength) {
   testutil::TempDir dir;
   std::string long_line(3000, 'q');
   std::string edge1(1022, 'a'), edge2(1023, 'b'), edge3(1024, 'c');
-  std::string text = long_line + "\n" + "short\r\n" + "\n" + edge1 + "\n" + edge2 + "\n" + edge3 + "\n" + "last";
+  std::string tail(2500, 't');  // the last line, over three chunks and without a line end
+  std::string text = long_line + "\n" + "short\r\n" + "\n" + edge1 + "\n" + edge2 + "\n" + edge3 + "\n" + tail;
   std::string path = dir.file("lines.txt");
   testutil::write_file(path, text);
   FILE* f = fopen(path.c_str(), "r");
@@ -220,7 +221,7 @@ TEST(StringCache, ReadLineOfAnyLength) {
   // A file read in text mode on Windows gives its CR LF as LF.
   const std::string crlf = kNativePathStyle == PathStyle::windows ? "\n" : "\r\n";
   std::vector<std::string> expected = {long_line + "\n", "short" + crlf, "\n", edge1 + "\n",
-                                       edge2 + "\n",     edge3 + "\n", "last"};
+                                       edge2 + "\n",     edge3 + "\n", tail};
   for (const std::string& e : expected) {
     const char* line = sc_readLine(f);
     ASSERT_NE(line, nullptr);
@@ -228,6 +229,25 @@ TEST(StringCache, ReadLineOfAnyLength) {
   }
   EXPECT_EQ(sc_readLine(f), nullptr);
   fclose(f);
+}
+
+// A response file on one line, as build tools write them: the line is kept
+// once, not once for every chunk read of it (which grows with the square of
+// its length).
+TEST(StringCache, ALongLineIsKeptOnce) {
+  testutil::TempDir dir;
+  std::string line;
+  for (int i = 0; line.size() < 1000000; ++i) line += "-DNAME_" + std::to_string(i) + " ";
+  const std::string path = dir.file("one-line.rsp");
+  testutil::write_file(path, line + "\n");
+  FILE* f = fopen(path.c_str(), "r");
+  ASSERT_NE(f, nullptr);
+  const uint32_t before = sc_count();
+  const char* read = sc_readLine(f);
+  fclose(f);
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(strlen(read), line.size() + 1);
+  EXPECT_EQ(sc_count(), before + 1);
 }
 
 }  // namespace
