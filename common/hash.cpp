@@ -79,8 +79,64 @@ void entry_release(hash_entry* e) {
   g_free_entries = e;
 }
 
+}  // namespace
+
+struct hash_chain_ends {
+  hash_entry** last;  // per bucket; null for an empty chain
+  uint32_t* length;   // per bucket
+};
+
+namespace {
+
+void drop_ends(hashtable* h) {
+  if (!h->ends) return;
+  free(h->ends->last);
+  free(h->ends->length);
+  free(h->ends);
+  h->ends = nullptr;
+}
+
+// Starts keeping the chain ends once the chains have grown long.
+void keep_ends_when_long(hashtable* h) {
+  if (h->ends || h->count < kHashEndsFrom * h->size) return;
+  auto* ends = static_cast<hash_chain_ends*>(xcalloc(sizeof(hash_chain_ends)));
+  ends->last = static_cast<hash_entry**>(xcalloc(h->size * sizeof(hash_entry*)));
+  ends->length = static_cast<uint32_t*>(xcalloc(h->size * sizeof(uint32_t)));
+  for (uint32_t i = 0; i < h->size; ++i)
+    for (hash_entry* e = h->buckets[i]; e; e = e->next) {
+      ends->last[i] = e;
+      ++ends->length[i];
+    }
+  h->ends = ends;
+}
+
+// Puts a new entry for key at *link, the end of chain b that held n entries.
+void append(hashtable* h, hash_entry** link, uint32_t b, int n, const void* key, const void* value,
+            uint32_t full, const char* file, int line) {
+  hash_entry* e = entry_take();
+  *e = {const_cast<void*>(value), key, nullptr, full};
+  *link = e;
+  ++h->count;
+  if (hash_chain_ends* ends = h->ends) {
+    ends->last[b] = e;
+    ++ends->length[b];
+  }
+  if (hash_record* r = h->record) {
+    if (n > 0) {
+      lumodebug_tracef(file, line, "HASH @ %s:%d (%u/%u) clashed %d times inserting (%p,%p)",
+                       r->file, r->line, h->count, h->size, n, key, value);
+      r->clashes += static_cast<uint32_t>(n);
+    } else if (++r->non_empty > r->max_utilisation) {
+      r->max_utilisation = r->non_empty;
+    }
+    if (h->count > r->max_usage) r->max_usage = h->count;
+  }
+  keep_ends_when_long(h);
+}
+
 // Moves every entry of every bucket to the free list.
 void release_all(hashtable* h) {
+  drop_ends(h);
   for (uint32_t i = 0; i < h->size; ++i) {
     hash_entry* e = h->buckets[i];
     while (e) {
@@ -176,35 +232,45 @@ void hash_clear(hashtable* h) {
 int hash_insert(hashtable* h, const void* key, const void* value, const char* file, int line) {
   check(h);
   const uint32_t full = h->hash(key);
-  hash_entry** link = &h->buckets[full % h->size];
+  const uint32_t b = full % h->size;
+  hash_entry** link = &h->buckets[b];
   int n = 0;
   for (; *link; link = &(*link)->next, ++n)
     if ((*link)->hash == full && h->compare(key, (*link)->key) == 0) return 0;
-  hash_entry* e = entry_take();
-  *e = {const_cast<void*>(value), key, nullptr, full};
-  *link = e;
-  ++h->count;
-  if (hash_record* r = h->record) {
-    if (n > 0) {
-      lumodebug_tracef(file, line, "HASH @ %s:%d (%u/%u) clashed %d times inserting (%p,%p)",
-                       r->file, r->line, h->count, h->size, n, key, value);
-      r->clashes += static_cast<uint32_t>(n);
-    } else if (++r->non_empty > r->max_utilisation) {
-      r->max_utilisation = r->non_empty;
-    }
-    if (h->count > r->max_usage) r->max_usage = h->count;
-  }
+  append(h, link, b, n, key, value, full, file, line);
   return 1;
+}
+
+void hash_insert_new(hashtable* h, const void* key, const void* value, const char* file, int line) {
+  check(h);
+  const uint32_t full = h->hash(key);
+  const uint32_t b = full % h->size;
+  hash_entry** link = &h->buckets[b];
+  int n = 0;
+  if (const hash_chain_ends* ends = h->ends) {
+    if (ends->last[b]) link = &ends->last[b]->next;
+    n = static_cast<int>(ends->length[b]);
+  } else {
+    for (; *link; link = &(*link)->next) ++n;
+  }
+  assert(*link == NULL);
+  append(h, link, b, n, key, value, full, file, line);
 }
 
 void* hash_remove(hashtable* h, const void* key) {
   check(h);
   const uint32_t full = h->hash(key);
-  hash_entry** head = &h->buckets[full % h->size];
-  for (hash_entry** link = head; *link; link = &(*link)->next) {
+  const uint32_t b = full % h->size;
+  hash_entry** head = &h->buckets[b];
+  hash_entry* before = nullptr;
+  for (hash_entry** link = head; *link; before = *link, link = &(*link)->next) {
     hash_entry* e = *link;
     if (e->hash != full || h->compare(key, e->key) != 0) continue;
     *link = e->next;
+    if (hash_chain_ends* ends = h->ends) {
+      if (ends->last[b] == e) ends->last[b] = before;
+      --ends->length[b];
+    }
     void* value = e->value;
     entry_release(e);
     --h->count;

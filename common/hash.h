@@ -20,6 +20,7 @@
 struct vector;
 struct hash_entry;
 struct hash_record;
+struct hash_chain_ends;
 
 using hash_fn = uint32_t (*)(const void* key);
 using hash_compare_fn = int (*)(const void* a, const void* b);
@@ -31,7 +32,12 @@ struct hashtable {
   hash_compare_fn compare;
   hash_entry** buckets;
   hash_record* record;
+  // The last entry and the length of every chain, kept once the chains
+  // average kHashEndsFrom entries, so that hash_insert_new need not walk them.
+  hash_chain_ends* ends;
 };
+
+inline constexpr uint32_t kHashEndsFrom = 4;
 
 // Hash functions offered to creators, and the compare functions that pair
 // with them. hash_string reads each byte as a signed 8-bit value.
@@ -50,6 +56,11 @@ void hash_clear(hashtable* h);
 // 1 when inserted, 0 when an equal key is present (that entry is unchanged).
 int hash_insert(hashtable* h, const void* key, const void* value,
                 const char* file = LUMO_HERE_FILE, int line = LUMO_HERE_LINE);
+// hash_insert of a key that the caller knows is not in the table (its own
+// index says so): the same chain end, count, usage figures and clash trace,
+// without comparing keys, and without walking a chain once they are long.
+void hash_insert_new(hashtable* h, const void* key, const void* value,
+                     const char* file = LUMO_HERE_FILE, int line = LUMO_HERE_LINE);
 void* hash_remove(hashtable* h, const void* key);
 void* hash_lookup(const hashtable* h, const void* key);
 int hash_haskey(const hashtable* h, const void* key);

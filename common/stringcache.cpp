@@ -55,7 +55,8 @@ bool is_separator(char c, PathStyle style) {
 // kIndexFrom entries, an open-addressing index over the same texts finds a
 // text already interned in a probe or two. The table stays the store: its
 // order, count and usage figures are the cache's, and a new text still goes
-// into it. A compile of ordinary size never builds the index.
+// into it, at its chain's end, which the table finds without a walk once its
+// chains are long. A compile of ordinary size never builds the index.
 constexpr uint32_t kIndexFrom = 2;
 
 class TextIndex {
@@ -127,7 +128,7 @@ const char* find_interned(hashtable* h, const char* text, uint32_t& hash) {
 
 // Stores copy, not yet in the cache, as an interned text.
 const char* store(hashtable* h, char* copy, uint32_t hash) {
-  hash_insert(h, copy, copy);
+  hash_insert_new(h, copy, copy);
   if (g_index.built()) g_index.add(copy, hash);
   return copy;
 }

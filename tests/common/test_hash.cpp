@@ -94,4 +94,43 @@ TEST(Hash, ManyKeysAcrossRefills) {
   hash_free(h);
 }
 
+// hash_insert_new against hash_insert on the same operations: the chains
+// hold the same keys in the same order, before and after the chain ends are
+// kept (a table of 3 buckets keeps them from 12 entries on), through
+// removals anywhere in a chain and clears.
+TEST(Hash, InsertNewKeepsTheChainsOfInsert) {
+  hashtable* plain = hash_new(3, hash_string, hash_string_compare);
+  hashtable* fast = hash_new(3, hash_string, hash_string_compare);
+  std::vector<std::string> keys;
+  for (int i = 0; i < 60; ++i) keys.push_back("k" + std::to_string(i));
+  std::vector<bool> live(keys.size(), false);
+  uint32_t seed = 7;
+  auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+  bool kept_ends = false;
+  for (int step = 0; step < 3000; ++step) {
+    const size_t i = next() % keys.size();
+    const char* k = keys[i].c_str();
+    if (step % 500 == 499) {
+      hash_clear(plain);
+      hash_clear(fast);
+      live.assign(keys.size(), false);
+    } else if (!live[i] || next() % 3 == 0) {
+      if (live[i]) continue;
+      ASSERT_EQ(hash_insert(plain, k, k), 1);
+      hash_insert_new(fast, k, k);
+      live[i] = true;
+    } else {
+      ASSERT_EQ(hash_remove(plain, k), k);
+      ASSERT_EQ(hash_remove(fast, k), k);
+      live[i] = false;
+    }
+    kept_ends = kept_ends || fast->ends;
+    ASSERT_EQ(keys_of(fast), keys_of(plain)) << "step " << step;
+    ASSERT_EQ(fast->count, plain->count);
+  }
+  EXPECT_TRUE(kept_ends);
+  hash_free(plain);
+  hash_free(fast);
+}
+
 }  // namespace

@@ -235,4 +235,26 @@ TEST_F(Trace, HashReportAndClashes) {
   hash_free(h);
 }
 
+// hash_insert_new counts the entries already in the chain as hash_insert
+// does, also once the chain ends are kept (from 4 entries in a table of 1
+// bucket) and after removals of the last and of a middle entry.
+TEST_F(Trace, InsertNewClashesLikeInsert) {
+  hash_track(true);
+  hashtable* h = hash_new(1, hash_string, hash_string_compare, "h.cpp", 7);
+  for (const char* k : {"a", "b", "c", "d", "e", "f"}) hash_insert_new(h, k, k, "use.cpp", 30);
+  hash_remove(h, "f");
+  hash_remove(h, "c");
+  hash_insert_new(h, "g", "g", "use.cpp", 31);
+  hash_track(false);
+  std::string t = new_trace();
+  EXPECT_NE(t.find("use.cpp:30          > HASH @ h.cpp:7 (6/1) clashed 5 times inserting ("), std::string::npos) << t;
+  EXPECT_NE(t.find("use.cpp:31          > HASH @ h.cpp:7 (5/1) clashed 4 times inserting ("), std::string::npos) << t;
+  vector* keys = hash_keys(h);
+  std::string order;
+  for (const char* k : VecItems<const char*>(keys)) order += k;
+  vec_free(keys);
+  EXPECT_EQ(order, "abdeg");
+  hash_free(h);
+}
+
 }  // namespace
