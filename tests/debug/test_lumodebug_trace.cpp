@@ -11,6 +11,7 @@
 #include "common/hash.h"
 #include "common/vector.h"
 #include "debug/lumodebug.h"
+#include "debug/lumodebug_state.h"
 #include "tests/support/testutil.h"
 
 namespace {
@@ -29,6 +30,13 @@ class TraceEnvironment : public testing::Environment {
     g_trace_path = g_dir->file("trace.out");
     alert_set_output(capture);
     lumodebug_parse(("--lumodebug=on,alerts,out:" + g_trace_path).c_str());
+  }
+  // The facility keeps its trace open to the end of the process; Windows
+  // removes no open file, so the scratch directory would stay behind.
+  void TearDown() override {
+    if (g_lumodebug.out) fclose(g_lumodebug.out);
+    g_lumodebug.out = nullptr;
+    g_dir.reset();
   }
 };
 const auto* const g_env = testing::AddGlobalTestEnvironment(new TraceEnvironment);

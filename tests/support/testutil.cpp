@@ -101,16 +101,33 @@ std::string current_test_name() {
 // so whatever the test program finds under its own name is left over from
 // an earlier process of that number: it goes, and the name is used again,
 // so that parent and copy keep counting alike.
-std::string make_scratch(const std::string& stem, unsigned& serial, bool adopt) {
+std::string make_scratch(const std::string& stem, unsigned& serial, bool adopt, bool* made = nullptr) {
   const std::filesystem::path base = std::filesystem::temp_directory_path();
   for (int attempt = 0; attempt < 1000; ++attempt) {
     std::filesystem::path candidate = base / (stem + std::to_string(serial++));
     std::error_code ec;
     if (!adopt) std::filesystem::remove_all(candidate, ec);
-    if (std::filesystem::create_directory(candidate, ec) || (adopt && std::filesystem::is_directory(candidate, ec)))
+    const bool created = std::filesystem::create_directory(candidate, ec);
+    if (created || (adopt && std::filesystem::is_directory(candidate, ec))) {
+      if (made) *made = created;
       return candidate.string();
+    }
   }
   throw std::runtime_error("no scratch directory could be made");
+}
+
+// Directories a copy had to make itself: those of the calls before the
+// wanted one, which the parent has removed by then. The copy removes them as
+// it ends, also when the body ends it with exit().
+std::vector<std::string>& copy_made() {
+  static std::vector<std::string> dirs;
+  return dirs;
+}
+
+void remove_copy_made() {
+  std::error_code ec;
+  for (const std::string& dir : copy_made()) std::filesystem::remove_all(dir, ec);
+  copy_made().clear();
 }
 
 }  // namespace
@@ -130,8 +147,15 @@ TempDir::TempDir() {
   const bool copy = colon != nullptr;
   const std::string process = copy ? std::string(colon + 1) : std::to_string(_getpid());
   const std::string tag = std::to_string(std::hash<std::string>{}(test) % 1000000);
-  path_ = make_scratch("lumo8-test-" + process + "-" + tag + "-", serial, copy);
+  bool made = false;
+  path_ = make_scratch("lumo8-test-" + process + "-" + tag + "-", serial, copy, &made);
   owned_ = !copy;
+  if (copy && made) {
+    copy_made().push_back(path_);
+    // After the list exists, so that the list outlives the handler.
+    static const bool registered = atexit(remove_copy_made) == 0;
+    (void)registered;
+  }
 }
 
 TempDir::TempDir(const std::string& prefix) {
@@ -299,6 +323,7 @@ RunResult in_child(const std::function<int()>& body, const std::string& cwd,
     fflush(stdout);
     fflush(stderr);
     drop_own_tmproot(nullptr);  // the copy is a process of its own
+    remove_copy_made();
     _exit(status);
   }
   std::vector<std::string> extra = extra_env;
