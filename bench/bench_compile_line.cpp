@@ -122,9 +122,7 @@ void BM_SpawnOnly(benchmark::State& state) {
 
 }  // namespace
 
-// A and B run in turn, so that both see the same machine: each iteration is
-// one pair. The counters give the medians of both and the median of the
-// pairs' ratios.
+// The wall time of one run, in seconds.
 double seconds_of(const std::vector<std::string>& args, benchmark::State& state) {
   auto start = std::chrono::steady_clock::now();
   run(args, state);
@@ -138,42 +136,40 @@ double median(std::vector<double> v) {
   return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-// Runs a and b in turn, one pair per iteration: the medians of both and of
-// the pairs' ratios.
-struct PairMedians {
-  double a_ms, b_ms, ratio;
+// Runs the programs in turn, one round of all of them per iteration, so
+// that each round sees the same machine: the median time of each, and the
+// median ratio of the first to each of the others within a round.
+struct InTurn {
+  std::vector<double> ms;     // per program
+  std::vector<double> ratio;  // first over each program, ratio[0] == 1
 };
-PairMedians alternate(benchmark::State& state, const std::vector<std::string>& a, const std::vector<std::string>& b) {
-  std::vector<double> ta, tb, ratio;
+InTurn in_turn(benchmark::State& state, const std::vector<std::vector<std::string>>& programs) {
+  std::vector<std::vector<double>> times(programs.size()), ratios(programs.size());
   for (auto _ : state) {
-    ta.push_back(seconds_of(a, state));
-    tb.push_back(seconds_of(b, state));
-    ratio.push_back(ta.back() / tb.back());
+    for (size_t i = 0; i < programs.size(); ++i) times[i].push_back(seconds_of(programs[i], state));
+    for (size_t i = 0; i < programs.size(); ++i) ratios[i].push_back(times[0].back() / times[i].back());
   }
-  return {median(ta) * 1e3, median(tb) * 1e3, median(ratio)};
+  InTurn r;
+  for (size_t i = 0; i < programs.size(); ++i) {
+    r.ms.push_back(median(times[i]) * 1e3);
+    r.ratio.push_back(median(ratios[i]));
+  }
+  return r;
 }
 
 // A, B and B' in turn, one triple per iteration; B' is B with the command
 // file in a fresh directory of the temporary base, made and removed as
 // lumo8-cc does. The medians of all three and of the ratios A/B and A/B'.
 void pairs(benchmark::State& state, const std::vector<std::string>& line) {
-  const std::vector<std::string> a = with_program(installation().lumo8cc(), line);
-  const std::vector<std::string> b = {SPAWN_ONLY_PATH, installation().driver(), "@" + installation().cmdfile()};
-  const std::vector<std::string> b_file = {SPAWN_ONLY_PATH, "--in", installation().dir() + "/tmp",
-                                           installation().driver(), "@" + installation().cmdfile()};
-  std::vector<double> ta, tb, tf, over_b, over_file;
-  for (auto _ : state) {
-    ta.push_back(seconds_of(a, state));
-    tb.push_back(seconds_of(b, state));
-    tf.push_back(seconds_of(b_file, state));
-    over_b.push_back(ta.back() / tb.back());
-    over_file.push_back(ta.back() / tf.back());
-  }
-  state.counters["A_ms"] = median(ta) * 1e3;
-  state.counters["B_ms"] = median(tb) * 1e3;
-  state.counters["Bfile_ms"] = median(tf) * 1e3;
-  state.counters["A_over_B"] = median(over_b);
-  state.counters["A_over_Bfile"] = median(over_file);
+  const InTurn m = in_turn(state, {with_program(installation().lumo8cc(), line),
+                                   {SPAWN_ONLY_PATH, installation().driver(), "@" + installation().cmdfile()},
+                                   {SPAWN_ONLY_PATH, "--in", installation().dir() + "/tmp", installation().driver(),
+                                    "@" + installation().cmdfile()}});
+  state.counters["A_ms"] = m.ms[0];
+  state.counters["B_ms"] = m.ms[1];
+  state.counters["Bfile_ms"] = m.ms[2];
+  state.counters["A_over_B"] = m.ratio[1];
+  state.counters["A_over_Bfile"] = m.ratio[2];
 }
 
 // The cost of the trace calls when tracing is off: this build's lumo8-cc
@@ -187,11 +183,11 @@ void BM_TraceCost(benchmark::State& state) {
     return;
   }
   static const Installation second(untraced);
-  const PairMedians m = alternate(state, with_program(installation().lumo8cc(), kZirLine),
-                                  with_program(second.lumo8cc(), kZirLine));
-  state.counters["in_ms"] = m.a_ms;
-  state.counters["out_ms"] = m.b_ms;
-  state.counters["in_over_out"] = m.ratio;
+  const InTurn m = in_turn(state, {with_program(installation().lumo8cc(), kZirLine),
+                                   with_program(second.lumo8cc(), kZirLine)});
+  state.counters["in_ms"] = m.ms[0];
+  state.counters["out_ms"] = m.ms[1];
+  state.counters["in_over_out"] = m.ratio[1];
 }
 
 void BM_PairsZir(benchmark::State& state) { pairs(state, kZirLine); }

@@ -34,6 +34,11 @@ struct hash_record {
   uint32_t clashes;
 };
 
+struct hash_chain_ends {
+  hash_entry** last;  // per bucket; null for an empty chain
+  uint32_t* length;   // per bucket
+};
+
 namespace {
 
 constexpr uint8_t kAlive = 1, kDefaultCompare = 2, kDefaultHash = 4;
@@ -78,15 +83,6 @@ void entry_release(hash_entry* e) {
   e->next = g_free_entries;
   g_free_entries = e;
 }
-
-}  // namespace
-
-struct hash_chain_ends {
-  hash_entry** last;  // per bucket; null for an empty chain
-  uint32_t* length;   // per bucket
-};
-
-namespace {
 
 void drop_ends(hashtable* h) {
   if (!h->ends) return;
