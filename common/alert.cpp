@@ -297,6 +297,11 @@ int alert_raise_va(uint32_t number, va_list args) {
   return raise_message(number, args, false, false, false);
 }
 
+int alert_raise_nofile_va(uint32_t number, va_list args) {
+  DB_ENTER("%u", number);
+  return raise_message(number, args, true, true, false);
+}
+
 #define LUMO_RAISE_FORM(name, noline, nofile, once)          \
   int name(uint32_t number, ...) {                            \
     DB_ENTER("%u", number);                                   \

@@ -34,6 +34,7 @@ int alert_raise(uint32_t number, ...);
 int alert_raise_noline(uint32_t number, ...);
 int alert_raise_nofile(uint32_t number, ...);
 int alert_raise_va(uint32_t number, va_list args);
+int alert_raise_nofile_va(uint32_t number, va_list args);
 int alert_raise_once(uint32_t number, ...);
 int alert_raise_once_noline(uint32_t number, ...);
 int alert_raise_once_nofile(uint32_t number, ...);

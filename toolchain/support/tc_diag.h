@@ -12,12 +12,22 @@
 
 #include "common/alert.h"
 
-// Loads the catalogue and reads the formats from the environment (the plain
-// form when none is set). Called first, before any format option is applied.
-void tc_diag_init();
+// The formats a program reports in when the environment sets none.
+enum class tc_diag_style : uint8_t {
+  legacy,  // the catalogue's own formats ("file: line: (n) text (error)")
+  gnu,     // "file:line:column: error: (n) text", as GNU compilers write
+};
 
-// The file and line the following messages refer to; null for none.
-void tc_diag_at(const char* file, int line);
+// Loads the catalogue and reads the formats from the environment (the
+// style's formats when none is set). Called first, before any format option
+// is applied.
+void tc_diag_init(tc_diag_style style = tc_diag_style::legacy);
+
+// The file, line and 1-based column the following messages refer to; null
+// for none. A message with a file and a line always names a column (the
+// first when the caller gives none); a message without them names no file,
+// line or column at all, so no format leaves an empty field behind.
+void tc_diag_at(const char* file, int line, int column = 1);
 
 // Raises the catalogue row with its printf arguments; 1 when it was shown.
 // A fatal row ends the program with status 1.

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <set>
@@ -64,6 +66,7 @@ std::string first_word(const std::string& text, size_t* rest) {
 }
 
 bool read_whole(const std::string& path, std::string* text) {
+  if (path == kTcStdin) return tc_read_stdin(text);
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   std::ostringstream s;
@@ -84,6 +87,7 @@ struct Conditional {
   bool taken;   // some branch of the group was taken
   bool else_seen;
   int line;
+  int column;  // of the directive's name
 };
 
 bool listed(const std::vector<std::string>& names, const std::string& name) {
@@ -109,10 +113,15 @@ class Run {
   // The place the messages refer to.
   const char* file_ = nullptr;
   int line_ = 0;
+  int column_ = 1;
+  // The columns of the character after the "#" of the current directive
+  // and of the text after its name.
+  int directive_column_ = 1;
+  int body_column_ = 1;
 
   template <typename... Args>
   void report(uint32_t number, Args... args) {
-    tc_diag_at(file_, line_);
+    tc_diag_at(file_, line_, column_);
     tc_raise(number, args...);
   }
 
@@ -127,7 +136,8 @@ class Run {
 
   // Comments become one blank (or stay with keep_comments); in_comment
   // carries a block comment over to the next line.
-  std::string strip_comments(const std::string& line, bool* in_comment) const {
+  // *opened is the 1-based column of the last block comment opened.
+  std::string strip_comments(const std::string& line, bool* in_comment, int* opened) const {
     const bool keep = config_.keep_comments;
     std::string out;
     char quote = 0;
@@ -150,6 +160,7 @@ class Run {
         out += c;
       } else if (line.compare(i, 2, "/*") == 0) {
         *in_comment = true;
+        *opened = static_cast<int>(i) + 1;
         if (keep) out += "/*";
         ++i;
       } else if (line.compare(i, 2, "//") == 0) {
@@ -262,10 +273,10 @@ class Run {
         std::string name = name_of(word, body);
         v = !name.empty() && (find(name) != nullptr) == (word == "ifdef");
       }
-      stack.push_back({outer, v, v, false, line_});
+      stack.push_back({outer, v, v, false, line_, column_});
     } else if (word == "if") {
       bool v = outer && condition(body);
-      stack.push_back({outer, v, v, false, line_});
+      stack.push_back({outer, v, v, false, line_, column_});
     } else if (word == "elif" || word == "else" || word == "endif") {
       if (stack.empty()) {
         report(kMsgUnbalanced, word.c_str());
@@ -318,6 +329,9 @@ class Run {
       return;
     }
     const std::string name = spec.substr(1, end - 1);
+    const size_t spec_at = body.find_first_not_of(" \t");
+    if (spec_at != std::string::npos && (body[spec_at] == '"' || body[spec_at] == '<'))
+      column_ = body_column_ + static_cast<int>(spec_at);
     if (depth >= kMaxIncludeDepth) report(kMsgIncludeDepth, kMaxIncludeDepth);
     bool system = false;
     const std::string found = tc_pre_find_include(config_, name, close == '"', current, &system);
@@ -339,6 +353,9 @@ class Run {
     size_t rest = 0;
     std::string word = first_word(text, &rest);
     const std::string body = text.substr(rest);
+    const size_t word_at = text.find_first_not_of(" \t");
+    column_ = directive_column_ + static_cast<int>(word_at == std::string::npos ? 0 : word_at);
+    body_column_ = directive_column_ + static_cast<int>(rest);
     if (conditional(word, body, stack) || !(stack.empty() || stack.back().active)) return;
     if (word.empty()) word = isdigit(static_cast<unsigned char>(trim(body).c_str()[0])) ? "0" : trim(body).empty() ? "" : "?";
     if (word == "include") {
@@ -360,18 +377,20 @@ class Run {
   }
 
   void file(const std::string& path, int depth) {
-    file_ = sc_intern(path.c_str());
+    const std::string& name = path == kTcStdin ? kTcStdinName : path;
+    file_ = sc_intern(name.c_str());
     line_ = 0;
     std::string text;
     if (!read_whole(path, &text)) {
       tc_diag_at(nullptr, 0);
-      tc_raise(kMsgUnreadable, path.c_str());
+      tc_raise(kMsgUnreadable, name.c_str());
       return;
     }
-    marker(1, path);
+    marker(1, name);
     std::vector<Conditional> stack;
     bool in_comment = false;
     int comment_line = 0;
+    int comment_column = 1;
     size_t pos = 0;
     while (pos < text.size()) {
       // One logical line: physical lines joined at a backslash before the newline.
@@ -391,11 +410,13 @@ class Run {
       }
       line_ = first_line;
       const bool started_in_comment = in_comment;
-      const std::string stripped = strip_comments(logical, &in_comment);
-      if (in_comment && !started_in_comment) comment_line = line_;
+      int opened = 1;
+      const std::string stripped = strip_comments(logical, &in_comment, &opened);
+      if (in_comment && !started_in_comment) comment_line = line_, comment_column = opened;
       const std::string head = trim(stripped);
       if (!started_in_comment && !head.empty() && head[0] == '#') {
-        directive(head.substr(1), path, depth, stack);
+        directive_column_ = static_cast<int>(stripped.find('#')) + 2;
+        directive(head.substr(1), name, depth, stack);
         result_.text += "\n";
       } else if (stack.empty() || stack.back().active) {
         result_.text += expand(stripped) + "\n";
@@ -407,10 +428,12 @@ class Run {
     }
     if (in_comment && config_.report_open_comment) {
       line_ = comment_line;
+      column_ = comment_column;
       report(kMsgOpenComment);
     }
     if (!stack.empty()) {
-      if (config_.unclosed_at_if) line_ = stack.back().line;
+      column_ = 1;
+      if (config_.unclosed_at_if) line_ = stack.back().line, column_ = stack.back().column;
       report(kMsgUnclosedIf, stack.back().line);
     }
   }
@@ -465,6 +488,42 @@ std::string tc_pre_find_include(const tc_pre_config& config, const std::string& 
   for (const std::string& dir : config.system_dirs)
     if (is_file(join(dir, name))) return join(dir, name);
   return "";
+}
+
+bool tc_read_stdin(std::string* text) {
+  static bool read = false;
+  static std::string whole;
+  if (!read) {
+    if (osd_isatty(stdin)) return false;
+    char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, stdin)) > 0) whole.append(buffer, n);
+    read = true;
+  }
+  *text = whole;
+  return true;
+}
+
+bool tc_pre_marker(const std::string& line, int* number, std::string* file) {
+  size_t i = line.find_first_not_of(" \t");
+  if (i == std::string::npos || line[i] != '#') return false;
+  i = line.find_first_not_of(" \t", i + 1);
+  if (i != std::string::npos && line.compare(i, 4, "line") == 0) i = line.find_first_not_of(" \t", i + 4);
+  if (i == std::string::npos || !isdigit(static_cast<unsigned char>(line[i]))) return false;
+  char* end = nullptr;
+  const long value = strtol(line.c_str() + i, &end, 10);
+  if (value < 0 || value > INT32_MAX) return false;
+  *number = static_cast<int>(value);
+  size_t q = line.find_first_not_of(" \t", static_cast<size_t>(end - line.c_str()));
+  if (q == std::string::npos || line[q] != '"') return true;
+  std::string name;
+  for (++q; q < line.size() && line[q] != '"'; ++q) {
+    if (line[q] == '\\' && q + 1 < line.size()) ++q;
+    name += line[q];
+  }
+  if (q >= line.size()) return false;  // an unclosed name
+  *file = name;
+  return true;
 }
 
 bool tc_preprocess(const tc_pre_config& config, tc_pre_macros& macros, const std::string& path,

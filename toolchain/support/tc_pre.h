@@ -75,6 +75,21 @@ struct tc_pre_result {
 std::string tc_pre_find_include(const tc_pre_config& config, const std::string& name, bool quoted,
                                 const std::string& from, bool* system);
 
+// The input name that stands for standard input, and the name messages,
+// line markers and listings give it.
+inline constexpr const char* kTcStdin = "-";
+inline constexpr const char* kTcStdinName = "<stdin>";
+
+// Reads standard input whole (once; later calls give the same text). False,
+// without reading, when standard input is a terminal: a build would wait
+// for a user who is not there.
+bool tc_read_stdin(std::string* text);
+
+// A line marker of preprocessed text, as the preprocessors write them
+// ("# 12 \"file\" 1 3") or as "#line 12 \"file\"": its line number and,
+// when named, its file. False for any other line.
+bool tc_pre_marker(const std::string& line, int* number, std::string* file);
+
 // Preprocesses the file with the macros (updated by its directives),
 // appending to the result. Problems are reported at their file and line;
 // false when any error was.

@@ -16,7 +16,7 @@
 
 int main(int argc, char** argv) {
   lumodebug_set_outstem("tev-gcc");  // a trace of its own, never lumo8-cc's
-  tc_diag_init();
+  tc_diag_init(tc_diag_style::gnu);
   vector* expanded = cmdline_args(argc, argv, nullptr);
   std::vector<std::string> args;
   for (uint32_t i = 0; i < vec_size(expanded); ++i) args.emplace_back(vec_get_as<const char*>(expanded, i));

@@ -15,6 +15,7 @@ struct Token {
   Kind kind;
   std::string text;
   int line;
+  int column;  // 1-based
 };
 
 class Tokenizer {
@@ -30,7 +31,7 @@ class Tokenizer {
       if (c == '\n') {
         ++line_;
         line_start = true;
-        ++i;
+        line_begin_ = ++i;
         continue;
       }
       if (line_start && c == '#') {
@@ -43,22 +44,23 @@ class Tokenizer {
       } else if (isalpha(static_cast<unsigned char>(c)) || c == '_') {
         size_t s = i;
         while (i < text_.size() && (isalnum(static_cast<unsigned char>(text_[i])) || text_[i] == '_')) ++i;
-        tokens.push_back({Kind::identifier, text_.substr(s, i - s), line_});
+        tokens.push_back({Kind::identifier, text_.substr(s, i - s), line_, column(s)});
       } else if (isdigit(static_cast<unsigned char>(c))) {
         size_t s = i;
         while (i < text_.size() && (isalnum(static_cast<unsigned char>(text_[i])) || text_[i] == '.')) ++i;
-        tokens.push_back({Kind::number, text_.substr(s, i - s), line_});
+        tokens.push_back({Kind::number, text_.substr(s, i - s), line_, column(s)});
       } else if (c == '"' || c == '\'') {
         std::string literal;
+        const size_t s = i;
         if (!quoted(i, c, literal)) {
-          tc_diag_at(file_.c_str(), line_);
+          tc_diag_at(file_.c_str(), line_, column(s));
           tc_raise(TEV_UNTERMINATED, c == '"' ? "string constant" : "character constant");
           ok = false;
           continue;
         }
-        tokens.push_back({c == '"' ? Kind::string : Kind::character, literal, line_});
+        tokens.push_back({c == '"' ? Kind::string : Kind::character, literal, line_, column(s)});
       } else {
-        tokens.push_back({Kind::punct, std::string(1, c), line_});
+        tokens.push_back({Kind::punct, std::string(1, c), line_, column(i)});
         ++i;
       }
     }
@@ -69,6 +71,9 @@ class Tokenizer {
   const std::string& file_;
   const std::string& text_;
   int line_ = 1;
+  size_t line_begin_ = 0;  // where the current line starts in text_
+
+  int column(size_t at) const { return static_cast<int>(at - line_begin_) + 1; }
 
   // '# N "file"' sets the position; "#pragma" lines are skipped.
   bool marker_or_pragma(size_t& i) {
@@ -113,7 +118,7 @@ bool balanced(const std::string& file, const std::vector<Token>& tokens) {
     } else if (c == ')' || c == ']' || c == '}') {
       char expected = c == ')' ? '(' : c == ']' ? '[' : '{';
       if (open.empty() || open.back()->text[0] != expected) {
-        tc_diag_at(file.c_str(), t.line);
+        tc_diag_at(file.c_str(), t.line, t.column);
         tc_raise(TEV_UNBALANCED, t.text.c_str());
         return false;
       }
@@ -121,7 +126,7 @@ bool balanced(const std::string& file, const std::vector<Token>& tokens) {
     }
   }
   if (!open.empty()) {
-    tc_diag_at(file.c_str(), open.back()->line);
+    tc_diag_at(file.c_str(), open.back()->line, open.back()->column);
     tc_raise(TEV_UNBALANCED, open.back()->text.c_str());
     return false;
   }

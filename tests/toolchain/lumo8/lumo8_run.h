@@ -32,7 +32,7 @@ inline testutil::RunResult run(const std::string& dir, const std::vector<std::st
 
 // The line an error of lumo8 about no file gives in the format above.
 inline std::string error_line(unsigned number, const std::string& text) {
-  return "::: error: (" + std::to_string(number) + ") " + text + "\n";
+  return "error: (" + std::to_string(number) + ") " + text + "\n";
 }
 
 // "#include <lumo.h>" and a function, as a build system's smallest source.

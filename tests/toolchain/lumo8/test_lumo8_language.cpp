@@ -181,8 +181,8 @@ TEST_F(Lumo8Language, ReadsEscapedCommandFiles) {
 
 TEST_F(Lumo8Language, WarningsFollowTheMessageOptions) {
   testutil::write_file(dir.file("w.c"), "#warning look here\n#define A 1\n#define A 2\nint x;\n");
-  const std::string look = "w.c:1:: warning: (118) #warning: look here\n";
-  const std::string redefined = "w.c:3:: warning: (101) macro \"A\" redefined\n";
+  const std::string look = "w.c:1:2: warning: (118) #warning: look here\n";
+  const std::string redefined = "w.c:3:2: warning: (101) macro \"A\" redefined\n";
   struct Case {
     std::vector<std::string> extra;
     int status;

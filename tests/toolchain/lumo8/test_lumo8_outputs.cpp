@@ -212,10 +212,10 @@ TEST_F(Lumo8Outputs, AFailedRunLeavesNoOutputBehind) {
     std::string err;
   };
   const Case cases[] = {
-      {{"t.c", "bad.c"}, "bad.c:2:: error: (159) #error stop here\n"},
-      {{"--pass1", "t.c", "bad.c"}, "bad.c:2:: error: (159) #error stop here\n"},
-      {{"-c", "deep.c"}, "deep.c:1:: error: (115) include files nested too deeply (limit 64)\n"},
-      {{"--pre", "-oopen.i", "open.c"}, "open.c:2:: error: (108) unterminated #if or #ifdef, started on line 1\n"},
+      {{"t.c", "bad.c"}, "bad.c:2:2: error: (159) #error stop here\n"},
+      {{"--pass1", "t.c", "bad.c"}, "bad.c:2:2: error: (159) #error stop here\n"},
+      {{"-c", "deep.c"}, "deep.c:1:10: error: (115) include files nested too deeply (limit 64)\n"},
+      {{"--pre", "-oopen.i", "open.c"}, "open.c:2:1: error: (108) unterminated #if or #ifdef, started on line 1\n"},
       {{"--pre", "-ot.c", "t.c"}, l8test::error_line(2075, "output file \"t.c\" would overwrite input file")},
       {{"--pass1", "--objdir=nowhere", "t.c"}, l8test::error_line(2032, "can't write output file \"nowhere/t.p1\"")},
   };

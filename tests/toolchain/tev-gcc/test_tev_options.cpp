@@ -150,7 +150,7 @@ TEST(TevOptions, RefusesEverythingElseWithItsOwnNumber) {
     Sources src;
     testutil::RunResult r = src.run(row.args);
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find(": error: " + number(row.message) + " "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("error: " + number(row.message) + " "), std::string::npos) << r.err;
     EXPECT_EQ(src.new_files(), std::vector<std::string>{}) << "an output was written";
   }
 }

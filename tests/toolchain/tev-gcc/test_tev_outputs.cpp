@@ -170,22 +170,22 @@ struct FailCase {
   const char* what;
   const char* source;
   uint32_t message;
-  const char* where;  // "file:line:" of the message
+  const char* where;  // "file:line:column" of the message
 };
 
 // clang-format off
 const FailCase kFailCases[] = {
-    {"#error",              "int a;\n#error stop here\n",         159,  "f.c:2:"},
-    {"missing include",     "#include \"absent.h\"\n",            103,  "f.c:1:"},
-    {"unknown directive",   "\n#frobnicate\n",                   109,  "f.c:2:"},
-    {"else without if",     "#else\n",                            100,  "f.c:1:"},
-    {"unterminated if",     "#ifdef X\nint a;\n",                 108,  "f.c:1:"},
-    {"bad expression",      "#if 1 +\n#endif\n",                  182,  "f.c:1:"},
-    {"division by zero",    "#if 1 / 0\n#endif\n",                182,  "f.c:1:"},
-    {"unterminated comment", "int a; /* no end\n",                153,  "f.c:1:"},
-    {"unterminated string", "char *s = \"abc;\n",                 297 , "f.c:1:"},
-    {"unbalanced brace",    "int main(void) {\n  return 0;\n",    213 , "f.c:1:"},
-    {"stray bracket",       "int a;\n)\n",                        213 , "f.c:2:"},
+    {"#error",              "int a;\n#error stop here\n",         159,  "f.c:2:2:"},
+    {"missing include",     "#include \"absent.h\"\n",            103,  "f.c:1:10:"},
+    {"unknown directive",   "\n#frobnicate\n",                   109,  "f.c:2:2:"},
+    {"else without if",     "#else\n",                            100,  "f.c:1:2:"},
+    {"unterminated if",     "#ifdef X\nint a;\n",                 108,  "f.c:1:2:"},
+    {"bad expression",      "#if 1 +\n#endif\n",                  182,  "f.c:1:2:"},
+    {"division by zero",    "#if 1 / 0\n#endif\n",                182,  "f.c:1:2:"},
+    {"unterminated comment", "int a; /* no end\n",                153,  "f.c:1:8:"},
+    {"unterminated string", "char *s = \"abc;\n",                 297 , "f.c:1:11:"},
+    {"unbalanced brace",    "int main(void) {\n  return 0;\n",    213 , "f.c:1:16:"},
+    {"stray bracket",       "int a;\n)\n",                        213 , "f.c:2:1:"},
 };
 // clang-format on
 
@@ -196,7 +196,7 @@ TEST(TevOutputs, SourceErrorsNameTheirPlaceAndWriteNothing) {
     src.write("f.c", row.source);
     RunResult r = src.run({"-mmcu=kx32m2", "-c", "f.c", "x.c", "-Iinc"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find(std::string(row.where) + ": error: " + number(row.message)), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(std::string(row.where) + " error: " + number(row.message)), std::string::npos) << r.err;
     // Neither the failing unit nor the good one leaves an object.
     EXPECT_EQ(src.new_files(), (std::vector<std::string>{"f.c"}));
   }
