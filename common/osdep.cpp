@@ -448,6 +448,15 @@ bool osd_has_debugger() {
   return has;
 }
 
+unsigned long osd_getpid() { return osd_host_pid(); }
+
+bool osd_replace_file(const char* from, const char* to) {
+  DB_ENTER("%s, %s", from ? from : "(null)", to ? to : "(null)");
+  bool ok = from && to && osd_host_replace(from, to);
+  DB_EXIT("%d", ok);
+  return ok;
+}
+
 bool osd_isatty(FILE* stream) {
   DB_ENTER("%p", static_cast<void*>(stream));
   bool tty = stream && osd_host_isatty(fileno(stream));

@@ -121,3 +121,8 @@ bool osd_progname_is_real();
 bool osd_has_debugger();
 // Whether stream is connected to a terminal.
 bool osd_isatty(FILE* stream);
+// This process's number, for names that concurrent runs must not share.
+unsigned long osd_getpid();
+// Moves file from to the name to, replacing a file of that name in one step;
+// false when it cannot.
+bool osd_replace_file(const char* from, const char* to);

@@ -68,3 +68,4 @@ uint32_t osd_host_os_flags();
 const char* osd_host_exe_suffix();
 bool osd_host_has_debugger();
 bool osd_host_isatty(int fd);
+bool osd_host_replace(const char* from, const char* to);

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -179,3 +180,5 @@ const char* osd_host_exe_suffix() { return ""; }
 bool osd_host_has_debugger() { return true; }
 
 bool osd_host_isatty(int fd) { return isatty(fd) == 1; }
+
+bool osd_host_replace(const char* from, const char* to) { return rename(from, to) == 0; }

@@ -195,3 +195,7 @@ const char* osd_host_exe_suffix() { return ".exe"; }
 bool osd_host_has_debugger() { return false; }
 
 bool osd_host_isatty(int fd) { return _isatty(fd) != 0; }
+
+bool osd_host_replace(const char* from, const char* to) {
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+}

@@ -21,6 +21,7 @@
 namespace {
 
 const char* g_progname = nullptr;
+cmdline_finish_fn g_finish = nullptr;  // after the driver, when a translation needs it
 
 // Message raised when a command file names itself, directly or through
 // others; the argument is then dropped.
@@ -206,6 +207,8 @@ int cmdline_exe(vector* options, uint32_t mode, int verbosity) {
 
 const char* cmdline_progname() { return g_progname ? g_progname : ""; }
 
+void cmdline_set_finish(cmdline_finish_fn finish) { g_finish = finish; }
+
 vector* cmdline_args(int argc, char** argv, cmdline_argument_fn per_argument) {
   DB_ENTER("%d", argc);
   db_assert(argv != NULL);
@@ -261,6 +264,7 @@ int cmdline_driver(int argc, char** argv, cmdline_options_fn options_process, ui
   lumodebug_set_appname("lumo8-cc");
   int status = 1;
   if (!alert_has_errors()) status = cmdline_spawn(options, mode, verbosity ? *verbosity : 0);
+  if (g_finish && !alert_has_errors()) status = g_finish(status);
   DB_EXIT("Returning status: %d", status);
   lumodebug_cleanup();
   return status;

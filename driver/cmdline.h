@@ -16,6 +16,8 @@ struct vector;
 // the driver's path, then the driver's options in its own language; null
 // when there is nothing to run.
 using cmdline_options_fn = vector* (*)(vector* args);
+// Called with the driver's status after it ran; returns the run's status.
+using cmdline_finish_fn = int (*)(int status);
 // Called with each argument before it is examined.
 using cmdline_argument_fn = void (*)(const char* arg);
 
@@ -38,6 +40,9 @@ vector* cmdline_args(int argc, char** argv, cmdline_argument_fn per_argument);
 // is nothing to run or no command file can be written; -1 when the driver
 // cannot be started.
 int cmdline_spawn(vector* options, uint32_t mode, int verbosity);
+// Registers the step that finishes the run after the driver (the last
+// registration wins; null removes it).
+void cmdline_set_finish(cmdline_finish_fn finish);
 // The program name: argv[0] after its last directory separator (a getter,
 // not traced).
 const char* cmdline_progname();

@@ -19,7 +19,7 @@ LUMO_OPTION_HANDLER(opt_output);          // -o
 LUMO_OPTION_HANDLER(opt_define);          // -D, -U, -I
 LUMO_OPTION_HANDLER(opt_list_headers);    // -H
 LUMO_OPTION_HANDLER(opt_list_macros);     // -dM
-LUMO_OPTION_HANDLER(opt_depend);          // -M, -MD, -MF, -MM, -MMD
+LUMO_OPTION_HANDLER(opt_depend);          // -M, -MD, -MF, -MM, -MMD, -MT, -MQ, -MP
 LUMO_OPTION_HANDLER(opt_language);        // -x
 LUMO_OPTION_HANDLER(opt_asm_cpp);         // -xassembler-with-cpp
 LUMO_OPTION_HANDLER(opt_save_temps);      // -save-temps

@@ -31,6 +31,28 @@ struct OptionState {
   vector* library_dirs = nullptr;   // "" then the "-L" directories for ZIR; null until the first
   numset* disabled_messages = nullptr;   // null until first use; 0 stands for all warnings
   int verbosity = 0;                // "-v"
+  // What the GNU dependency files of a ZIR run are made from (the legacy
+  // driver's language cannot say it): the stage, the output as typed, the
+  // "-M" group and the inputs.
+  bool preprocess_only = false;     // "-E"
+  bool assembly_only = false;       // "-S"
+  uint8_t depend = 0;               // DependBits of "-M", "-MM", "-MD", "-MMD"
+  const char* depend_file = nullptr;     // "-MF"
+  vector* depend_targets = nullptr;      // "-MT" as given, "-MQ" quoted; null until the first
+  bool depend_phony = false;        // "-MP"
+  const char* output = nullptr;     // "-o" as typed
+  vector* inputs = nullptr;         // ZIR input files as typed, in order; null until the first
+  // "-x": the language of the inputs that follow (null after "-x none").
+  const char* language = nullptr;
+  bool stdin_without_language = false;  // "-" with no "-x" before it, ZIR
+  // ZIR: an input whose name does not say it is C, named by "-x c"; the
+  // driver reads it as its standard input.
+  const char* stdin_file = nullptr;
+};
+
+enum DependBits : uint8_t {
+  DEPEND_ONLY = 1,  // "-M", "-MM": the rules are the output
+  DEPEND_SIDE = 2,  // "-MD", "-MMD": the rules beside the compile
 };
 
 // Read by every handler for every argument: a getter, not traced.

@@ -11,6 +11,7 @@
 #include "common/cleanup.h"
 #include "common/fileutils.h"
 #include "common/hash.h"
+#include "common/osdep.h"
 #include "common/stringcache.h"
 #include "common/vector.h"
 #include "debug/lumodebug.h"
@@ -23,6 +24,7 @@ constexpr uint32_t kMsgBadSyntax = 1195;
 constexpr uint32_t kMsgNotSupported = 1428;
 constexpr uint32_t kMsgMissingArgument = 2041;
 constexpr uint32_t kMsgUnrecognized = 2044;
+constexpr uint32_t kMsgStdinIsTerminal = 2039;
 
 hashtable* g_lookup = nullptr;
 std::string g_separators;
@@ -101,6 +103,44 @@ vector* suboption_list(const option_entry& row, const char* arg) {
   return sc_split(text, separators);
 }
 
+constexpr const char* kStandardInput = "-";
+
+void remember_input(const char* name) {
+  OptionState& state = option_state();
+  if (!state.inputs) state.inputs = vec_new();
+  vec_push(state.inputs, sc_intern(name));
+}
+
+// An input that "-x" gives a language and whose name and contents say
+// nothing (such as /dev/null): the legacy driver goes by names, so the
+// first such input reaches it as its standard input.
+bool needs_standard_input(const char* arg, uint64_t kind) {
+  const OptionState& state = option_state();
+  return arg && state.language && !state.stdin_file && (kind & ~kFileIdMissing) == FID_NONE;
+}
+
+// Standard input, "-", or the input that stands in for it: its language
+// is the one "-x" gave, else C as the GNU driver takes it when it only
+// preprocesses (without "-E" the closing options report it).
+uint32_t standard_input(DeviceType device_type, vector* out, vector* args, uint32_t index) {
+  OptionState& state = option_state();
+  const char* arg = vec_get_as<const char*>(args, index);
+  if (strcmp(arg, kStandardInput) == 0 && osd_isatty(stdin)) alert_raise(kMsgStdinIsTerminal);
+  if (device_is_zir(device_type)) {
+    if (strcmp(arg, kStandardInput) != 0) state.stdin_file = arg;
+    remember_input(kStandardInput);
+    if (!state.language) state.stdin_without_language = true;
+    if (state.language && strcmp(state.language, "assembler-with-cpp") == 0) {
+      state.asm_source_seen = state.asm_cpp_seen = true;
+    } else if (state.language && strcmp(state.language, "assembler") == 0) {
+      state.asm_source_seen = true;
+    } else {
+      state.c_source_seen = true;
+    }
+  }
+  return noTranslation(device_type, kStandardInput, out, args, index);
+}
+
 uint32_t handle_unknown(DeviceType device_type, const char* arg, vector* piece, vector* args, uint32_t index,
                         const option_entry* parent, const char* tag, option_handler default_handler) {
   uint32_t skip = default_handler(device_type, arg, piece, args, index);
@@ -109,7 +149,8 @@ uint32_t handle_unknown(DeviceType device_type, const char* arg, vector* piece, 
     vec_clear(piece);
     return parent->handler(device_type, arg, piece, args, index);
   }
-  if (device_is_zir(device_type) && arg[0] == '-') alert_raise(kMsgUnrecognized, arg);
+  if (device_is_zir(device_type) && arg[0] == '-' && strcmp(arg, kStandardInput) != 0)
+    alert_raise(kMsgUnrecognized, arg);
   return skip;
 }
 
@@ -210,10 +251,13 @@ vector* options_handler(vector* args, DeviceType device_type, const option_entry
 }
 
 uint32_t option_default(DeviceType device_type, const char* arg, vector* out, vector* args, uint32_t index) {
+  if (arg && strcmp(arg, kStandardInput) == 0) return standard_input(device_type, out, args, index);
   if ((!arg || arg[0] != '-') && device_is_zir(device_type)) {
     OptionState& state = option_state();
     uint64_t kind = fileid(arg);
-    if (fileid_is_c(kind)) {
+    if (needs_standard_input(arg, kind)) return standard_input(device_type, out, args, index);
+    remember_input(arg);
+    if (fileid_is_c(kind) || kind == FID_I || kind == FID_PRE) {
       state.c_source_seen = true;
     } else if (fileid_is_asm_fid(kind)) {
       state.asm_source_seen = true;

@@ -62,7 +62,7 @@ struct option_entry {
 
 // The rows, in table order, closed by a row without name.
 extern option_entry option_table[];
-inline constexpr uint32_t kOptionTableRows = 156;
+inline constexpr uint32_t kOptionTableRows = 159;
 inline constexpr uint32_t kOptionLookupBuckets = 127;
 
 // Builds the lookup table and the separator set once; every call resets the

@@ -15,6 +15,7 @@
 #include "debug/lumodebug.h"
 #include "debug/lumodebug_assert.h"
 #include "driver/option_handlers.h"
+#include "driver/depfile.h"
 #include "driver/option_state.h"
 
 namespace {
@@ -56,6 +57,7 @@ const PlainOption kPlainOptions[] = {
     {"-MD",                       translate,   {"--dep=+gcc,+sys,-stop"},           unchanged},
     {"-MM",                       translate,   {"--dep=+gcc,+stop,-sys"},           unchanged},
     {"-MMD",                      translate,   {"--dep=+gcc,-sys,-stop"},           unchanged},
+    {"-MP",                       nothing,     {},                                  unchanged},
     {"-xassembler-with-cpp",      translate,   {"-P"},                              unchanged},
     {"-save-temps",               translate,   {"--nodel"},                         unchanged},
     {"-###",                      unsupported, {},                                  unchanged},
@@ -185,15 +187,47 @@ const char* depend_form(const char* arg) {
       return "-MD";
     case 'F':
       return "-MF";
+    case 'T':
+      return "-MT";
+    case 'Q':
+      return "-MQ";
+    case 'P':
+      return "-MP";
     default:
       return arg[3] == 'D' ? "-MMD" : "-MM";
   }
+}
+
+// What the GNU dependency files of a ZIR run are made from.
+void remember_depend(const char* form) {
+  OptionState& state = option_state();
+  if (strcmp(form, "-M") == 0 || strcmp(form, "-MM") == 0) state.depend |= DEPEND_ONLY;
+  if (strcmp(form, "-MD") == 0 || strcmp(form, "-MMD") == 0) state.depend |= DEPEND_SIDE;
+  if (strcmp(form, "-MP") == 0) state.depend_phony = true;
+}
+
+// "-MT" and "-MQ" name the rule's target: the legacy driver's language has
+// no word for it, so for ZIR the target is kept for the dependency files
+// this program makes; TEV's driver takes both as typed.
+uint32_t depend_target(DeviceType device_type, const char* arg, vector* out, vector* args, uint32_t index) {
+  const char* target = option_next(arg, args, index);
+  if (device_is_zir(device_type)) {
+    OptionState& state = option_state();
+    if (!state.depend_targets) state.depend_targets = vec_new();
+    const bool quoted = arg[2] == 'Q';
+    vec_push(state.depend_targets, quoted ? sc_intern(depfile_quote(target).c_str()) : sc_intern(target));
+  } else if (device_is_tev(device_type)) {
+    vec_push(out, sc_intern(arg));
+    vec_push(out, sc_intern(target));
+  }
+  return 1;
 }
 
 uint32_t depend_file(DeviceType device_type, const char* arg, vector* out, vector* args, uint32_t index) {
   if (!device_is_zir(device_type) && !device_is_tev(device_type)) return 0;
   const char* file = option_next(arg, args, index);
   if (device_is_zir(device_type)) {
+    option_state().depend_file = file;
     vec_push(out, sc_intern("--dep=+gcc"));
     option_push(out, "--depfile=%s", file);
   } else {
@@ -215,15 +249,26 @@ uint32_t depend_file(DeviceType device_type, const char* arg, vector* out, vecto
 // ---- Compile stages, output, preprocessor ----
 
 PLAIN_OPTION_HANDLER(opt_compile, "-c")
-PLAIN_OPTION_HANDLER(opt_assembly, "-S")
-PLAIN_OPTION_HANDLER(opt_preprocess, "-E")
+
+uint32_t opt_assembly(DeviceType device_type, const char* arg, vector* out, vector*, uint32_t) {
+  option_state().assembly_only = true;
+  return apply("-S", device_type, arg, out);
+}
+
+uint32_t opt_preprocess(DeviceType device_type, const char* arg, vector* out, vector*, uint32_t) {
+  option_state().preprocess_only = true;
+  return apply("-E", device_type, arg, out);
+}
+
 PLAIN_OPTION_HANDLER(opt_comments, "-C")
 
 LUMO_OPTION_HANDLER(opt_output) {
   DB_ENTER("%s", arg);
   const bool joined = strlen(arg) > 2;
   if (device_is_zir(device_type)) {
-    output_for_zir(joined ? arg + 2 : option_next(arg, args, index), out);
+    const char* file = joined ? arg + 2 : option_next(arg, args, index);
+    option_state().output = file;
+    output_for_zir(file, out);
     return joined ? 0 : 1;
   }
   if (!device_is_tev(device_type)) return 0;
@@ -247,12 +292,15 @@ LUMO_OPTION_HANDLER(opt_depend) {
   DB_ENTER("%s", arg);
   const char* form = depend_form(arg);
   if (strcmp(form, "-MF") == 0) return depend_file(device_type, arg, out, args, index);
+  if (strcmp(form, "-MT") == 0 || strcmp(form, "-MQ") == 0) return depend_target(device_type, arg, out, args, index);
+  if (device_is_zir(device_type)) remember_depend(form);
   return apply(form, device_type, arg, out);
 }
 
 LUMO_OPTION_HANDLER(opt_language) {
   DB_ENTER("%s", arg);
   const char* language = option_next(arg, args, index);
+  option_state().language = strcmp(language, "none") == 0 ? nullptr : language;
   if (device_is_zir(device_type)) {
     if (strcmp(language, "assembler-with-cpp") == 0)
       vec_push(out, sc_intern("-P"));

@@ -23,6 +23,7 @@
 #include "selftests/stIntegrity.h"
 #include "driver/option_handlers.h"
 #include "driver/option_state.h"
+#include "driver/zir_bridge.h"
 
 namespace {
 
@@ -118,6 +119,7 @@ void close_zir(vector* out) {
   if (!state.warnformat_given) option_push(out, "--warnformat=%s", kWarningFormat);
   if (!state.msgformat_given) option_push(out, "--msgformat=%s", kAdvisoryFormat);
   options_add_msgdisable(out);
+  zir_bridge_close(out);
 }
 
 void close_tev(vector* out) {
