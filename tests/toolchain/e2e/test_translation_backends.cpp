@@ -1,10 +1,17 @@
 // Every option row lumo8-cc translates, through the real back ends of the
 // staged installation: each back end takes exactly the option language
-// lumo8-cc writes for it, so a translation it refuses fails here.
+// lumo8-cc writes for it, so a translation it refuses fails here. Then what
+// build systems and editors rely on, for both families, with the host's GNU
+// compiler as the measure: dependency files, preprocessed and standard
+// input, and diagnostics a problem matcher reads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -138,4 +145,129 @@ TEST(TranslationThroughTheBackEnds, RefusedByTheBackEnd) {
   }
 }
 
+// ---- Dependency files, against the host's GNU compiler ----
+
+// One make rule, read independently of the program's own reader: targets,
+// prerequisites, with continuation lines joined and escaped blanks kept.
+struct Rule {
+  Texts targets, prerequisites;
+};
+
+Texts make_words(const std::string& text) {
+  Texts words;
+  std::string word;
+  for (size_t i = 0; i <= text.size(); ++i) {
+    const char c = i < text.size() ? text[i] : ' ';
+    if (c == '\\' && i + 1 < text.size() && text[i + 1] == ' ') {
+      word += text[++i];
+    } else if (c == ' ' || c == '\t') {
+      if (!word.empty()) words.push_back(word);
+      word.clear();
+    } else {
+      word += c;
+    }
+  }
+  return words;
+}
+
+std::vector<Rule> make_rules(std::string text) {
+  for (size_t at; (at = text.find("\\\n")) != std::string::npos;) text.replace(at, 2, " ");
+  std::vector<Rule> rules;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    const size_t colon = line.find(": ") != std::string::npos ? line.find(": ") : line.rfind(':');
+    if (line.empty() || colon == std::string::npos) continue;
+    rules.push_back({make_words(line.substr(0, colon)), make_words(line.substr(colon + 1))});
+  }
+  return rules;
+}
+
+// What must agree between two compilers: the targets, the source, the
+// user's headers and their phony rules, and whether system headers (whose
+// paths differ) are listed at all.
+std::string digest(const std::string& text) {
+  std::string out;
+  for (const Rule& r : make_rules(text)) {
+    bool system = false;
+    std::string names;
+    for (const std::string& p : r.prerequisites) {
+      if (p.rfind("src/", 0) == 0)
+        names += " " + p;
+      else
+        system = true;
+    }
+    std::string targets;
+    for (const std::string& t : r.targets) targets += (targets.empty() ? "" : " ") + t;
+    // A system header's phony rule names a path that differs between compilers.
+    if (r.prerequisites.empty() && targets.rfind("src/", 0) != 0) continue;
+    out += targets + ":" + names + (system ? " +system" : "") + "\n";
+  }
+  return out;
+}
+
+// The dependency output of one run: each ".d" file by its path, and
+// standard output when it holds rules.
+std::map<std::string, std::string> dependency_outputs(const std::string& dir, const std::string& out) {
+  std::map<std::string, std::string> found;
+  for (const auto& entry : fs::recursive_directory_iterator(dir))
+    if (entry.path().extension() == ".d")
+      found[fs::relative(entry.path(), dir).string()] = digest(testutil::read_file(entry.path().string()));
+  if (out.find(": ") != std::string::npos && out.find("# ") != 0) found["<stdout>"] = digest(out);
+  return found;
+}
+
+void gnu_sources(const testutil::TempDir& dir) {
+  fs::create_directories(dir.file("src"));
+  fs::create_directories(dir.file("o"));
+  testutil::write_file(dir.file("src/main.c"), "#include \"a.h\"\n#include <stddef.h>\nint main(void) {\n  return A;\n}\n");
+  testutil::write_file(dir.file("src/b.c"), "#include \"a.h\"\nint b(void) { return A; }\n");
+  testutil::write_file(dir.file("src/a.h"), "#define A 0\n");
+}
+
+std::map<std::string, std::string> dependency_run(const Texts& compiler, const Texts& options) {
+  testutil::TempDir dir;
+  gnu_sources(dir);
+  Texts argv = compiler;
+  argv.insert(argv.end(), options.begin(), options.end());
+  testutil::RunResult r = testutil::run(argv, dir.path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  return dependency_outputs(dir.path(), r.out);
+}
+
+TEST(GnuConventions, DependencyFilesAsTheGnuCompilerWritesThem) {
+  const std::vector<Texts> cases = {
+      {"-MD", "-c", "src/main.c", "-o", "o/main.o"},
+      {"-MMD", "-c", "src/main.c"},
+      {"-MMD", "-c", "src/main.c", "-o", "o/x.y.o"},
+      {"-MMD", "-c", "src/main.c", "-o", "o/mainobj"},
+      {"-MD", "-MF", "x.d", "-MT", "foo", "-MT", "bar", "-c", "src/main.c", "-o", "o/m.o"},
+      {"-MMD", "-MQ", "a$b c", "-c", "src/main.c"},
+      {"-MMD", "-MF", "o/dep.d", "-c", "src/main.c", "-o", "o/m.o"},
+      {"-MMD", "-MP", "-c", "src/main.c", "-o", "o/main.o"},
+      {"-MMD", "-c", "src/main.c", "src/b.c"},
+      {"-M", "src/main.c"},
+      {"-M", "src/main.c", "-o", "out.d"},
+      {"-M", "-MF", "x.d", "src/main.c"},
+      {"-MM", "-MP", "src/main.c"},
+      {"-MM", "-MT", "tt", "-MQ", "q:q", "-MP", "src/main.c"},
+      {"-MM", "-E", "src/main.c"},
+      {"-MMD", "-E", "src/main.c", "-o", "pre.i"},
+      {"-MD", "-E", "src/main.c"},
+      {"-MD", "-S", "src/main.c", "-o", "o/x.s"},
+      {"-MMD", "-S", "src/main.c"},
+      {"-MMD", "src/main.c", "-o", "o/prog"},
+      {"-MMD", "src/main.c"},
+  };
+  for (const Texts& options : cases) {
+    SCOPED_TRACE(describe(options));
+    const auto expected = dependency_run({"/usr/bin/gcc"}, options);
+    ASSERT_FALSE(expected.empty());
+    for (const char* device : {"-mcpu=zir16c401", "-mcpu=kx32m2"}) {
+      SCOPED_TRACE(device);
+      EXPECT_EQ(dependency_run({stage() + "/bin/lumo8-cc", device}, options), expected);
+    }
+  }
+}
+
 }  // namespace
+
