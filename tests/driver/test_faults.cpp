@@ -245,4 +245,45 @@ TEST(Faults, NoShellAndPrivateTemporaries) {
   EXPECT_EQ(std::stoul(file_mode, nullptr, 8) & 0700, 0600u) << file_mode;
 }
 
+// The legacy driver's rules are the stuff of the GNU dependency files that
+// lumo8-cc writes for ZIR: rules it cannot trust fail the run and leave the
+// old file as it was, with nothing beside it.
+TEST(Faults, RulesOfTheLegacyDriverThatCannotBeTrusted) {
+  struct Case {
+    const char* name;
+    const char* rules;  // what the driver writes; "-": no file
+    int status;
+    const char* message;
+    const char* depfile;  // o/main.d afterwards
+  };
+  const Case cases[] = {
+      {"no rules file", "-", 1, "(2056)", "old\n"},
+      {"no rule for the source", "", 1, "(2056)", "old\n"},
+      {"cut short", "main.p1: src/main.c \\\n", 1, "(2056)", "old\n"},
+      {"no line end", "main.p1: src/main.c", 1, "(2056)", "old\n"},
+      {"not a rule", "src/main.c src/a.h\n", 1, "(2056)", "old\n"},
+      {"a file that was no input", "main.p1: src/other.c\n", 1, "(2056)", "old\n"},
+      {"whole", "main.p1: src/main.c \\\n  src/a.h\n", 0, "", "o/main.o: src/main.c src/a.h\nsrc/a.h:\n"},
+  };
+  TestInstall inst;
+  fs::create_directories(inst.work_dir() + "/src");
+  fs::create_directories(inst.work_dir() + "/o");
+  testutil::write_file(inst.work_dir() + "/src/main.c", "int main(void) { return 0; }\n");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testutil::write_file(inst.work_dir() + "/o/main.d", "old\n");
+    RunResult r = inst.run({"-mcpu=zir16c401", "-MMD", "-MP", "-c", "src/main.c", "-o", "o/main.o"},
+                           {std::string("LUMO_RECORD_RULES=") + c.rules});
+    EXPECT_EQ(r.status, c.status) << r.err;
+    EXPECT_EQ(contains(r.err, c.message), true) << r.err;
+    EXPECT_EQ(testutil::read_file(inst.work_dir() + "/o/main.d"), c.depfile);
+    EXPECT_EQ(testutil::list_dir(inst.work_dir() + "/o"), std::vector<std::string>{"main.d"});
+  }
+  RunResult r = inst.run({"-mcpu=zir16c401", "-MMD", "-MF", "no/such/dir/x.d", "-c", "src/main.c"},
+                         {"LUMO_RECORD_RULES=main.p1: src/main.c\n"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(contains(r.err, "(2032) can't write output file \"no/such/dir/x.d\"")) << r.err;
+}
+
 }  // namespace
+

@@ -4,12 +4,14 @@
 // Into the directory named by LUMO_RECORD it writes "argv" (one argument per
 // line, argument 0 included) and, for an argument "@file", "cmdfile" with
 // the exact bytes of that file, and "env" with the message-format variables
-// it was given. A "--depfile=" option of the command file gets an empty
-// dependency file, as a driver writes that compiled no source. It prints
+// it was given. A "--depfile=" option of the command file gets the rules
+// in LUMO_RECORD_RULES ("-": no file at all), else an empty file, as a
+// driver writes that compiled no source. It prints
 // "driver ran" on standard output and exits with the number in
 // LUMO_RECORD_STATUS (0 when unset).
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -35,7 +37,10 @@ int main(int argc, char** argv) {
     std::ofstream(base + "/cmdfile", std::ios::binary) << bytes.str();
     std::istringstream lines(bytes.str());
     for (std::string line; std::getline(lines, line);)
-      if (line.rfind("--depfile=", 0) == 0) std::ofstream(line.substr(10), std::ios::binary);
+      if (line.rfind("--depfile=", 0) == 0) {
+        const char* rules = getenv("LUMO_RECORD_RULES");
+        if (!rules || strcmp(rules, "-") != 0) std::ofstream(line.substr(10), std::ios::binary) << (rules ? rules : "");
+      }
   }
   std::ofstream env(base + "/env", std::ios::binary);
   for (const char* name : {"ZOT_ERR_FORMAT", "ZOT_WARN_FORMAT", "ZOT_MSG_FORMAT"}) {
