@@ -269,5 +269,102 @@ TEST(GnuConventions, DependencyFilesAsTheGnuCompilerWritesThem) {
   }
 }
 
+// ---- Preprocessed and standard input, objects by contents, diagnostics ----
+
+const char* const kGnuDevices[] = {"zir16c401", "kx32m2"};
+
+// sh -c script in dir, with LUMO8CC naming the staged lumo8-cc.
+testutil::RunResult shell(const testutil::TempDir& dir, const std::string& script) {
+  return testutil::run({"/bin/sh", "-c", script}, dir.path(), {"LUMO8CC=" + stage() + "/bin/lumo8-cc"});
+}
+
+TEST(GnuConventions, PreprocessedOutputCompilesToTheSameObject) {
+  for (const char* device : kGnuDevices) {
+    SCOPED_TRACE(device);
+    testutil::TempDir dir;
+    gnu_sources(dir);
+    const std::string cc = std::string("\"$LUMO8CC\" -mcpu=") + device;
+    testutil::RunResult r = shell(dir, cc + " -DB=2 -E src/main.c > main.i && " + cc + " -c main.i -o from_i.o && " +
+                                           cc + " -DB=2 -c src/main.c -o from_c.o");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(testutil::read_file(dir.file("from_i.o")), testutil::read_file(dir.file("from_c.o")));
+    // A mistake in the preprocessed text is reported at its original place.
+    testutil::write_file(dir.file("bad.i"), "# 1 \"src/orig.c\"\nint a;\n\n# 7 \"src/orig.c\"\nint f(void) {\n");
+    r = shell(dir, cc + " -c bad.i -o bad.o");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("src/orig.c:7:13: error: (213)"), std::string::npos) << r.err;
+  }
+}
+
+TEST(GnuConventions, StandardInputAndTheProbesOfEditors) {
+  struct Case {
+    const char* script;  // after "$LUMO8CC -mcpu=<device>"
+    int status;
+    const char* out;  // expected in standard output, or standard error for a failure
+  };
+  const Case cases[] = {
+      {" -E -dM -x c - < /dev/null", 0, "#define __LUMO8__"},
+      {" -E -dM -x c /dev/null", 0, "#define __LUMO8__"},
+      {" -E -v -x c /dev/null 2>&1", 0, "End of search list."},
+      {" -E -v -x c - < /dev/null 2>&1", 0, "#include <...> search starts here:"},
+      {" -DA=7 -E - < in.txt", 0, "int x = 7;"},
+      {" -c -x c - -o stdin.o < in.txt && test -s stdin.o", 0, ""},
+      {" -c - < in.txt", 1, "(2035) -E or -x required when input is from standard input"},
+  };
+  for (const char* device : kGnuDevices)
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(device) + c.script);
+      testutil::TempDir dir;
+      testutil::write_file(dir.file("in.txt"), "int x = A;\n");
+      testutil::RunResult r = shell(dir, std::string("\"$LUMO8CC\" -mcpu=") + device + c.script);
+      EXPECT_EQ(r.status, c.status) << r.err;
+      EXPECT_NE((c.status ? r.err : r.out).find(c.out), std::string::npos) << r.out << r.err;
+    }
+}
+
+// Build systems name objects after their sources ("main.c.obj"); the
+// contents say what they are.
+TEST(GnuConventions, ObjectsNamedAfterTheirSourcesLink) {
+  for (const char* device : kGnuDevices) {
+    SCOPED_TRACE(device);
+    testutil::TempDir dir;
+    gnu_sources(dir);
+    const std::string cc = std::string("\"$LUMO8CC\" -mcpu=") + device;
+    testutil::RunResult r = shell(dir, cc + " -c src/main.c -o main.c.obj && " + cc + " -c src/b.c -o b.c.obj && " +
+                                           cc + " main.c.obj b.c.obj -o app.img && test -s app.img");
+    EXPECT_EQ(r.status, 0) << r.err;
+  }
+}
+
+// Every back-end message with a place reads file:line:column, as editors'
+// problem matchers expect.
+TEST(GnuConventions, DiagnosticsNameFileLineAndColumn) {
+  const char* const sources[] = {
+      "int a;\n  #error stop here\n",
+      "#include \"absent.h\"\n",
+      "#warning look here\nint f(void) {\n",
+      "char *s = \"abc;\n",
+      "#if 1 +\n#endif\n",
+  };
+  const std::regex place(R"(^[^:]+:[0-9]+:[0-9]+: (error|warning): )");
+  for (const char* device : kGnuDevices)
+    for (const char* source : sources) {
+      SCOPED_TRACE(std::string(device) + " " + source);
+      testutil::TempDir dir;
+      testutil::write_file(dir.file("x.c"), source);
+      testutil::RunResult r = testutil::run({stage() + "/bin/lumo8-cc", std::string("-mcpu=") + device, "-c", "x.c"},
+                                            dir.path());
+      EXPECT_EQ(r.status, 1);
+      std::istringstream lines(r.err);
+      int placed = 0;
+      for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("x.c", 0) != 0) continue;
+        ++placed;
+        EXPECT_TRUE(std::regex_search(line, place)) << line;
+      }
+      EXPECT_GT(placed, 0) << r.err;
+    }
+}
+
 }  // namespace
 
