@@ -285,5 +285,35 @@ TEST(Faults, RulesOfTheLegacyDriverThatCannotBeTrusted) {
   EXPECT_TRUE(contains(r.err, "(2032) can't write output file \"no/such/dir/x.d\"")) << r.err;
 }
 
+// A build that runs lumo8-cc from a terminal with "-" as an input would
+// wait for typing that never comes: the run stops at once instead.
+TEST(Faults, StandardInputAtATerminal) {
+  TestInstall inst;
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  const std::string terminal = ptsname(master);
+  for (const char* device : {"-mcpu=zir16c401", kDevice}) {
+    SCOPED_TRACE(device);
+    std::vector<std::string> argv{inst.lumo8cc(), device, "-E", "-x", "c", "-"};
+    RunResult r = testutil::in_child(
+        [&] {
+          const int tty = open(terminal.c_str(), O_RDONLY | O_NOCTTY);
+          if (tty < 0 || dup2(tty, 0) < 0) return 125;
+          std::vector<char*> v;
+          for (const std::string& a : argv) v.push_back(const_cast<char*>(a.c_str()));
+          v.push_back(nullptr);
+          execv(v[0], v.data());
+          return 127;
+        },
+        inst.work_dir());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(contains(r.err, "(2039) standard input is a terminal")) << r.err;
+    EXPECT_FALSE(testutil::exists(inst.record_dir() + "/argv")) << "the driver ran";
+  }
+  close(master);
+}
+
 }  // namespace
 
