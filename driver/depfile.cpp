@@ -3,6 +3,8 @@
 
 #include <cstddef>
 
+#include "debug/lumodebug.h"
+
 namespace {
 
 // Lines are broken before a name that would pass this column, as the GNU
@@ -72,32 +74,11 @@ std::string rule_text(const depfile_request& r, const depfile_rule& rule) {
   return out;
 }
 
-}  // namespace
-
-std::string depfile_quote(const std::string& name) {
-  std::string out;
-  for (size_t i = 0; i < name.size(); ++i) {
-    const char c = name[i];
-    if (blank(c)) {
-      // The backslashes before a blank are doubled, so that make reads
-      // them as themselves and the blank as part of the name.
-      for (size_t j = i; j > 0 && name[j - 1] == '\\'; --j) out += '\\';
-      out += '\\';
-    } else if (c == '$') {
-      out += '$';
-    } else if (c == '#') {
-      out += '\\';
-    }
-    out += c;
-  }
-  return out;
-}
-
-bool depfile_parse(const std::string& text, std::vector<depfile_rule>* rules) {
+// Joins the continuation lines, then reads one rule per logical line.
+bool parse_rules(const std::string& text, std::vector<depfile_rule>* rules) {
   rules->clear();
   if (text.empty()) return true;  // no source that has rules
   if (text.back() != '\n') return false;
-  // Joins the continuation lines, then reads one rule per logical line.
   std::string line;
   size_t pos = 0;
   while (pos < text.size()) {
@@ -144,7 +125,37 @@ bool depfile_parse(const std::string& text, std::vector<depfile_rule>* rules) {
   return true;
 }
 
+
+}  // namespace
+
+std::string depfile_quote(const std::string& name) {
+  std::string out;
+  for (size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    if (blank(c)) {
+      // The backslashes before a blank are doubled, so that make reads
+      // them as themselves and the blank as part of the name.
+      for (size_t j = i; j > 0 && name[j - 1] == '\\'; --j) out += '\\';
+      out += '\\';
+    } else if (c == '$') {
+      out += '$';
+    } else if (c == '#') {
+      out += '\\';
+    }
+    out += c;
+  }
+  return out;
+}
+
+bool depfile_parse(const std::string& text, std::vector<depfile_rule>* rules) {
+  DB_ENTER("%zu bytes", text.size());
+  const bool ok = parse_rules(text, rules);
+  DB_EXIT("%s, %zu rules", ok ? "whole" : "damaged", rules->size());
+  return ok;
+}
+
 std::vector<depfile_output> depfile_outputs(const depfile_request& request, const std::vector<depfile_rule>& rules) {
+  DB_ENTER("%zu rules", rules.size());
   std::vector<depfile_output> outputs;
   for (const depfile_rule& rule : rules) {
     const std::string path = path_of(request, rule.prerequisites.front());
@@ -157,5 +168,6 @@ std::vector<depfile_output> depfile_outputs(const depfile_request& request, cons
       }
     if (!merged) outputs.push_back({path, text});
   }
+  DB_EXIT("%zu files", outputs.size());
   return outputs;
 }

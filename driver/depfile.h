@@ -39,7 +39,8 @@ struct depfile_output {
 bool depfile_parse(const std::string& text, std::vector<depfile_rule>* rules);
 
 // A name quoted for make as "-MQ" quotes it: "$" doubled, blanks, tabs and
-// "#" behind a backslash (and the backslashes before a blank doubled).
+// "#" behind a backslash (and the backslashes before a blank doubled). A
+// text helper run for every name: not traced.
 std::string depfile_quote(const std::string& name);
 
 // The files the GNU driver writes for these rules, in the order of the
