@@ -155,7 +155,7 @@ TEST_F(TranslationE2E, StagesOutputAndPreprocessor) {
       {{"-D", "X=1", "-DY", "-U", "Z", "-I", "inc"}, {"-DX=1", "-DY", "-UZ", "-Iinc"}},
       same({"-H", "-dM", "-M", "-MD", "-MM", "-MMD"}),
       same({"-MF", "x.d"}),
-      same({"-MT", "a b", "-MQ", "c", "-MP"}),
+      same({"-MT", "a", "-MQ", "c", "-MP"}),
       same({"-x", "assembler-with-cpp", "-x", "pascal"}),
       same({"-xassembler-with-cpp", "-save-temps", "-###"}),
       same({"-v", "-V"}),
