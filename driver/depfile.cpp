@@ -9,7 +9,7 @@ namespace {
 
 // Lines are broken before a name that would pass this column, as the GNU
 // driver breaks them.
-constexpr size_t kMaxColumn = 75;
+constexpr size_t kMaxColumn = 72;
 
 bool blank(char c) { return c == ' ' || c == '\t'; }
 

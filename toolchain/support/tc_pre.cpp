@@ -118,6 +118,7 @@ class Run {
   // and of the text after its name.
   int directive_column_ = 1;
   int body_column_ = 1;
+  bool in_system_ = false;  // the current file is a system header
 
   template <typename... Args>
   void report(uint32_t number, Args... args) {
@@ -130,8 +131,16 @@ class Run {
     return it == macros_.table.end() ? nullptr : &it->second;
   }
 
+  // The name is written as a string literal, so a Windows path's
+  // backslashes survive the reading back.
   void marker(int line, const std::string& path) {
-    if (config_.line_markers) result_.text += "# " + std::to_string(line) + " \"" + path + "\"\n";
+    if (!config_.line_markers) return;
+    std::string name;
+    for (char c : path) {
+      if (c == '\\' || c == '"') name += '\\';
+      name += c;
+    }
+    result_.text += "# " + std::to_string(line) + " \"" + name + "\"\n";
   }
 
   // Comments become one blank (or stay with keep_comments); in_comment
@@ -334,7 +343,7 @@ class Run {
       column_ = body_column_ + static_cast<int>(spec_at);
     if (depth >= kMaxIncludeDepth) report(kMsgIncludeDepth, kMaxIncludeDepth);
     bool system = false;
-    const std::string found = tc_pre_find_include(config_, name, close == '"', current, &system);
+    const std::string found = tc_pre_find_include(config_, name, close == '"', current, &system, in_system_);
     if (found.empty()) {
       report(kMsgIncludeMissing, name.c_str());
       return;
@@ -343,10 +352,14 @@ class Run {
     result_.headers.push_back({found, system});
     const char* saved_file = file_;
     const int saved_line = line_;
+    const bool saved_system = in_system_;
+    in_system_ = system;
     file(found, depth + 1);
     file_ = saved_file;
     line_ = saved_line;
-    marker(line_ + 1, current);
+    in_system_ = saved_system;
+    // The directive's own line end follows, so the marker names its line.
+    marker(line_, current);
   }
 
   void directive(const std::string& text, const std::string& current, int depth, std::vector<Conditional>& stack) {
@@ -370,7 +383,7 @@ class Run {
     } else if (word == "warning") {
       report(kMsgWarningDirective, trim(body).c_str());
     } else if (listed(config_.copied, word)) {
-      result_.text += "#" + trim(text) + "\n";
+      result_.text += "#" + trim(text);  // the line end follows
     } else if (!listed(config_.dropped, word)) {
       report(kMsgUnknownDirective, trim(text).c_str());
     }
@@ -473,14 +486,17 @@ std::string tc_pre_listing(const tc_pre_macros& macros, tc_pre_order order) {
 }
 
 std::string tc_pre_find_include(const tc_pre_config& config, const std::string& name, bool quoted,
-                                const std::string& from, bool* system) {
+                                const std::string& from, bool* system, bool from_system) {
   *system = false;
   if (path_is_absolute(name.c_str())) return is_file(name) ? name : "";
   if (quoted) {
     char* dir = path_dirname(from.c_str());
     std::string here = join(dir && *dir ? dir : config.here, name);
     free(dir);
+    // What a system header finds beside itself is a system header too.
+    *system = from_system;
     if (is_file(here)) return here;
+    *system = false;
   }
   for (const std::string& dir : config.user_dirs)
     if (is_file(join(dir, name))) return join(dir, name);

@@ -71,9 +71,11 @@ struct tc_pre_result {
 
 // Where an include of `name` from the file `from` is found with the
 // config's directories ("" when nowhere): beside `from` for the quoted form,
-// then the user's directories, then the system's (*system set for those).
+// then the user's directories, then the system's. *system is set for a
+// header of the system directories, and for one found beside `from` when
+// `from` is a system header itself.
 std::string tc_pre_find_include(const tc_pre_config& config, const std::string& name, bool quoted,
-                                const std::string& from, bool* system);
+                                const std::string& from, bool* system, bool from_system = false);
 
 // The input name that stands for standard input, and the name messages,
 // line markers and listings give it.

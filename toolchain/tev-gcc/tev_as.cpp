@@ -7,7 +7,9 @@
 #include <map>
 #include <set>
 
+#include "common/stringcache.h"
 #include "toolchain/support/tc_diag.h"
+#include "toolchain/support/tc_pre.h"
 #include "toolchain/tev-gcc/tev_code.h"
 #include "toolchain/tev-gcc/tev_msgs.h"
 
@@ -96,7 +98,7 @@ bool string_operand(const std::string& s, std::string& out) {
 
 class Assembler {
  public:
-  Assembler(const std::string& file, tev_object& object) : file_(file), object_(object) {}
+  Assembler(const std::string& file, tev_object& object) : file_(sc_intern(file.c_str())), object_(object) {}
 
   bool run(const std::string& text) {
     uint32_t before = tc_diag_errors();
@@ -119,9 +121,11 @@ class Assembler {
   }
 
  private:
-  const std::string& file_;
+  const char* file_;  // interned; the source the line markers name
   tev_object& object_;
   int line_ = 1;
+  std::string raw_;       // the line being read, as written
+  size_t statement_ = 0;  // where in raw_ the part being read starts
   uint16_t section_ = TEV_SEC_TEXT;
   std::map<std::string, tev_symbol> labels_;
   std::set<std::string> globals_;
@@ -129,9 +133,17 @@ class Assembler {
 
   std::vector<uint8_t>& out() { return section_ == TEV_SEC_TEXT ? object_.text : object_.data; }
 
+  // `a` is the offending text: the message points at it.
   void error(tev_msg number, const std::string& a, const std::string& b = "") {
-    tc_diag_at(file_.c_str(), line_);
+    size_t at = a.empty() ? std::string::npos : raw_.find(a, statement_);
+    tc_diag_at(file_, line_, static_cast<int>((at == std::string::npos ? statement_ : at) + 1));
     tc_raise(number, a.c_str(), b.c_str());
+  }
+
+  // Moves on to piece, the next part of the line to be read.
+  void seek(const std::string& piece) {
+    size_t at = raw_.find(piece, statement_);
+    if (at != std::string::npos) statement_ = at;
   }
 
   static std::string strip_comment(const std::string& s) {
@@ -150,18 +162,23 @@ class Assembler {
   }
 
   void line(const std::string& raw) {
+    raw_ = raw;
+    statement_ = 0;
     std::string text = trim(raw);
     if (!text.empty() && text[0] == '#') {
-      // A line marker of the preprocessor, or a comment line.
-      if (text.size() > 2 && isdigit(static_cast<unsigned char>(text[2]))) line_ = atoi(text.c_str() + 2) - 1;
+      marker(text);
       return;
     }
     text = trim(strip_comment(text));
     for (size_t colon; (colon = text.find(':')) != std::string::npos && is_symbol(trim(text.substr(0, colon)));) {
-      label(trim(text.substr(0, colon)));
+      const std::string name = trim(text.substr(0, colon));
+      seek(name);
+      label(name);
+      statement_ += name.size();
       text = trim(text.substr(colon + 1));
     }
     if (text.empty()) return;
+    seek(text);
     size_t space = text.find_first_of(" \t");
     std::string word = text.substr(0, space);
     std::string rest = space == std::string::npos ? "" : trim(text.substr(space));
@@ -169,6 +186,16 @@ class Assembler {
       directive(word, rest);
     else
       instruction(word, rest);
+  }
+
+  // A line marker of the preprocessor names the source and line of the
+  // next line; any other "#" line is a comment.
+  void marker(const std::string& text) {
+    int number = 0;
+    std::string file;
+    if (!tc_pre_marker(text, &number, &file)) return;
+    line_ = number - 1;
+    if (!file.empty()) file_ = sc_intern(file.c_str());
   }
 
   void label(const std::string& name) {

@@ -3,7 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/stringcache.h"
 #include "toolchain/support/tc_diag.h"
+#include "toolchain/support/tc_pre.h"
 #include "toolchain/tev-gcc/tev_code.h"
 #include "toolchain/tev-gcc/tev_msgs.h"
 
@@ -14,13 +16,14 @@ enum class Kind { identifier, number, string, character, punct };
 struct Token {
   Kind kind;
   std::string text;
+  const char* file;  // interned; the source the line markers name
   int line;
   int column;  // 1-based
 };
 
 class Tokenizer {
  public:
-  Tokenizer(const std::string& file, const std::string& text) : file_(file), text_(text) {}
+  Tokenizer(const std::string& file, const std::string& text) : file_(sc_intern(file.c_str())), text_(text) {}
 
   bool run(std::vector<Token>& tokens) {
     bool ok = true;
@@ -44,23 +47,23 @@ class Tokenizer {
       } else if (isalpha(static_cast<unsigned char>(c)) || c == '_') {
         size_t s = i;
         while (i < text_.size() && (isalnum(static_cast<unsigned char>(text_[i])) || text_[i] == '_')) ++i;
-        tokens.push_back({Kind::identifier, text_.substr(s, i - s), line_, column(s)});
+        tokens.push_back({Kind::identifier, text_.substr(s, i - s), file_, line_, column(s)});
       } else if (isdigit(static_cast<unsigned char>(c))) {
         size_t s = i;
         while (i < text_.size() && (isalnum(static_cast<unsigned char>(text_[i])) || text_[i] == '.')) ++i;
-        tokens.push_back({Kind::number, text_.substr(s, i - s), line_, column(s)});
+        tokens.push_back({Kind::number, text_.substr(s, i - s), file_, line_, column(s)});
       } else if (c == '"' || c == '\'') {
         std::string literal;
         const size_t s = i;
         if (!quoted(i, c, literal)) {
-          tc_diag_at(file_.c_str(), line_, column(s));
+          tc_diag_at(file_, line_, column(s));
           tc_raise(TEV_UNTERMINATED, c == '"' ? "string constant" : "character constant");
           ok = false;
           continue;
         }
-        tokens.push_back({c == '"' ? Kind::string : Kind::character, literal, line_, column(s)});
+        tokens.push_back({c == '"' ? Kind::string : Kind::character, literal, file_, line_, column(s)});
       } else {
-        tokens.push_back({Kind::punct, std::string(1, c), line_, column(i)});
+        tokens.push_back({Kind::punct, std::string(1, c), file_, line_, column(i)});
         ++i;
       }
     }
@@ -68,20 +71,26 @@ class Tokenizer {
   }
 
  private:
-  const std::string& file_;
+  const char* file_;
   const std::string& text_;
   int line_ = 1;
   size_t line_begin_ = 0;  // where the current line starts in text_
 
   int column(size_t at) const { return static_cast<int>(at - line_begin_) + 1; }
 
-  // '# N "file"' sets the position; "#pragma" lines are skipped.
+  // A line marker names the source and line of the next line, so that
+  // messages about preprocessed text point into the original files;
+  // "#pragma" lines are skipped.
   bool marker_or_pragma(size_t& i) {
     size_t end = text_.find('\n', i);
     if (end == std::string::npos) end = text_.size();
-    std::string line = text_.substr(i, end - i);
+    int number = 0;
+    std::string file;
+    if (tc_pre_marker(text_.substr(i, end - i), &number, &file)) {
+      line_ = number - 1;
+      if (!file.empty()) file_ = sc_intern(file.c_str());
+    }
     i = end;
-    if (line.size() > 2 && isdigit(static_cast<unsigned char>(line[2]))) line_ = atoi(line.c_str() + 2) - 1;
     return true;
   }
 
@@ -108,7 +117,7 @@ class Tokenizer {
   }
 };
 
-bool balanced(const std::string& file, const std::vector<Token>& tokens) {
+bool balanced(const std::vector<Token>& tokens) {
   std::vector<const Token*> open;
   for (const Token& t : tokens) {
     if (t.kind != Kind::punct) continue;
@@ -118,7 +127,7 @@ bool balanced(const std::string& file, const std::vector<Token>& tokens) {
     } else if (c == ')' || c == ']' || c == '}') {
       char expected = c == ')' ? '(' : c == ']' ? '[' : '{';
       if (open.empty() || open.back()->text[0] != expected) {
-        tc_diag_at(file.c_str(), t.line, t.column);
+        tc_diag_at(t.file, t.line, t.column);
         tc_raise(TEV_UNBALANCED, t.text.c_str());
         return false;
       }
@@ -126,7 +135,7 @@ bool balanced(const std::string& file, const std::vector<Token>& tokens) {
     }
   }
   if (!open.empty()) {
-    tc_diag_at(file.c_str(), open.back()->line, open.back()->column);
+    tc_diag_at(open.back()->file, open.back()->line, open.back()->column);
     tc_raise(TEV_UNBALANCED, open.back()->text.c_str());
     return false;
   }
@@ -271,7 +280,7 @@ bool tev_compile_c(const std::string& file, const std::string& text, const tev_c
   std::vector<Token> tokens;
   Tokenizer tokenizer(file, text);
   bool ok = tokenizer.run(tokens);
-  if (ok) ok = balanced(file, tokens);
+  if (ok) ok = balanced(tokens);
   tc_diag_at(nullptr, 0);
   if (!ok) return false;
   object.comment = options.comment;

@@ -19,11 +19,11 @@ struct tev_code_options {
 };
 
 // `text` is preprocessed C (line markers allowed). False when an error was
-// reported; `file` names the source in messages.
+// reported; messages name `file` until a line marker names another source.
 bool tev_compile_c(const std::string& file, const std::string& text, const tev_code_options& options,
                    tev_object& object);
 
-// `text` is assembler source (preprocessed or not).
+// `text` is assembler source (preprocessed or not); `file` as above.
 bool tev_assemble(const std::string& file, const std::string& text, const tev_code_options& options,
                   tev_object& object);
 

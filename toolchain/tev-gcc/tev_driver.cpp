@@ -12,6 +12,7 @@
 #include "common/osdep_path.h"
 #include "toolchain/support/tc_diag.h"
 #include "toolchain/tev-gcc/tev_code.h"
+#include "toolchain/tev-gcc/tev_deps.h"
 #include "toolchain/tev-gcc/tev_devices.h"
 #include "toolchain/tev-gcc/tev_elf.h"
 #include "toolchain/tev-gcc/tev_help.h"
@@ -50,11 +51,22 @@ bool read_file(const std::string& path, std::string& bytes) {
   return true;
 }
 
-std::string stem(const std::string& path) {
-  // Both separators on Windows, where "/" also separates.
-  std::string base = path.substr(path.find_last_of(kNativePathStyle == PathStyle::windows ? "\\/" : "/") + 1);
-  size_t dot = base.rfind('.');
-  return dot == std::string::npos || dot == 0 ? base : base.substr(0, dot);
+// Only the header is read: a file of any size is identified at once.
+bool is_tev_object_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string head(kTevElfHeaderSize, '\0');
+  return in.read(head.data(), static_cast<std::streamsize>(head.size())) && tev_elf_is_object(head);
+}
+
+// The name messages and listings give an input.
+const char* shown_name(const tev_input& in) { return in.path == kTcStdin ? kTcStdinName : in.path.c_str(); }
+
+// The source preprocessed text came from, named by its first line marker
+// as every preprocessor writes one.
+std::string marked_source(const std::string& text, const std::string& otherwise) {
+  int line = 0;
+  std::string file;
+  return tc_pre_marker(text.substr(0, text.find('\n')), &line, &file) && !file.empty() ? file : otherwise;
 }
 
 const char* standard_version(const std::string& standard) {
@@ -72,7 +84,7 @@ const char* standard_version(const std::string& standard) {
 
 class Run {
  public:
-  explicit Run(const tev_request& request) : r_(request) {}
+  explicit Run(const tev_request& request) : r_(request), inputs_(request.inputs) {}
 
   int go() {
     if (r_.help || r_.version) return listings();
@@ -84,15 +96,15 @@ class Run {
     if (!select_device()) return 1;
     search_list();
     if (r_.verbose) show_version_and_search_list();
-    if (r_.inputs.empty()) {
+    if (inputs_.empty()) {
       if (r_.verbose) return 0;
       tc_raise(TEV_NO_INPUT);
       return 1;
     }
-    if (!inputs_exist() || !one_output_for_o()) return 1;
+    if (!inputs_usable() || !one_output_for_o()) return 1;
     if (r_.show_only) return show_steps();
     predefine();
-    for (const tev_input& in : r_.inputs) input(in);
+    for (const tev_input& in : inputs_) input(in);
     if (r_.stage == tev_stage::link && !r_.deps_only && failed() == 0) link();
     if (failed()) return 1;
     return outputs_.commit() ? 0 : 1;
@@ -100,6 +112,7 @@ class Run {
 
  private:
   const tev_request& r_;
+  std::vector<tev_input> inputs_;  // the request's, each with its language settled
   std::vector<tev_device> devices_;
   const tev_device* device_ = nullptr;
   tc_pre_config pp_;
@@ -139,7 +152,7 @@ class Run {
       if (path_is_dir(dir.c_str())) pp_.user_dirs.push_back(dir);
     std::string system = family_path("include");
     if (!r_.nostdinc && !system.empty() && path_is_dir(system.c_str())) pp_.system_dirs = {system};
-    pp_.here = ".";
+    pp_.here = "";  // "h.h" beside "x.c" is named "h.h", as gcc names it
     pp_.keep_comments = r_.keep_comments;
     pp_.line_markers = !r_.no_line_markers;
     pp_.copied = {"pragma"};
@@ -164,22 +177,60 @@ class Run {
     fprintf(stderr, "End of search list.\n");
   }
 
-  bool inputs_exist() {
+  bool inputs_usable() {
     bool ok = true;
-    for (const tev_input& in : r_.inputs) {
-      FILE* f = fopen(in.path.c_str(), "rb");
-      if (!f || path_is_dir(in.path.c_str())) {
-        tc_raise(TEV_CANNOT_OPEN, in.path.c_str());
-        ok = false;
-      }
-      if (f) fclose(f);
-    }
+    for (tev_input& in : inputs_) ok = (in.path == kTcStdin ? stdin_usable(in) : file_usable(in)) && ok;
     return ok;
+  }
+
+  // A file whose name does not tell its type is an object when its contents
+  // say so (build systems name objects "x.c.obj"), else of no use here.
+  // Only a regular file is read for that: a FIFO without a writer would
+  // never answer.
+  bool file_usable(tev_input& in) {
+    const char* path = in.path.c_str();
+    if (in.lang == tev_lang::none && path_exists(path)) {
+      if (path_is_file(path) && is_tev_object_file(in.path)) {
+        in.lang = tev_lang::object;
+        return true;
+      }
+      tc_raise(TEV_UNKNOWN_FILE_TYPE, path);
+      return false;
+    }
+    FILE* f = fopen(path, "rb");
+    const bool ok = f && !path_is_dir(path);
+    if (f) fclose(f);
+    if (!ok) tc_raise(TEV_CANNOT_OPEN, path);
+    return ok;
+  }
+
+  // Standard input has no name to tell its language: -x gives it, or -E
+  // makes it C. Read now, so that a terminal is refused before anything runs.
+  bool stdin_usable(tev_input& in) {
+    if (in.lang == tev_lang::none) {
+      if (r_.stage != tev_stage::preprocess) {
+        tc_raise(TEV_STDIN_NEEDS_LANGUAGE);
+        return false;
+      }
+      in.lang = tev_lang::c;
+    }
+    std::string text;
+    if (!tc_read_stdin(&text)) {
+      tc_raise(TEV_STDIN_TERMINAL);
+      return false;
+    }
+    // A closed standard input reads as empty: a build that meant to give
+    // a source would get an empty object without a word.
+    if (ferror(stdin)) {
+      tc_raise(TEV_CANNOT_OPEN, kTcStdin);
+      return false;
+    }
+    return true;
   }
 
   size_t sources() const {
     size_t n = 0;
-    for (const tev_input& in : r_.inputs) n += in.lang != tev_lang::object;
+    for (const tev_input& in : inputs_) n += in.lang != tev_lang::object;
     return n;
   }
 
@@ -194,8 +245,8 @@ class Run {
   }
 
   bool one_output_for_o() {
-    for (const tev_input& in : r_.inputs)
-      if (!r_.output.empty() && same_file(in.path, r_.output)) {
+    for (const tev_input& in : inputs_)
+      if (!r_.output.empty() && in.path != kTcStdin && same_file(in.path, r_.output)) {
         tc_raise(TEV_OUTPUT_IS_INPUT, r_.output.c_str());
         return false;
       }
@@ -206,7 +257,7 @@ class Run {
   }
 
   int show_steps() {
-    for (const tev_input& in : r_.inputs)
+    for (const tev_input& in : inputs_)
       fprintf(stderr, " \"tev-gcc\" \"-mmcu=%s\" \"%s\"\n", device_->name.c_str(), in.path.c_str());
     if (r_.stage == tev_stage::link)
       fprintf(stderr, " \"tev-gcc\" \"link\" \"-o\" \"%s\"\n", r_.output.empty() ? "a.out" : r_.output.c_str());
@@ -243,76 +294,65 @@ class Run {
   }
 
   std::string output_for(const tev_input& in, const char* extension) const {
-    return r_.output.empty() ? stem(in.path) + extension : r_.output;
+    return r_.output.empty() ? tev_stem(in.path) + extension : r_.output;
   }
 
   std::string comment() const {
     return std::string("tev-gcc ") + kTevVersion + " -mmcu=" + device_->name + " -O" + r_.optimize;
   }
 
-  // Each header once: the user's headers, then the system's.
-  std::string dependency_rule(const tev_input& in, const tc_pre_result& pp) const {
-    std::string rule = stem(in.path) + ".o: " + in.path;
-    std::set<std::string> seen;
-    for (bool system : {false, true})
-      for (const tc_pre_header& h : pp.headers)
-        if (h.system == system && !(system && r_.deps_user_only) && seen.insert(h.path).second)
-          rule += " \\\n " + h.path;
-    return rule + "\n";
-  }
-
   void input(const tev_input& in) {
-    bool preprocessed = in.lang == tev_lang::c || in.lang == tev_lang::assembler_cpp;
     if (in.lang == tev_lang::object) {
       object_input(in);
-      return;
+    } else if (in.lang == tev_lang::c || in.lang == tev_lang::assembler_cpp) {
+      preprocess(in);
+    } else if (r_.stage == tev_stage::preprocess || r_.deps_only) {
+      tc_raise(TEV_INPUT_UNUSED, shown_name(in));
+    } else {
+      std::string text;
+      if (read_input(in, text)) translate(in, text);
     }
+  }
+
+  bool read_input(const tev_input& in, std::string& text) {
+    if (in.path == kTcStdin ? tc_read_stdin(&text) : read_file(in.path, text)) return true;
+    tc_raise(TEV_CANNOT_OPEN, in.path.c_str());
+    return false;
+  }
+
+  void preprocess(const tev_input& in) {
+    tc_pre_macros macros = base_macros_;
+    if (in.lang == tev_lang::assembler_cpp) tc_pre_define(macros, "__ASSEMBLER__", "1");
     tc_pre_result pp;
-    std::string text;
-    if (preprocessed) {
-      tc_pre_macros macros = base_macros_;
-      if (in.lang == tev_lang::assembler_cpp) tc_pre_define(macros, "__ASSEMBLER__", "1");
-      if (!tc_preprocess(pp_, macros, in.path, pp)) return;
-      text = pp.text;
-      if (r_.stage == tev_stage::preprocess && !r_.deps_only) {
-        std::string out = r_.dump_macros ? tc_pre_listing(macros, tc_pre_order::name) : text;
-        outputs_.add(r_.output.empty() ? kTevStdout : r_.output, out);
-        return;
-      }
-    } else if (!read_file(in.path, text)) {
-      tc_raise(TEV_CANNOT_OPEN, in.path.c_str());
-      return;
-    }
-    if (r_.deps_only) {
-      std::string where = !r_.deps_file.empty() ? r_.deps_file : !r_.output.empty() ? r_.output : kTevStdout;
-      outputs_.add(where, dependency_rule(in, pp));
-      return;
-    }
+    if (!tc_preprocess(pp_, macros, in.path, pp)) return;
+    if (r_.deps_only || r_.deps_write)
+      outputs_.add(tev_deps_destination(r_, in.path), tev_deps_rule(r_, in.path, pp.headers));
+    if (r_.deps_only) return;
     if (r_.stage == tev_stage::preprocess) {
-      tc_raise(TEV_INPUT_UNUSED, in.path.c_str());
+      std::string out = r_.dump_macros ? tc_pre_listing(macros, tc_pre_order::name) : std::move(pp.text);
+      outputs_.add(r_.output.empty() ? kTevStdout : r_.output, std::move(out));
       return;
     }
-    if (r_.deps_write && preprocessed)
-      outputs_.add(!r_.deps_file.empty() ? r_.deps_file : stem(in.path) + ".d", dependency_rule(in, pp));
-    translate(in, text);
+    translate(in, pp.text);
   }
 
   void translate(const tev_input& in, const std::string& text) {
     tev_code_options options{r_.const_in_progmem, comment()};
     tev_object object;
-    bool is_c = in.lang == tev_lang::c;
+    const bool is_c = in.lang == tev_lang::c || in.lang == tev_lang::preprocessed;
     if (r_.stage == tev_stage::assembly && !is_c) {
-      tc_raise(TEV_INPUT_UNUSED, in.path.c_str());
+      tc_raise(TEV_INPUT_UNUSED, shown_name(in));
       return;
     }
-    bool ok = is_c ? tev_compile_c(in.path, text, options, object) : tev_assemble(in.path, text, options, object);
+    const char* name = shown_name(in);
+    bool ok = is_c ? tev_compile_c(name, text, options, object) : tev_assemble(name, text, options, object);
     if (!ok) return;
     if (r_.stage == tev_stage::assembly)
-      outputs_.add(output_for(in, ".s"), tev_object_to_asm(object, comment() + " " + in.path));
+      outputs_.add(output_for(in, ".s"), tev_object_to_asm(object, comment() + " " + marked_source(text, name)));
     else if (r_.stage == tev_stage::compile)
       outputs_.add(output_for(in, ".o"), tev_elf_object(object));
     else
-      objects_.push_back({in.path, std::move(object)});
+      objects_.push_back({name, std::move(object)});
   }
 
   bool read_object(const std::string& path, tev_object& object) {

@@ -12,7 +12,7 @@ namespace {
 constexpr uint16_t kEtRel = 1;
 constexpr uint16_t kEtExec = 2;
 constexpr uint32_t kEvCurrent = 1;
-constexpr uint32_t kHeaderSize = 52;
+constexpr uint32_t kHeaderSize = kTevElfHeaderSize;
 constexpr uint32_t kProgramHeaderSize = 32;
 constexpr uint32_t kSectionHeaderSize = 40;
 constexpr uint32_t kSymbolSize = 16;
@@ -199,9 +199,13 @@ std::string tev_elf_executable(const tev_object& linked, const tev_layout& layou
   return write(kEtExec, linked, &layout);
 }
 
+bool tev_elf_is_object(const std::string& b) {
+  return b.size() >= kHeaderSize && b.compare(0, 4, "\x7f" "ELF") == 0 && b[4] == 1 && b[5] == 1 &&
+         get16(b, 16) == kEtRel && get16(b, 18) == ELF_MACHINE_TEV;
+}
+
 bool tev_elf_read_object(const std::string& b, tev_object& object) {
-  if (b.size() < kHeaderSize || b.compare(0, 4, "\x7f" "ELF") != 0 || b[4] != 1 || b[5] != 1) return false;
-  if (get16(b, 16) != kEtRel || get16(b, 18) != ELF_MACHINE_TEV || get16(b, 46) != kSectionHeaderSize) return false;
+  if (!tev_elf_is_object(b) || get16(b, 46) != kSectionHeaderSize) return false;
   uint32_t shoff = get32(b, 32);
   uint16_t shnum = get16(b, 48), shstrndx = get16(b, 50);
   if (shnum == 0 || shstrndx >= shnum || !in_file(b, shoff, uint64_t{shnum} * kSectionHeaderSize)) return false;

@@ -6,6 +6,7 @@
 // loaded from program memory behind the code).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -39,6 +40,12 @@ struct tev_layout {
 
 std::string tev_elf_object(const tev_object& object);
 std::string tev_elf_executable(const tev_object& linked, const tev_layout& layout);
+
+// The bytes of the ELF header, enough to identify a file.
+inline constexpr size_t kTevElfHeaderSize = 52;
+
+// The header of a 32-bit little-endian TEV relocatable file.
+bool tev_elf_is_object(const std::string& head);
 
 // Reads an object this program wrote; false for anything that is not a
 // well-formed TEV relocatable file.

@@ -14,6 +14,8 @@ enum tev_msg : uint32_t {
   TEV_NO_INPUT = 2023,               // F
   TEV_CANNOT_OPEN = 2030,            // E path
   TEV_UNKNOWN_FILE_TYPE = 2057,      // E path
+  TEV_STDIN_NEEDS_LANGUAGE = 2035,   // E
+  TEV_STDIN_TERMINAL = 2039,         // E
   TEV_CANNOT_WRITE = 2032,           // E path
   TEV_UNKNOWN_LINKER_OPTION = 1100,  // E option
   TEV_UNKNOWN_ASM_OPTION = 980,      // E option

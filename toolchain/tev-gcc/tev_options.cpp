@@ -12,6 +12,7 @@
 #include "common/osdep_path.h"
 #include "common/stringcache.h"
 #include "toolchain/support/tc_diag.h"
+#include "toolchain/support/tc_pre.h"
 #include "toolchain/tev-gcc/tev_msgs.h"
 #include "toolchain/tev-gcc/tev_values.h"
 
@@ -77,7 +78,7 @@ void undefine(Context& ctx, const std::string& v) { req(ctx).macros.push_back({f
 
 void set_language(Context& ctx, const std::string& v) {
   constexpr std::pair<const char*, tev_lang> kLanguages[] = {
-      {"c", tev_lang::c}, {"assembler", tev_lang::assembler},
+      {"c", tev_lang::c}, {"cpp-output", tev_lang::preprocessed}, {"assembler", tev_lang::assembler},
       {"assembler-with-cpp", tev_lang::assembler_cpp}, {"none", tev_lang::none}};
   for (const auto& [name, lang] : kLanguages)
     if (v == name) req(ctx).forced_lang = lang;
@@ -150,6 +151,9 @@ const Row kDriverRows[] = {
     {"-MD",                        flag,           none,       [](Context& c, const std::string&) { dependencies(c, false, false); }},
     {"-MMD",                       flag,           none,       [](Context& c, const std::string&) { dependencies(c, false, true); }},
     {"-MF",                        joined_or_next, text,       TEV_TEXT(deps_file)},
+    {"-MT",                        joined_or_next, text,       TEV_APPEND(deps_targets)},
+    {"-MQ",                        joined_or_next, text,       TEV_APPEND(deps_quoted_targets)},
+    {"-MP",                        flag,           none,       TEV_FLAG(deps_phony)},
     {"-Wp,",                       joined,         text,       preprocessor_pieces},
     {"-Xpreprocessor",             next,           text,       preprocessor_value},
     // language
@@ -325,11 +329,10 @@ void add_input(Context& ctx, const std::string& arg) {
     tc_raise(TEV_COMMAND_FILE, arg.c_str() + 1);
     return;
   }
-  tev_lang lang = ctx.request.forced_lang != tev_lang::none ? ctx.request.forced_lang : tev_lang_of(arg);
-  if (lang == tev_lang::none) {
-    tc_raise(TEV_UNKNOWN_FILE_TYPE, arg.c_str());
-    return;
-  }
+  // What a name does not tell is settled by the run: the contents of a file,
+  // the stage for standard input.
+  tev_lang lang = ctx.request.forced_lang;
+  if (lang == tev_lang::none && arg != kTcStdin) lang = tev_lang_of(arg);
   ctx.request.inputs.push_back({arg, lang});
 }
 
@@ -337,11 +340,8 @@ void parse_list(const Row* rows, size_t count, const std::vector<std::string>& a
                 tev_msg unknown, bool inputs_allowed) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (inputs_allowed && (arg.empty() || arg[0] != '-' || arg == "-")) {
-      if (arg == "-")
-        tc_raise(unknown, arg.c_str());
-      else if (!arg.empty())
-        add_input(ctx, arg);
+    if (inputs_allowed && (arg.empty() || arg[0] != '-' || arg == kTcStdin)) {
+      if (!arg.empty()) add_input(ctx, arg);
       continue;
     }
     const Row* row = find_row(rows, count, arg);
@@ -371,7 +371,7 @@ void preprocessor_value(Context& ctx, const std::string& v) {
 
 tev_lang tev_lang_of(const std::string& path) {
   constexpr std::pair<const char*, tev_lang> kExtensions[] = {
-      {".c", tev_lang::c},           {".i", tev_lang::c},      {".s", tev_lang::assembler},
+      {".c", tev_lang::c},           {".i", tev_lang::preprocessed}, {".s", tev_lang::assembler},
       {".S", tev_lang::assembler_cpp}, {".sx", tev_lang::assembler_cpp}, {".o", tev_lang::object},
       {".a", tev_lang::object},
   };

@@ -12,10 +12,12 @@
 #include <vector>
 
 enum class tev_stage { link, compile, assembly, preprocess };
-enum class tev_lang { none, c, assembler, assembler_cpp, object };
+// none: known only by the file's contents (or, for standard input, by the stage).
+// preprocessed: C already through the preprocessor (".i", "-x cpp-output").
+enum class tev_lang { none, c, preprocessed, assembler, assembler_cpp, object };
 
 struct tev_input {
-  std::string path;
+  std::string path;  // kTcStdin ("-") for standard input
   tev_lang lang;
 };
 
@@ -42,6 +44,9 @@ struct tev_request {
   bool deps_write = false;      // -MD, -MMD
   bool deps_user_only = false;  // -MM, -MMD
   std::string deps_file;        // -MF
+  std::vector<std::string> deps_targets;         // -MT, as given
+  std::vector<std::string> deps_quoted_targets;  // -MQ, quoted for make when written
+  bool deps_phony = false;      // -MP
 
   // language and code
   std::string standard = "gnu99";
@@ -82,5 +87,6 @@ struct tev_request {
 // was any.
 bool tev_parse_options(const std::vector<std::string>& args, tev_request& request);
 
-// The language of an input file by its extension ("x.c", "x.S", "x.o").
+// The language of an input file by its extension ("x.c", "x.S", "x.o");
+// none for any other name.
 tev_lang tev_lang_of(const std::string& path);

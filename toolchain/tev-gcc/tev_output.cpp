@@ -6,6 +6,7 @@
 #include <memory>
 #include <set>
 
+#include "common/osdep_path.h"
 #include "toolchain/support/tc_diag.h"
 #include "toolchain/support/tc_host.h"
 #include "toolchain/tev-gcc/tev_msgs.h"
@@ -46,7 +47,30 @@ bool write_in_place(const std::string& path, const std::string& contents) {
   return ok;
 }
 
+// Where the last component of a path starts; both separators on Windows,
+// where "/" also separates.
+size_t base_start(const std::string& path) {
+  size_t sep = path.find_last_of(kNativePathStyle == PathStyle::windows ? "\\/" : "/");
+  return sep == std::string::npos ? 0 : sep + 1;
+}
+
+// Where the extension of the last component starts; npos for none (a
+// leading dot names a hidden file, not an extension).
+size_t extension_start(const std::string& path) {
+  size_t base = base_start(path);
+  size_t dot = path.rfind('.');
+  return dot == std::string::npos || dot <= base ? std::string::npos : dot;
+}
+
 }  // namespace
+
+std::string tev_stem(const std::string& path) {
+  size_t base = base_start(path);
+  size_t dot = extension_start(path);
+  return path.substr(base, dot == std::string::npos ? std::string::npos : dot - base);
+}
+
+std::string tev_without_extension(const std::string& path) { return path.substr(0, extension_start(path)); }
 
 void tev_outputs::add(const std::string& path, std::string contents) {
   for (File& f : files_)

@@ -10,6 +10,12 @@
 
 inline constexpr const char* kTevStdout = "-";
 
+// A path without its directory and its last extension ("src/x.y.c" ->
+// "x.y"): the base of the names GNU drivers give their outputs.
+std::string tev_stem(const std::string& path);
+// A path without the extension of its last component ("o/x.y.o" -> "o/x.y").
+std::string tev_without_extension(const std::string& path);
+
 class tev_outputs {
  public:
   // `path` kTevStdout: standard output. A later output for the same path

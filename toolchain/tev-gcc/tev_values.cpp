@@ -133,7 +133,7 @@ bool tev_value_ok(tev_value kind, const std::string& v) {
     case standard:
       return one_of(v, kStandards);
     case language:
-      return v == "c" || v == "assembler" || v == "assembler-with-cpp" || v == "none";
+      return v == "c" || v == "cpp-output" || v == "assembler" || v == "assembler-with-cpp" || v == "none";
     case warning:
       return one_of(v, kWarnings);
     case device:

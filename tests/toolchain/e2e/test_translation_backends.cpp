@@ -205,26 +205,40 @@ std::string digest(const std::string& text) {
   return out;
 }
 
-// The dependency output of one run: each ".d" file by its path, and
-// standard output when it holds rules.
-std::map<std::string, std::string> dependency_outputs(const std::string& dir, const std::string& out) {
-  std::map<std::string, std::string> found;
+// The dependency output of one run, as written: each ".d" file by its
+// path, and standard output when it holds rules.
+using Outputs = std::map<std::string, std::string>;
+
+Outputs dependency_outputs(const std::string& dir, const std::string& out) {
+  Outputs found;
   for (const auto& entry : fs::recursive_directory_iterator(dir))
     if (entry.path().extension() == ".d")
-      found[fs::relative(entry.path(), dir).string()] = digest(testutil::read_file(entry.path().string()));
-  if (out.find(": ") != std::string::npos && out.find("# ") != 0) found["<stdout>"] = digest(out);
+      found[fs::relative(entry.path(), dir).string()] = testutil::read_file(entry.path().string());
+  if (out.find(": ") != std::string::npos && out.find("# ") != 0) found["<stdout>"] = out;
   return found;
+}
+
+Outputs digests(Outputs outputs) {
+  for (auto& [path, text] : outputs) text = digest(text);
+  return outputs;
 }
 
 void gnu_sources(const testutil::TempDir& dir) {
   fs::create_directories(dir.file("src"));
   fs::create_directories(dir.file("o"));
-  testutil::write_file(dir.file("src/main.c"), "#include \"a.h\"\n#include <stddef.h>\nint main(void) {\n  return A;\n}\n");
+  // Headers with long names make the rules long enough to be broken, and
+  // the short one comes just behind the GNU compiler's last column.
+  testutil::write_file(dir.file("src/main.c"),
+                       "#include \"a.h\"\n#include <stddef.h>\n#include \"a_header_with_a_long_name_number_one.h\"\n"
+                       "#include \"h\"\n#include \"a_header_with_a_long_name_number_two.h\"\nint main(void) {\n  return A;\n}\n");
+  testutil::write_file(dir.file("src/h"), "\n");
+  testutil::write_file(dir.file("src/a_header_with_a_long_name_number_one.h"), "\n");
+  testutil::write_file(dir.file("src/a_header_with_a_long_name_number_two.h"), "\n");
   testutil::write_file(dir.file("src/b.c"), "#include \"a.h\"\nint b(void) { return A; }\n");
   testutil::write_file(dir.file("src/a.h"), "#define A 0\n");
 }
 
-std::map<std::string, std::string> dependency_run(const Texts& compiler, const Texts& options) {
+Outputs dependency_run(const Texts& compiler, const Texts& options) {
   testutil::TempDir dir;
   gnu_sources(dir);
   Texts argv = compiler;
@@ -260,11 +274,20 @@ TEST(GnuConventions, DependencyFilesAsTheGnuCompilerWritesThem) {
   };
   for (const Texts& options : cases) {
     SCOPED_TRACE(describe(options));
-    const auto expected = dependency_run({"/usr/bin/gcc"}, options);
+    const Outputs expected = dependency_run({"/usr/bin/gcc"}, options);
     ASSERT_FALSE(expected.empty());
+    // Without system headers, whose paths differ, the files are the GNU
+    // compiler's to the byte, line breaks included.
+    const bool user_only = std::find_if(options.begin(), options.end(), [](const std::string& o) {
+                             return o == "-MM" || o == "-MMD";
+                           }) != options.end();
     for (const char* device : {"-mcpu=zir16c401", "-mcpu=kx32m2"}) {
       SCOPED_TRACE(device);
-      EXPECT_EQ(dependency_run({stage() + "/bin/lumo8-cc", device}, options), expected);
+      const Outputs got = dependency_run({stage() + "/bin/lumo8-cc", device}, options);
+      EXPECT_EQ(digests(got), digests(expected));
+      if (user_only) {
+        EXPECT_EQ(got, expected);
+      }
     }
   }
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -132,10 +133,10 @@ TEST_F(TcPre, ConfigurationDecidesTheDifferences) {
   tev.keep_comments = true;
 
   Outcome a = run(zir, "d.c");
-  EXPECT_EQ(a.text, "#pragma p\n\n#line 7\n\n#\n\n#12 \"x\"\n\n#ident \"i\"\n\n");
+  EXPECT_EQ(a.text, "#pragma p\n#line 7\n#\n#12 \"x\"\n#ident \"i\"\n");
   EXPECT_TRUE(a.ok);
   Outcome b = run(tev, "d.c");
-  EXPECT_EQ(b.text, "#pragma p\n\n\n\n\n\n");
+  EXPECT_EQ(b.text, "#pragma p\n\n\n\n\n");
   EXPECT_EQ(b.messages, (std::vector<std::string>{"d.c:4:109", "d.c:5:109"}));
 
   EXPECT_EQ(run(zir, "open.c").messages, std::vector<std::string>{"open.c:3:108"});
@@ -145,12 +146,26 @@ TEST_F(TcPre, ConfigurationDecidesTheDifferences) {
   EXPECT_EQ(run(tev, "c.c").text, "a /* kept */ b\n");
 }
 
+// "file:line" of the first output line that is exactly text, by the markers.
+std::string place_of(const std::string& text, const std::string& wanted) {
+  std::istringstream lines(text);
+  std::string file;
+  int line = 0;
+  for (std::string l; std::getline(lines, l);) {
+    if (tc_pre_marker(l, &line, &file)) continue;
+    if (l == wanted) return file + ":" + std::to_string(line);
+    ++line;
+  }
+  return "";
+}
+
 TEST_F(TcPre, IncludeSearchAndHeaders) {
   for (const char* d : {"sub", "user", "sys"}) testutil::run({"/bin/mkdir", "-p", dir.file(d)});
   testutil::write_file(dir.file("sub/main.c"), "#include \"near.h\"\n#include <far.h>\n#include \"far.h\"\nend\n");
   testutil::write_file(dir.file("sub/near.h"), "near\n");
   testutil::write_file(dir.file("user/far.h"), "#include <sys.h>\nuser\n");
-  testutil::write_file(dir.file("sys/sys.h"), "sys\n");
+  testutil::write_file(dir.file("sys/sys.h"), "#include \"inner.h\"\nsys\n");
+  testutil::write_file(dir.file("sys/inner.h"), "inner\n");
   testutil::write_file(dir.file("sys/far.h"), "shadowed\n");
   tc_pre_config c;
   c.user_dirs = {dir.file("user")};
@@ -159,9 +174,11 @@ TEST_F(TcPre, IncludeSearchAndHeaders) {
   c.list_header = [&](int depth, const std::string& path) { listed.push_back(std::to_string(depth) + " " + path); };
   Outcome r = run(c, "sub/main.c");
   ASSERT_TRUE(r.ok) << testing::PrintToString(r.messages);
+  // What a system header includes beside itself is a system header too.
   const std::vector<tc_pre_header> expected{{dir.file("sub/near.h"), false}, {dir.file("user/far.h"), false},
-                                            {dir.file("sys/sys.h"), true}, {dir.file("user/far.h"), false},
-                                            {dir.file("sys/sys.h"), true}};
+                                            {dir.file("sys/sys.h"), true},   {dir.file("sys/inner.h"), true},
+                                            {dir.file("user/far.h"), false}, {dir.file("sys/sys.h"), true},
+                                            {dir.file("sys/inner.h"), true}};
   ASSERT_EQ(r.result.headers.size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i) {
     EXPECT_EQ(r.result.headers[i].path, expected[i].path) << i;
@@ -169,8 +186,17 @@ TEST_F(TcPre, IncludeSearchAndHeaders) {
   }
   EXPECT_EQ(listed[2], "1 " + dir.file("sys/sys.h"));
   EXPECT_EQ(r.text.find("shadowed"), std::string::npos);
-  // Back in the includer, a marker names its next line.
-  EXPECT_NE(r.text.find("# 2 \"" + dir.file("sub/main.c") + "\"\n"), std::string::npos) << r.text;
+  // The markers give every line of the output its place.
+  EXPECT_EQ(place_of(r.text, "end"), dir.file("sub/main.c") + ":4");
+  EXPECT_EQ(place_of(r.text, "user"), dir.file("user/far.h") + ":2");
+  EXPECT_EQ(place_of(r.text, "sys"), dir.file("sys/sys.h") + ":2");
+  int line = 0;
+  std::string file;
+  EXPECT_TRUE(tc_pre_marker("# 3 \"C:\\\\src\\\\x \\\"q\\\".c\" 1 3", &line, &file));
+  EXPECT_EQ(file, "C:\\src\\x \"q\".c");
+  EXPECT_EQ(line, 3);
+  EXPECT_FALSE(tc_pre_marker("#pragma 3", &line, &file));
+  EXPECT_FALSE(tc_pre_marker("# 3 \"open", &line, &file));
   bool system = true;
   EXPECT_EQ(tc_pre_find_include(c, "main.c", true, dir.file("sub/x.c"), &system), dir.file("sub/main.c"));
   EXPECT_FALSE(system);

@@ -1,6 +1,10 @@
 // The option language of tev-gcc: every form its front end writes for TEV
 // devices is taken, anything else is refused with its own number.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include <string>
 #include <vector>
@@ -34,7 +38,7 @@ const Accepted kAccepted[] = {
     {"macro value w/ space",  {"-DTEXT=a b"}},
     {"include dirs",          {"-Iinc", "-I", "inc", "-Inowhere"}},
     {"preprocessor switches", {"-C", "-H", "-nostdinc", "-Iinc"}},
-    {"dependencies",          {"-MD", "-MF", "deps.d"}},
+    {"dependencies",          {"-MD", "-MF", "deps.d", "-MT", "t", "-MQ", "q", "-MP"}},
     {"user dependencies",     {"-MMD"}},
     {"language",              {"-std=c99", "-std=gnu11", "-std=iso9899:1990", "-ansi"}},
     {"char signedness",       {"-funsigned-char", "-fno-signed-char", "-fsigned-char", "-fno-unsigned-char"}},
@@ -77,6 +81,58 @@ TEST(TevOptions, InputsOfEveryKind) {
   EXPECT_EQ(src.new_files(), (std::vector<std::string>{"a.o", "b.o", "x.o", "y.o"}));
 }
 
+// A pseudo-terminal, for a run whose standard input is a terminal.
+struct Terminal {
+  int fd = posix_openpt(O_RDWR | O_NOCTTY);
+  const char* name = fd >= 0 && grantpt(fd) == 0 && unlockpt(fd) == 0 ? ptsname(fd) : nullptr;
+  Terminal() = default;
+  Terminal(const Terminal&) = delete;
+  ~Terminal() { close(fd); }
+};
+
+struct StdinCase {
+  const char* what;
+  const char* redirect;  // of standard input; "terminal" for a pseudo-terminal
+  Args args;             // after "-mmcu=kx32m2"
+  int status;
+  const char* expected;  // on standard output or standard error
+  const char* made;      // a file the run writes, or ""
+};
+
+// clang-format off
+const StdinCase kStdinCases[] = {
+    {"-E reads C",             "< in.c",      {"-E", "-"},                                  0, "int x;",             ""},
+    {"-x c compiles",          "< in.c",      {"-c", "-x", "c", "-"},                       0, "",                   "-.o"},
+    {"language required",      "< in.c",      {"-c", "-"},                                  1, "(2035)",             ""},
+    {"rule of standard input", "< in.c",      {"-MM", "-MP", "-x", "c", "-"},               0, "-: inc/one.h\ninc/one.h:\n", ""},
+    {"preprocessed text",      "< in.c",      {"-c", "-x", "cpp-output", "-", "-o", "i.o"}, 0, "",                   "i.o"},
+    {"empty",                  "< /dev/null", {"-E", "-v", "-x", "c", "-"},                 0, "End of search list.", ""},
+    {"/dev/null by name",      "< in.c",      {"-E", "-v", "-x", "c", "/dev/null"},         0, "# 1 \"/dev/null\"",  ""},
+    {"any name with -x c",     "< /dev/null", {"-c", "-x", "c", "inc/one.h"},               0, "",                   "one.o"},
+    {"closed",                 "<&-",         {"-c", "-x", "c", "-"},                       1, "(2030)",             ""},
+    {"terminal",               "terminal",    {"-E", "-"},                                  1, "(2039)",             ""},
+};
+// clang-format on
+
+TEST(TevOptions, StandardInput) {
+  Terminal terminal;
+  for (const StdinCase& row : kStdinCases) {
+    SCOPED_TRACE(row.what);
+    Sources src;
+    src.write("in.c", "#include \"inc/one.h\"\nint x;\n");
+    std::string redirect = row.redirect;
+    if (redirect == "terminal" && !terminal.name) continue;
+    if (redirect == "terminal") redirect = std::string("< ") + terminal.name;
+    Args args{"-mmcu=kx32m2"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    testutil::RunResult r = src.run_with_stdin(args, redirect);
+    EXPECT_EQ(r.status, row.status) << r.err;
+    EXPECT_NE((r.out + r.err).find(row.expected), std::string::npos) << r.out << r.err;
+    EXPECT_TRUE(!*row.made || testutil::exists(src.file(row.made))) << row.made;
+    EXPECT_TRUE(row.status == 0 || !testutil::exists(src.file("-.o")));
+  }
+}
+
 // The front end's command file: one option a line, blanks and quotes
 // escaped with a backslash, lines with blanks in double quotes.
 TEST(TevOptions, ReadsTheFrontEndsCommandFile) {
@@ -103,9 +159,10 @@ const Rejected kRejected[] = {
     {{"-mmcu=kx32m2", "-c", "x.c", "-Xparser", "x"},      2000},
     {{"-mmcu=kx32m2", "-c", "x.c", "-mstack=hybrid"},     2000},
     {{"-mmcu=kx32m2", "-c", "x.c", "-merrata=all"},       2000},
-    {{"-mmcu=kx32m2", "-c", "x.c", "-"},                  2000},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-"},                  2035},
     {{"-mmcu=kx32m2", "-c", "x.c", "-o"},                 2037},
     {{"-mmcu=kx32m2", "-c", "x.c", "-D"},                 2037},
+    {{"-mmcu=kx32m2", "-c", "x.c", "-MD", "-MT"},         2037},
     {{"-mmcu=kx32m2", "-c", "x.c", "-Xlinker"},           2037},
     {{"-mmcu=kx32m2", "-c", "x.c", "-Wl,-Map"},           2037},
     {{"-mmcu=kx32m2", "-c", "x.c", "-std=c2049"},         2003},
@@ -127,7 +184,9 @@ const Rejected kRejected[] = {
     {{"-mmcu=kx32m2", "-c"},                              2023},
     {{"-mmcu=kx32m2", "-c", "missing.c"},                 2030},
     {{"-mmcu=kx32m2", "-c", "inc"},                       2057},
-    {{"-mmcu=kx32m2", "-c", "notes.txt"},                 2057},
+    {{"-mmcu=kx32m2", "-c", "inc/one.h"},                 2057},
+    {{"-mmcu=kx32m2", "-c", "x.c", "fifo.cmd"},           2057},
+    {{"-mmcu=kx32m2", "-c", "notes.txt"},                 2030},
     {{"-mmcu=kx32m2", "-c", "x.c", "-Wl,--bogus"},        1100},
     {{"-mmcu=kx32m2", "-c", "x.c", "-Wl,-Map=x.map,-q"},  1100},
     {{"-mmcu=kx32m2", "-c", "x.c", "-Wa,-q"},             980 },

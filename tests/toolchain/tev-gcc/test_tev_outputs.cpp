@@ -2,7 +2,10 @@
 // macro lists, the include search list, map files and memory summaries;
 // and what it leaves alone when it fails.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -70,6 +73,12 @@ TEST(TevOutputs, ObjectsLinkAndOutputsFollowTheirInputs) {
   RunResult direct = src.run({"-mmcu=kx32m2", "x.c", "y.c", "a.s", "-Iinc", "-o", "from_sources"});
   ASSERT_EQ(direct.status, 0) << direct.err;
   EXPECT_EQ(read_file(src.file("from_objects")), read_file(src.file("from_sources")));
+  // Objects named as build systems name them are known by their contents.
+  for (const auto& [from, to] : {std::pair{"x.o", "x.c.obj"}, {"y.o", "y.obj"}, {"a.o", "a"}})
+    testutil::write_file(src.file(to), read_file(src.file(from)));
+  RunResult renamed = src.run({"-mmcu=kx32m2", "x.c.obj", "y.obj", "a", "-o", "from_renamed"});
+  ASSERT_EQ(renamed.status, 0) << renamed.err;
+  EXPECT_EQ(read_file(src.file("from_renamed")), read_file(src.file("from_sources")));
   // The same inputs give the same bytes; another source another image.
   ASSERT_EQ(src.run({"-mmcu=kx32m2", "x.c", "y.c", "a.s", "-Iinc", "-o", "again"}).status, 0);
   EXPECT_EQ(read_file(src.file("again")), read_file(src.file("from_sources")));
@@ -78,10 +87,17 @@ TEST(TevOutputs, ObjectsLinkAndOutputsFollowTheirInputs) {
   EXPECT_NE(read_file(src.file("changed")), read_file(src.file("from_sources")));
 }
 
-TEST(TevOutputs, AssemblySourceAssemblesToTheSameObject) {
+TEST(TevOutputs, IntermediateFilesGiveTheSameObject) {
   Sources src;
   ASSERT_EQ(src.run({"-mmcu=kx32m2", "-S", "x.c", "-Iinc"}).status, 0);
   ASSERT_EQ(src.run({"-mmcu=kx32m2", "-c", "x.c", "-Iinc", "-o", "direct.o"}).status, 0);
+  // Preprocessed text is compiled as it is, whatever its name and the preprocessor's options.
+  ASSERT_EQ(src.run({"-mmcu=kx32m2", "-E", "x.c", "-Iinc", "-o", "x.i"}).status, 0);
+  testutil::write_file(src.file("other.txt"), read_file(src.file("x.i")));
+  ASSERT_EQ(src.run({"-mmcu=kx32m2", "-c", "x.i", "-o", "via_i.o"}).status, 0);
+  EXPECT_EQ(read_file(src.file("via_i.o")), read_file(src.file("direct.o")));
+  ASSERT_EQ(src.run({"-mmcu=kx32m2", "-c", "-x", "cpp-output", "other.txt", "-UONE", "-o", "via_i.o"}).status, 0);
+  EXPECT_EQ(read_file(src.file("via_i.o")), read_file(src.file("direct.o")));
   RunResult r = src.run({"-mmcu=kx32m2", "-c", "x.s", "-o", "via_asm.o"});
   ASSERT_EQ(r.status, 0) << r.err << read_file(src.file("x.s"));
   ASSERT_EQ(src.run({"-mmcu=kx32m2", "direct.o", "-o", "one"}).status, 0);
@@ -168,6 +184,7 @@ TEST(TevOutputs, Preprocessor) {
 
 struct FailCase {
   const char* what;
+  const char* file;
   const char* source;
   uint32_t message;
   const char* where;  // "file:line:column" of the message
@@ -175,41 +192,43 @@ struct FailCase {
 
 // clang-format off
 const FailCase kFailCases[] = {
-    {"#error",              "int a;\n#error stop here\n",         159,  "f.c:2:2:"},
-    {"missing include",     "#include \"absent.h\"\n",            103,  "f.c:1:10:"},
-    {"unknown directive",   "\n#frobnicate\n",                   109,  "f.c:2:2:"},
-    {"else without if",     "#else\n",                            100,  "f.c:1:2:"},
-    {"unterminated if",     "#ifdef X\nint a;\n",                 108,  "f.c:1:2:"},
-    {"bad expression",      "#if 1 +\n#endif\n",                  182,  "f.c:1:2:"},
-    {"division by zero",    "#if 1 / 0\n#endif\n",                182,  "f.c:1:2:"},
-    {"unterminated comment", "int a; /* no end\n",                153,  "f.c:1:8:"},
-    {"unterminated string", "char *s = \"abc;\n",                 297 , "f.c:1:11:"},
-    {"unbalanced brace",    "int main(void) {\n  return 0;\n",    213 , "f.c:1:16:"},
-    {"stray bracket",       "int a;\n)\n",                        213 , "f.c:2:1:"},
+    {"#error",               "f.c", "int a;\n#error stop here\n",         159, "f.c:2:2:"},
+    {"missing include",      "f.c", "#include \"absent.h\"\n",            103, "f.c:1:10:"},
+    {"unknown directive",    "f.c", "\n#frobnicate\n",                    109, "f.c:2:2:"},
+    {"else without if",      "f.c", "#else\n",                            100, "f.c:1:2:"},
+    {"unterminated if",      "f.c", "#ifdef X\nint a;\n",                 108, "f.c:1:2:"},
+    {"bad expression",       "f.c", "#if 1 +\n#endif\n",                  182, "f.c:1:2:"},
+    {"division by zero",     "f.c", "#if 1 / 0\n#endif\n",                182, "f.c:1:2:"},
+    {"unterminated comment", "f.c", "int a; /* no end\n",                 153, "f.c:1:8:"},
+    {"unterminated string",  "f.c", "char *s = \"abc;\n",                 297, "f.c:1:11:"},
+    {"unbalanced brace",     "f.c", "int main(void) {\n  return 0;\n",    213, "f.c:1:16:"},
+    {"stray bracket",        "f.c", "int a;\n)\n",                        213, "f.c:2:1:"},
+    {"in a header",          "f.c", "#include \"inc/bad.h\"\n",           213, "inc/bad.h:3:1:"},
+    {"preprocessed by gcc",  "f.i", "# 0 \"o.c\"\n# 1 \"<built-in>\"\n# 1 \"o.c\"\nint a;\n# 7 \"h.h\" 1 3\n  int b = );\n", 213, "h.h:7:11:"},
+    {"unknown mnemonic",     "f.s", "\t.text\nstart:\tfrob r1\n",          847, "f.s:2:8:"},
+    {"bad operand",          "f.s", "\t.data\n\t.byte 1, zz\n",           811, "f.s:2:11:"},
+    {"bad directive",        "f.s", "  .weird 1\n",                       847, "f.s:1:3:"},
+    {"label defined twice",  "f.s", "a: nop\nb: a: nop\n",                1004, "f.s:2:4:"},
+    {"after the preprocessor", "f.S", "#define V 1\n\tldi r1, V\n\tfrob\n", 847, "f.S:3:2:"},
 };
 // clang-format on
 
 TEST(TevOutputs, SourceErrorsNameTheirPlaceAndWriteNothing) {
+  // What editors and build tools match a message with a place by.
+  const std::regex gnu("[^:]+:[0-9]+:[0-9]+: (error|warning): .*");
   for (const FailCase& row : kFailCases) {
     SCOPED_TRACE(row.what);
     Sources src;
-    src.write("f.c", row.source);
-    RunResult r = src.run({"-mmcu=kx32m2", "-c", "f.c", "x.c", "-Iinc"});
+    src.write(row.file, row.source);
+    src.write("inc/bad.h", "int f(void) {\n  return (1;\n}\n");
+    RunResult r = src.run({"-mmcu=kx32m2", "-c", row.file, "x.c", "-Iinc"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find(std::string(row.where) + " error: " + number(row.message)), std::string::npos) << r.err;
+    std::istringstream lines(r.err);
+    for (std::string line; std::getline(lines, line);) EXPECT_TRUE(std::regex_match(line, gnu)) << line;
     // Neither the failing unit nor the good one leaves an object.
-    EXPECT_EQ(src.new_files(), (std::vector<std::string>{"f.c"}));
+    EXPECT_EQ(src.new_files(), (std::vector<std::string>{row.file}));
   }
-}
-
-TEST(TevOutputs, AssemblerErrors) {
-  Sources src;
-  src.write("bad.s", "\t.text\nstart:\tfrob r1\n\t.byte zz\n\t.weird\nstart:\n");
-  RunResult r = src.run({"-mmcu=kx32m2", "-c", "bad.s"});
-  EXPECT_EQ(r.status, 1);
-  for (const char* expected : {"bad.s:2:", "bad.s:3:", "bad.s:4:", "bad.s:5:"})
-    EXPECT_NE(r.err.find(expected), std::string::npos) << expected << r.err;
-  EXPECT_FALSE(testutil::exists(src.file("bad.o")));
 }
 
 struct LinkFail {
@@ -265,14 +284,60 @@ TEST(TevOutputs, MapFileAndMemorySummary) {
   EXPECT_NE(xml.find("name=\"data\" units=\"bytes\" length=\"512\""), std::string::npos) << xml;
 }
 
+struct DepCase {
+  const char* what;
+  Args args;
+  const char* file;  // where the rule goes; "-" for standard output
+  const char* rule;  // without its line continuations; SYS stands for the system's stdint.h
+};
+
+// clang-format off
+const DepCase kDepCases[] = {
+    {"-S",                      {"-MD", "-S", "src/m.c", "-o", "o/x.s"},        "o/x.d",    "o/x.s: src/m.c src/h.h SYS\n"},
+    {"link",                    {"-MMD", "src/m.c", "src/b.c"},                 "a-m.d",    "m.o: src/m.c src/h.h\n"},
+    {"link with -o",            {"-MMD", "src/m.c", "src/b.c", "-o", "o/prog"}, "o/prog.d", "o/prog: src/b.c\n"},
+    {"-MF, -MT and -MQ",        {"-MMD", "-c", "src/m.c", "-MF", "x.dep", "-MT", "t", "-MQ", "a$b c#d", "-MQ", "q", "-MT", "u"},
+                                "x.dep", "t u a$$b\\ c\\#d q: src/m.c src/h.h\n"},
+    {"joined forms",            {"-MM", "-MTt", "-MQq r", "-MFm.dep", "src/m.c"}, "m.dep",  "t q\\ r: src/m.c src/h.h\n"},
+    {"-M writes to -o only",    {"-M", "-c", "src/m.c", "-o", "o/m.o"},         "o/m.o",    "m.o: src/m.c src/h.h SYS\n"},
+    {"-MM to standard output",  {"-MM", "src/m.c", "src/b.c"},                  "-",        "m.o: src/m.c src/h.h\nb.o: src/b.c\n"},
+    {"blanks, long lines",      {"-MM", "-MT", std::string(60, 't'), "src/sp ace.c", "-MP"}, "-",
+                                "tttttttttttttttttttttttttttttttttttttttttttttttttttttttttttt: src/sp\\ ace.c src/h.h\nsrc/h.h:\n"},
+};
+// clang-format on
+
+std::string rule_in(const Sources& src, const RunResult& r, const std::string& file) {
+  return file == "-" ? r.out : read_file(src.file(file));
+}
+
+std::string unwrapped(std::string rule) {
+  for (size_t at; (at = rule.find(" \\\n")) != std::string::npos;) rule.erase(at, 3);
+  return rule;
+}
+
+// The GNU compiler's rules for the common cases are checked against the
+// host's in the installation's end-to-end tests; these are tev-gcc's own
+// forms and corners.
 TEST(TevOutputs, DependencyRules) {
-  Sources src;
-  RunResult rule = src.run({"-mmcu=kx32m2", "-M", "x.c", "-Iinc"});
-  ASSERT_EQ(rule.status, 0) << rule.err;
-  EXPECT_EQ(rule.out, "x.o: x.c \\\n inc/one.h \\\n inc/sys.h\n");
-  ASSERT_EQ(src.run({"-mmcu=kx32m2", "-c", "x.c", "-Iinc", "-MD", "-MF", "x.dep"}).status, 0);
-  EXPECT_EQ(read_file(src.file("x.dep")), rule.out);
-  EXPECT_TRUE(testutil::exists(src.file("x.o")));
+  const std::string system = tevtest::stage() + "/tev/include/stdint.h";
+  for (const DepCase& row : kDepCases) {
+    SCOPED_TRACE(row.what);
+    Sources tev;
+    mkdir(tev.file("src").c_str(), 0700);
+    mkdir(tev.file("o").c_str(), 0700);
+    tev.write("src/m.c", "#include \"h.h\"\n#include <stdint.h>\nint main(void) { return 0; }\n");
+    tev.write("src/sp ace.c", "#include \"h.h\"\n");
+    tev.write("src/h.h", "#define H 1\n");
+    tev.write("src/b.c", "int b;\n");
+    Args args{"-mmcu=kx32m2"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    RunResult r = tev.run(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string rule = rule_in(tev, r, row.file);
+    std::string expected = row.rule;
+    if (size_t at = expected.find("SYS"); at != std::string::npos) expected.replace(at, 3, system);
+    EXPECT_EQ(unwrapped(rule), expected);
+  }
 }
 
 struct SwitchCase {
@@ -290,7 +355,7 @@ const SwitchCase kSwitchCases[] = {
     {"comments kept",       {"-E", "-C", "c.c"},                 "/* kept */",    "",                 ": error:"},
     {"comments dropped",    {"-E", "c.c"},                       "int k;",        "",                 "kept"},
     {"headers listed",      {"-E", "-H", "x.c", "-Iinc"},        "",              ". inc/one.h\n",    ": error:"},
-    {"user rules only",     {"-MM", "s.c", "-Iinc"},             "s.o: s.c \\\n inc/one.h\n", "",     "stdint"},
+    {"user rules only",     {"-MM", "s.c", "-Iinc"},             "s.o: s.c inc/one.h\n", "",           "stdint"},
     {"all rules",           {"-M", "s.c", "-Iinc"},              "tev/include/stdint.h", "",          ": error:"},
     {"forced language",     {"-E", "-x", "assembler-with-cpp", "b.S"}, "ldi r16, 3", "",               "VALUE"},
     {"steps only",          {"-###", "x.c", "-Iinc"},            "",              "\"x.c\"",          ": error:"},

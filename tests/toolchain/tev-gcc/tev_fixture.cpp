@@ -48,10 +48,17 @@ Sources::Sources() {
 
 void Sources::write(const std::string& name, const std::string& text) const { testutil::write_file(file(name), text); }
 
-testutil::RunResult Sources::run(const std::vector<std::string>& args) const {
-  std::vector<std::string> argv{tev_gcc()};
+namespace {
+testutil::RunResult run_in(const std::string& dir, std::vector<std::string> argv, const std::vector<std::string>& args) {
   argv.insert(argv.end(), args.begin(), args.end());
-  return testutil::run(argv, path(), {std::string("ZOT_ERR_FORMAT=") + kErrorFormat, "-ZOT_WARN_FORMAT"});
+  return testutil::run(argv, dir, {std::string("ZOT_ERR_FORMAT=") + kErrorFormat, "-ZOT_WARN_FORMAT"});
+}
+}  // namespace
+
+testutil::RunResult Sources::run(const std::vector<std::string>& args) const { return run_in(path(), {tev_gcc()}, args); }
+
+testutil::RunResult Sources::run_with_stdin(const std::vector<std::string>& args, const std::string& redirect) const {
+  return run_in(path(), {"/bin/sh", "-c", "exec \"$0\" \"$@\" " + redirect, tev_gcc()}, args);
 }
 
 std::vector<std::string> Sources::new_files() const {

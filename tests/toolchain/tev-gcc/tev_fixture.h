@@ -25,6 +25,8 @@ class Sources {
   void write(const std::string& name, const std::string& text) const;
   // tev-gcc with args in this directory, with the numbered error format.
   testutil::RunResult run(const std::vector<std::string>& args) const;
+  // The same with standard input redirected by a shell ("< in.c", "<&-").
+  testutil::RunResult run_with_stdin(const std::vector<std::string>& args, const std::string& redirect) const;
   // The files of the directory that were not there at the start.
   std::vector<std::string> new_files() const;
 
