@@ -57,7 +57,9 @@ int main(int argc, char** argv) {
   }
   l8_chip chip;
   if (!l8_find_chip(config.chip, &chip)) return 1;
-  if (config.list_search) {
+  // -v shows the search list too, as a GNU compiler's does: editors ask
+  // "-E -v" for the directories to index.
+  if (config.list_search || config.verbose > 0) {
     fputs("#include \"...\" search starts here:\n#include <...> search starts here:\n", stderr);
     std::vector<std::string> dirs = config.include_dirs;
     if (!config.no_cinc)

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "common/alert.h"
@@ -40,6 +41,22 @@ std::string stem_of(const std::string& path) {
   return stem;
 }
 
+bool read_source(const std::string& path, std::string* text) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream all;
+  all << file.rdbuf();
+  if (!file) {
+    tc_raise(kL8ReadFailed, path.c_str());
+    return false;
+  }
+  *text = all.str();
+  return true;
+}
+
+// The inputs the preprocessor reads, and so the ones with dependencies.
+bool preprocessed_kind(l8_kind kind) { return kind == l8_kind::c || kind == l8_kind::asm_cpp; }
+bool c_kind(l8_kind kind) { return kind == l8_kind::c || kind == l8_kind::c_pre; }
+
 bool same_file(const std::string& a, const std::string& b) {
   char* x = path_absolute(a.c_str());
   char* y = path_absolute(b.c_str());
@@ -59,7 +76,7 @@ class Build {
   const l8_chip& chip_;
   std::vector<l8_input> inputs_;
   std::vector<l8_output> outputs_;
-  std::string deps_;  // dependency lines for one --depfile or standard output
+  std::string deps_;  // the rules of every input, for one --depfile or standard output
 
   // The -o name when given (with ext added when it has none), else the
   // input's stem with ext; in dir.
@@ -84,6 +101,8 @@ class Build {
   void nothing_to_do(const l8_input& in) const {
     tc_raise(kL8NothingToDo, in.path.c_str());
   }
+  std::string target(const l8_input& in) const;
+  void stage_dependencies();
   void stage_pre();
   void stage_early();
   void stage_assembly();
@@ -97,7 +116,7 @@ class Build {
   bool replaces_input() const {
     for (const l8_output& out : outputs_)
       for (const l8_input& in : inputs_)
-        if (!out.path.empty() && same_file(out.path, in.path)) {
+        if (!out.path.empty() && in.path != kTcStdin && same_file(out.path, in.path)) {
           tc_raise(kL8OverwritesInput, out.path.c_str());
           return true;
         }
@@ -152,30 +171,26 @@ bool Build::preprocessed(const std::string& path, Pre* pp, std::string* text) co
   return ok;
 }
 
-// The code of an input; a p1 or object input is read back.
+// The code of an input; preprocessed C is compiled as it stands, a p1 or
+// object input is read back.
 bool Build::unit_of(const l8_input& in, l8_unit* unit, Pre* pp) {
   std::string text;
   switch (in.kind) {
     case l8_kind::c:
       if (!preprocessed(in.path, pp, &text)) return false;
       verbose("compiling", in.path);
-      *unit = l8_compile_c(in.path, text);
-      return true;
+      return l8_compile_c(in.path, text, unit);
+    case l8_kind::c_pre:
+      verbose("compiling", in.path);
+      return read_source(in.path, &text) && l8_compile_c(in.path, text, unit);
     case l8_kind::asm_cpp:
       if (!preprocessed(in.path, pp, &text)) return false;
+      *unit = l8_assemble(l8_marked_source(text, in.path), text);
+      return true;
+    case l8_kind::asm_plain:
+      if (!read_source(in.path, &text)) return false;
       *unit = l8_assemble(in.path, text);
       return true;
-    case l8_kind::asm_plain: {
-      std::ifstream file(in.path, std::ios::binary);
-      std::ostringstream all;
-      all << file.rdbuf();
-      if (!file) {
-        tc_raise(kL8ReadFailed, in.path.c_str());
-        return false;
-      }
-      *unit = l8_assemble(in.path, all.str());
-      return true;
-    }
     case l8_kind::p1:
       return l8_read_p1(in.path, unit);
     case l8_kind::object:
@@ -186,25 +201,31 @@ bool Build::unit_of(const l8_input& in, l8_unit* unit, Pre* pp) {
   return false;
 }
 
+// One rule per preprocessed input, its first prerequisite the input as
+// given, so that whoever rewrites the rules can tell them apart; a header
+// included twice is named once.
 void Build::dependencies(const l8_input& in, const Pre& pp, const std::string& target) {
-  if (!c_.dep || (in.kind != l8_kind::c && in.kind != l8_kind::asm_cpp)) return;
-  std::string line = target + ": " + in.path;
+  if (!c_.dep || !preprocessed_kind(in.kind)) return;
+  std::string rule = target + ": " + in.path;
+  std::set<std::string> listed;
   for (const tc_pre_header& h : pp.result.headers)
-    if (c_.dep_sys || !h.system) line += " \\\n  " + h.path;
-  line += "\n";
+    if ((c_.dep_sys || !h.system) && listed.insert(h.path).second) rule += " \\\n  " + h.path;
+  rule += "\n";
   if (c_.dep_stop || !c_.depfile.empty())
-    deps_ += line;
+    deps_ += rule;
   else
-    outputs_.push_back({join(c_.objdir, stem_of(in.path) + ".d"), line});
+    outputs_.push_back({join(c_.objdir, stem_of(in.path) + ".d"), rule});
 }
 
+// Preprocessed C is not preprocessed again: like any input that is no
+// source, it has nothing to give here.
 void Build::stage_pre() {
   size_t count = 0;
-  for (const l8_input& in : inputs_) count += in.kind == l8_kind::c || in.kind == l8_kind::asm_cpp;
+  for (const l8_input& in : inputs_) count += preprocessed_kind(in.kind);
   if (!one_output(count)) return;
   std::string out;
   for (const l8_input& in : inputs_) {
-    if (in.kind != l8_kind::c && in.kind != l8_kind::asm_cpp) {
+    if (!preprocessed_kind(in.kind)) {
       nothing_to_do(in);
       continue;
     }
@@ -213,14 +234,33 @@ void Build::stage_pre() {
     if (!preprocessed(in.path, &pp, &text)) continue;
     // With the macro listing asked for, the listing is the output.
     out += c_.defvals ? tc_pre_listing(pp.macros, tc_pre_order::definition) : text;
-    dependencies(in, pp, named(c_.objdir, in.path, ".p1"));
+    dependencies(in, pp, target(in));
   }
   outputs_.push_back({c_.output.empty() ? "" : join(c_.outdir, c_.output), out});
 }
 
+// What the stage makes of the input: the target of its rule.
+std::string Build::target(const l8_input& in) const {
+  if (c_.pre) return join(c_.objdir, stem_of(in.path) + ".p1");
+  if (c_.assembly) return named(c_.objdir, in.path, ".as");
+  if (c_.compile || c_.pass1) return named(c_.objdir, in.path, c_kind(in.kind) && c_.pass1 ? ".p1" : ".o");
+  return named(c_.outdir, inputs_.front().path, ".hex");
+}
+
+// With +stop the rules are the whole output of every stage, and, as for a
+// build system's scan of the headers, only the preprocessor runs.
+void Build::stage_dependencies() {
+  for (const l8_input& in : inputs_) {
+    if (!preprocessed_kind(in.kind)) continue;
+    Pre pp = make_pre();
+    std::string text;
+    if (preprocessed(in.path, &pp, &text)) dependencies(in, pp, target(in));
+  }
+}
+
 void Build::listing(const l8_input& in, const l8_unit& unit) {
   if (!c_.asmlist || (in.kind != l8_kind::asm_plain && in.kind != l8_kind::asm_cpp)) return;
-  std::string text = "; lumo8 V2.50 assembler listing of " + in.path + "\n";
+  std::string text = "; lumo8 V2.50 assembler listing of " + unit.source + "\n";
   for (size_t i = 0; i < unit.words.size(); ++i) text += sc_printf("%06zX  %04X\n", i * 2, unit.words[i]);
   outputs_.push_back({join(c_.objdir, stem_of(in.path) + ".lst"), text});
 }
@@ -230,7 +270,7 @@ void Build::listing(const l8_input& in, const l8_unit& unit) {
 void Build::stage_early() {
   std::vector<l8_output> made;
   for (const l8_input& in : inputs_) {
-    const bool to_p1 = in.kind == l8_kind::c && c_.pass1;
+    const bool to_p1 = c_kind(in.kind) && c_.pass1;
     const bool to_object = !to_p1 && in.kind != l8_kind::library && in.kind != l8_kind::object &&
                            (c_.compile || in.kind != l8_kind::p1);
     if (!to_p1 && !to_object) {
@@ -240,11 +280,10 @@ void Build::stage_early() {
     Pre pp = make_pre();
     l8_unit unit;
     if (!unit_of(in, &unit, &pp)) continue;
-    std::string target = named(c_.objdir, in.path, to_p1 ? ".p1" : ".o");
-    dependencies(in, pp, target);
-    if (c_.dep_stop) continue;
+    const std::string made_as = target(in);
+    dependencies(in, pp, made_as);
     listing(in, unit);
-    made.push_back({target, to_p1 ? l8_p1_text(unit, chip_.name) : l8_object_bytes(unit, chip_.name)});
+    made.push_back({made_as, to_p1 ? l8_p1_text(unit, chip_.name) : l8_object_bytes(unit, chip_.name)});
   }
   if (one_output(made.size())) outputs_.insert(outputs_.end(), made.begin(), made.end());
 }
@@ -252,17 +291,19 @@ void Build::stage_early() {
 void Build::stage_assembly() {
   std::vector<l8_output> made;
   for (const l8_input& in : inputs_) {
-    if (in.kind != l8_kind::c) {
+    if (!c_kind(in.kind)) {
       nothing_to_do(in);
       continue;
     }
     Pre pp = make_pre();
     l8_unit unit;
     if (!unit_of(in, &unit, &pp)) continue;
-    std::string text = "; lumo8 V2.50 for " + chip_.name + " from " + in.path + "\n\tpsect text\n";
+    const std::string made_as = target(in);
+    dependencies(in, pp, made_as);
+    std::string text = "; lumo8 V2.50 for " + chip_.name + " from " + unit.source + "\n\tpsect text\n";
     for (const std::string& s : unit.symbols) text += s + ":\n";
     for (uint16_t w : unit.words) text += sc_printf("\tdw\t0x%04X\n", w);
-    made.push_back({named(c_.objdir, in.path, ".as"), text});
+    made.push_back({made_as, text});
   }
   if (one_output(made.size())) outputs_.insert(outputs_.end(), made.begin(), made.end());
 }
@@ -280,12 +321,12 @@ void Build::stage_link() {
     l8_unit unit;
     if (!unit_of(in, &unit, &pp)) continue;
     listing(in, unit);
-    dependencies(in, pp, named(c_.outdir, inputs_.front().path, ".hex"));
-    placed.push_back({in.path, static_cast<uint32_t>(words.size()), static_cast<uint32_t>(unit.words.size()),
+    dependencies(in, pp, target(in));
+    placed.push_back({unit.source, static_cast<uint32_t>(words.size()), static_cast<uint32_t>(unit.words.size()),
                       unit.symbols});
     words.insert(words.end(), unit.words.begin(), unit.words.end());
   }
-  if (c_.dep_stop || tc_diag_errors()) return;
+  if (tc_diag_errors()) return;
   if (words.size() > chip_.program_words) {
     tc_raise(kL8RomFull, static_cast<unsigned>(words.size()), chip_.program_words);
     return;
@@ -315,7 +356,13 @@ int Build::run() {
     if (l8_classify(arg, c_.asm_cpp, &in)) inputs_.push_back(in);
   }
   if (tc_diag_errors()) return 1;
-  if (c_.pre)
+  if (inputs_.empty()) {  // only the run time's own libraries were named
+    tc_raise(kL8NoInput);
+    return 1;
+  }
+  if (c_.dep && c_.dep_stop)
+    stage_dependencies();
+  else if (c_.pre)
     stage_pre();
   else if (c_.assembly)
     stage_assembly();

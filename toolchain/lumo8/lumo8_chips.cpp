@@ -23,6 +23,8 @@ bool l8_find_chip(const std::string& chip, l8_chip* found) {
   uint32_t bad_line = 0;
   vector* devices = path ? tc_devices_read(path, &bad_line) : nullptr;
   if (!devices) {
+    // A malformed line is shown where it is; the reader does not say which field.
+    if (bad_line > 0) tc_diag_at(path, static_cast<int>(bad_line));
     tc_raise(kL8ChipFile, path ? path : kChipFile, bad_line);
     return false;
   }

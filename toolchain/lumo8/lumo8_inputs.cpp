@@ -1,6 +1,7 @@
 // Input kinds, the code model, and the intermediate and object formats.
 #include "toolchain/lumo8/lumo8_inputs.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +9,8 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <string_view>
+#include <utility>
 
 #include "common/fileutils.h"
 #include "common/objformat.h"
@@ -15,6 +18,7 @@
 #include "common/stringcache.h"
 #include "toolchain/lumo8/lumo8_messages.h"
 #include "toolchain/support/tc_diag.h"
+#include "toolchain/support/tc_pre.h"
 
 namespace {
 
@@ -90,6 +94,214 @@ void function_names(const std::string& line, int depth, std::vector<std::string>
     symbols->push_back("_" + line.substr(start, end - start));
 }
 
+// ---- Inputs known by their contents ----
+
+bool library_name(FILE* f) {
+  std::string name;
+  return obj_read_name(f, &name) == obj_name_status::complete && !name.empty();
+}
+
+// A library directory and, after it, at least one module that is an object
+// or p1 file (the test the file identification makes for library names).
+bool library_contents(FILE* f) {
+  obj_lib_header header{};
+  if (!obj_read_lib_header(f, &header)) return false;
+  std::vector<uint32_t> sizes;
+  for (uint16_t i = 0; i < header.module_count; ++i) {
+    obj_lib_entry_fixed entry{};
+    if (!obj_read_lib_entry_fixed(f, &entry) || !library_name(f)) return false;
+    for (uint16_t j = 0; j < entry.symbol_count; ++j) {
+      uint8_t flags = 0;
+      if (!obj_read_u8(f, &flags) || !library_name(f)) return false;
+    }
+    sizes.push_back(entry.size);
+  }
+  long module = ftell(f);
+  for (uint32_t size : sizes) {
+    if (fseek(f, module, SEEK_SET) == 0 && fileid_is_obj_fp(f)) return true;
+    if (fseek(f, module, SEEK_SET) == 0 && fileid_is_p1_fp(f)) return true;
+    module += static_cast<long>(size);
+  }
+  return false;
+}
+
+// What a file holds when its name does not say: lumo8-cc names the p1 file
+// of "-c x.c -o x.c.obj" after the object the build system asked for.
+bool kind_by_contents(const std::string& path, l8_kind* kind) {
+  if (!path_is_file(path.c_str())) return false;  // a FIFO would block the open
+  File f(fopen(path.c_str(), "rb"));
+  if (!f) return false;
+  const std::pair<bool (*)(FILE*), l8_kind> tests[] = {
+      {fileid_is_p1_fp, l8_kind::p1}, {fileid_is_obj_fp, l8_kind::object}, {library_contents, l8_kind::library}};
+  for (const auto& [test, found] : tests) {
+    rewind(f.get());
+    if (test(f.get())) return *kind = found, true;
+  }
+  return false;
+}
+
+bool standard_input(const std::string& arg, bool asm_cpp, l8_input* input) {
+  std::string text;
+  if (!tc_read_stdin(&text)) {
+    tc_raise(kL8StdinTerminal);
+    return false;
+  }
+  *input = {arg, asm_cpp ? l8_kind::asm_cpp : l8_kind::c};
+  return true;
+}
+
+// ---- The checks of the C compiler ----
+
+// Walks preprocessed C text line by line, knowing from the line markers the
+// original file and line of each, and checks what a parser would find
+// first: brackets that do not pair up, and strings, character constants
+// and comments left open. Columns are those of the text compiled, so that
+// a .c file and its preprocessed .i report alike.
+class CChecks {
+ public:
+  explicit CChecks(const std::string& name) : file_(sc_intern(name.c_str())) {}
+
+  // False for a line marker, which places the lines after it.
+  bool place(const std::string& line) {
+    int number = 0;
+    std::string file;
+    if (tc_pre_marker(line, &number, &file)) {
+      next_ = number;
+      if (!file.empty()) file_ = sc_intern(file.c_str());
+      return false;
+    }
+    line_ = next_++;
+    return true;
+  }
+
+  void scan(const std::string& line) {
+    continued_ = false;
+    for (size_t i = 0; i < line.size(); ++i) i = step(line, i);
+    if (quote_ && !continued_) {
+      unterminated(quote_ == '"' ? "string" : "character constant", quote_at_);
+      quote_ = 0;
+    }
+  }
+
+  void finish() {
+    if (comment_) unterminated("comment", comment_at_);
+    for (const Open& open : open_) unbalanced(open.bracket, open.at);
+    tc_diag_at(nullptr, 0);
+  }
+
+ private:
+  struct At {
+    const char* file;
+    int line, column;
+  };
+  struct Open {
+    char bracket;
+    At at;
+  };
+
+  At at(size_t i) const { return {file_, line_, static_cast<int>(i) + 1}; }
+
+  // The index of the last character of what starts at i.
+  size_t step(const std::string& line, size_t i) {
+    const char c = line[i];
+    const char after = i + 1 < line.size() ? line[i + 1] : '\0';
+    if (comment_) {
+      if (c == '*' && after == '/') comment_ = false, ++i;
+    } else if (quote_) {
+      if (c == '\\')
+        continued_ = ++i == line.size();
+      else if (c == quote_)
+        quote_ = 0;
+    } else if (c == '"' || c == '\'') {
+      quote_ = c;
+      quote_at_ = at(i);
+    } else if (c == '/' && after == '*') {
+      comment_ = true;
+      comment_at_ = at(i++);
+    } else if (c == '/' && after == '/') {
+      i = line.size();
+    } else if (std::string_view("([{").find(c) != std::string_view::npos) {
+      open_.push_back({c, at(i)});
+    } else if (std::string_view(")]}").find(c) != std::string_view::npos) {
+      close(c, at(i));
+    }
+    return i;
+  }
+
+  // A closer ends the innermost bracket of its kind; the brackets opened
+  // inside that one and never closed are reported, not the closer.
+  void close(char closer, const At& where) {
+    const char opener = closer == ')' ? '(' : closer == ']' ? '[' : '{';
+    size_t match = open_.size();
+    while (match > 0 && open_[match - 1].bracket != opener) --match;
+    if (match == 0) return unbalanced(closer, where);
+    for (size_t i = match; i < open_.size(); ++i) unbalanced(open_[i].bracket, open_[i].at);
+    open_.resize(match - 1);
+  }
+
+  static void unbalanced(char bracket, const At& where) {
+    const char text[] = {bracket, '\0'};
+    tc_diag_at(where.file, where.line, where.column);
+    tc_raise(kL8Unbalanced, text);
+  }
+  static void unterminated(const char* what, const At& where) {
+    tc_diag_at(where.file, where.line, where.column);
+    tc_raise(kL8Unterminated, what);
+  }
+
+  const char* file_;
+  int line_ = 0;
+  int next_ = 1;
+  std::vector<Open> open_;
+  bool comment_ = false;
+  At comment_at_{};
+  char quote_ = 0;
+  At quote_at_{};
+  bool continued_ = false;  // a backslash ends the line inside a literal
+};
+
+// ---- p1 files ----
+
+struct Field {
+  int column;
+  std::string text;
+};
+
+std::vector<Field> fields_of(const std::string& line) {
+  std::vector<Field> fields;
+  for (size_t i = line.find_first_not_of(" \t\r"); i != std::string::npos; i = line.find_first_not_of(" \t\r", i)) {
+    const size_t end = std::min(line.find_first_of(" \t\r", i), line.size());
+    fields.push_back({static_cast<int>(i) + 1, line.substr(i, end - i)});
+    i = end;
+  }
+  return fields;
+}
+
+// The column of what is wrong with a line after the version line, 0 when
+// nothing is.
+int p1_line_fault(const std::string& line, bool* ended, l8_unit* unit) {
+  const std::vector<Field> fields = fields_of(line);
+  if (*ended || fields.empty()) return 1;
+  const std::string& key = fields[0].text;
+  if (key == "end") {
+    *ended = true;
+  } else if (key == "symbol") {
+    if (fields.size() < 2) return static_cast<int>(line.size()) + 1;
+    unit->symbols.push_back(fields[1].text);
+  } else if (key == "code") {
+    for (size_t i = 1; i < fields.size(); ++i) {
+      const std::string& hex = fields[i].text;
+      char* end = nullptr;
+      const unsigned long w = strtoul(hex.c_str(), &end, 16);
+      if (hex.size() != 4 || *end || w > kL8WordMask) return fields[i].column;
+      unit->words.push_back(static_cast<uint16_t>(w));
+    }
+  } else if (key != "chip" && key != "source") {
+    return fields[0].column;
+  }
+  return 0;
+}
+
 void put_u32(std::string* out, uint32_t v) {
   unsigned char b[4];
   obj_put_u32(b, v);
@@ -107,6 +319,7 @@ void put_record(std::string* out, obj_rectype type, const std::string& data) {
 }  // namespace
 
 bool l8_classify(const std::string& arg, bool asm_cpp, l8_input* input) {
+  if (arg == kTcStdin) return standard_input(arg, asm_cpp, input);
   std::string path = arg;
   if (!path_exists(path.c_str()) && !*path_extension(path.c_str())) {
     std::string library = find_library(path);
@@ -122,6 +335,8 @@ bool l8_classify(const std::string& arg, bool asm_cpp, l8_input* input) {
   input->path = path;
   if (fileid_is_c(flags)) {
     input->kind = l8_kind::c;
+  } else if (flags == FID_I || flags == FID_PRE) {
+    input->kind = l8_kind::c_pre;
   } else if (fileid_is_asm_fid(flags)) {
     bool cpp = asm_cpp || (flags & FID_ASM_PREPROCESSED) == FID_ASM_PREPROCESSED;
     input->kind = cpp ? l8_kind::asm_cpp : l8_kind::asm_plain;
@@ -129,34 +344,50 @@ bool l8_classify(const std::string& arg, bool asm_cpp, l8_input* input) {
     input->kind = l8_kind::p1;
   } else if (flags == FID_OBJ) {
     input->kind = l8_kind::object;
+  } else if (kind_by_contents(path, &input->kind)) {
+    return true;
   } else if (strcmp(ext, ".p1") == 0) {
     return report<kL8BadP1>(path);
   } else if (strcmp(ext, ".o") == 0 || strcmp(ext, ".obj") == 0) {
     return report<kL8BadObject>(path);
   } else if (strcmp(ext, ".a") == 0 || strcmp(ext, ".lib") == 0 || strcmp(ext, ".lpp") == 0) {
-    // The extension alone makes some of these look like libraries.
-    if (fileid_is_library(path.c_str()) == 0) return report<kL8BadLibrary>(path);
-    input->kind = l8_kind::library;
+    return report<kL8BadLibrary>(path);
   } else {
     return report<kL8InputKind>(path);
   }
   return true;
 }
 
-l8_unit l8_compile_c(const std::string& source, const std::string& text) {
-  l8_unit unit{source, {}, {}};
+std::string l8_marked_source(const std::string& text, const std::string& name) {
+  std::istringstream in(text);
+  std::string line;
+  int number = 0;
+  std::string file;
+  while (std::getline(in, line))
+    if (tc_pre_marker(line, &number, &file) && !file.empty()) return file;
+  return name;
+}
+
+bool l8_compile_c(const std::string& name, const std::string& text, l8_unit* unit) {
+  const uint32_t errors = tc_diag_errors();
+  *unit = {l8_marked_source(text, name), {}, {}};
+  CChecks checks(name);
   std::istringstream in(text);
   std::string line;
   int depth = 0;
   while (std::getline(in, line)) {
+    if (!checks.place(line)) continue;
     std::string t = trimmed(line);
     if (t.empty() || t[0] == '#') continue;
-    function_names(t, depth, &unit.symbols);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    checks.scan(line);
+    function_names(t, depth, &unit->symbols);
     for (char c : t) depth += c == '{' ? 1 : c == '}' ? -1 : 0;
     if (depth < 0) depth = 0;
-    unit.words.push_back(word_of(t));
+    unit->words.push_back(word_of(t));
   }
-  return unit;
+  checks.finish();
+  return tc_diag_errors() == errors;
 }
 
 l8_unit l8_assemble(const std::string& source, const std::string& text) {
@@ -200,26 +431,9 @@ bool l8_read_p1(const std::string& path, l8_unit* unit) {
   if (!in || !std::getline(in, line)) return report<kL8BadP1>(path);
   *unit = {path, {}, {}};
   bool ended = false;
-  while (std::getline(in, line)) {
-    if (ended) return report<kL8BadP1>(path);
-    std::istringstream fields(line);
-    std::string key;
-    fields >> key;
-    if (key == "end") {
-      ended = true;
-    } else if (key == "symbol") {
-      std::string name;
-      if (!(fields >> name)) return report<kL8BadP1>(path);
-      unit->symbols.push_back(name);
-    } else if (key == "code") {
-      std::string hex;
-      while (fields >> hex) {
-        char* end = nullptr;
-        unsigned long w = strtoul(hex.c_str(), &end, 16);
-        if (hex.size() != 4 || *end || w > kL8WordMask) return report<kL8BadP1>(path);
-        unit->words.push_back(static_cast<uint16_t>(w));
-      }
-    } else if (key != "chip" && key != "source") {
+  for (int number = 2; std::getline(in, line); ++number) {
+    if (const int column = p1_line_fault(line, &ended, unit)) {
+      tc_diag_at(path.c_str(), number, column);
       return report<kL8BadP1>(path);
     }
   }

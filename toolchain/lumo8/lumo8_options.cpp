@@ -162,10 +162,20 @@ void apply_preprocessor(l8_config& c, const char* value) {
   if (value[1] == 'I') c.include_dirs.emplace_back(value + 2);
 }
 
+// Each "--dep=" changes only what it names: lumo8-cc follows a -MMD with a
+// plain "--dep=+gcc" of its own for -MF, which must not bring the system
+// headers back or stop the compilation.
 void apply_dep(l8_config& c, const char* value) {
   c.dep = true;
-  c.dep_stop = strstr(value, "+stop") != nullptr;
-  c.dep_sys = strstr(value, "-sys") == nullptr;
+  std::string_view list(value);
+  while (!list.empty()) {
+    const size_t comma = list.find(',');
+    const std::string_view word = list.substr(0, comma);
+    if (word.ends_with("stop")) c.dep_stop = word[0] == '+';
+    if (word.ends_with("sys")) c.dep_sys = word[0] == '+';
+    if (comma == std::string_view::npos) break;
+    list.remove_prefix(comma + 1);
+  }
 }
 
 // clang-format off
@@ -327,7 +337,7 @@ bool l8_parse_options(const std::vector<const char*>& args, l8_config* config) {
     if (arg[0] == '@') {
       tc_raise(kL8CommandFile, arg + 1);
       ok = false;
-    } else if (arg[0] == '-') {
+    } else if (arg[0] == '-' && arg[1]) {  // "-" alone is standard input
       ok = parse_option(arg, config) && ok;
     } else {
       config->inputs.emplace_back(arg);

@@ -42,8 +42,8 @@ struct l8_config {
   bool c90 = false;         // --std=c90 (c99 is the default)
   bool char_unsigned = false;
   bool summary_xml = false;
-  bool dep = false;       // --dep=...
-  bool dep_stop = false;  // +stop: the dependencies are the only output
+  bool dep = false;       // --dep=+gcc
+  bool dep_stop = false;  // +stop: the dependencies are the only output of every stage
   bool dep_sys = true;    // -sys leaves system headers out
   bool werror = false;  // --Werror: shown warnings fail the run
   int warn_level = 0;   // --warn=: warnings below this level are not shown
@@ -56,8 +56,8 @@ struct l8_config {
   std::vector<std::string> inputs;
 };
 
-// Arguments that begin with "-" go through the table; the others are
-// inputs. Every refused argument is reported (kL8UnknownOption, kL8BadValue,
+// Arguments that begin with "-" go through the table; the others, and "-"
+// (standard input), are inputs. Every refused argument is reported (kL8UnknownOption, kL8BadValue,
 // kL8CommandFile for a command file that could not be read); false when any
 // was. Checks across options (a chip named, inputs) are the caller's.
 bool l8_parse_options(const std::vector<const char*>& args, l8_config* config);

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdlib>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,17 @@ inline testutil::RunResult run(const std::string& dir, const std::vector<std::st
 // The line an error of lumo8 about no file gives in the format above.
 inline std::string error_line(unsigned number, const std::string& text) {
   return "error: (" + std::to_string(number) + ") " + text + "\n";
+}
+
+// What editors' problem matchers rely on: each line of the messages names
+// file, line and column, or no place at all, never an empty field.
+inline bool well_formed(const std::string& err) {
+  static const std::regex placed("[^:]+:[0-9]+:[0-9]+: (error|warning): .*");
+  static const std::regex unplaced("(error|warning): .*");
+  std::istringstream lines(err);
+  for (std::string line; std::getline(lines, line);)
+    if (!std::regex_match(line, placed) && !std::regex_match(line, unplaced)) return false;
+  return true;
 }
 
 // "#include <lumo.h>" and a function, as a build system's smallest source.

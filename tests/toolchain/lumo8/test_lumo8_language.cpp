@@ -103,6 +103,7 @@ TEST_F(Lumo8Language, RefusesWithItsNumberInTheEnvironmentsFormat) {
     auto r = l8test::run(dir.path(), {"-q", "--chip=16c401", bad.arg, "t.c"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, l8test::error_line(bad.number, message(bad.number, bad.arg)));
+    EXPECT_TRUE(l8test::well_formed(r.err));
     EXPECT_EQ(testutil::list_dir(dir.path()), std::vector<std::string>{"t.c"});
   }
 }
@@ -146,6 +147,7 @@ TEST_F(Lumo8Language, ChecksTheChipAndTheInputs) {
     auto r = l8test::run(dir.path(), args);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, c.err);
+    EXPECT_TRUE(l8test::well_formed(r.err));
     EXPECT_EQ(testutil::list_dir(dir.path()), before);
   }
 }
@@ -209,6 +211,7 @@ TEST_F(Lumo8Language, WarningsFollowTheMessageOptions) {
     auto r = l8test::run(dir.path(), args);
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.err, c.err);
+    EXPECT_TRUE(l8test::well_formed(r.err));
     EXPECT_EQ(testutil::exists(dir.file("w.i")), c.status == 0);
     testutil::run({"/bin/rm", "-f", dir.file("w.i")});
   }

@@ -5,6 +5,7 @@
 // The last tests run lumo8 behind the real lumo8-cc.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -99,18 +100,37 @@ TEST_F(Lumo8Outputs, CompileOnlyWritesObjectFilesForEveryKindOfInput) {
   EXPECT_EQ(r.err, l8test::error_line(2087, "\"-oall.o\" names one output, but 2 would be written"));
 }
 
-// The code is the same whichever intermediate form it passed through.
-TEST_F(Lumo8Outputs, TheImageDoesNotDependOnTheIntermediateForm) {
+// The code is the same whichever intermediate form it passed through, and
+// preprocessed text gives every stage the bytes its source gives: a build
+// tool that compiles the .i elsewhere gets what a local build makes. p1 and
+// object files are known by their contents, whatever their names.
+TEST_F(Lumo8Outputs, TheOutputsDoNotDependOnTheIntermediateForm) {
+  ASSERT_EQ(lumo8({"--pre", "-ot.i", "t.c"}).status, 0);
+  struct Stage {
+    std::string option, made;
+  };
+  for (const Stage& stage : {Stage{"--pass1", "out.p1"}, Stage{"-c", "out.o"}, Stage{"-S", "out.as"},
+                             Stage{"-Mout.map", "out.map"}}) {
+    SCOPED_TRACE(stage.option);
+    std::vector<std::string> made;
+    for (const char* input : {"t.c", "t.i"}) {
+      auto r = lumo8({stage.option, "-oout", input});
+      ASSERT_EQ(r.status, 0) << input << r.err;
+      made.push_back(testutil::read_file(dir.file(stage.made)));
+      testutil::run({"/bin/rm", "-f", dir.file(stage.made)});
+    }
+    EXPECT_EQ(made[0], made[1]);
+  }
   ASSERT_EQ(lumo8({"--pass1", "t.c"}).status, 0);
   ASSERT_EQ(lumo8({"-c", "-ot.o", "t.p1"}).status, 0);
+  testutil::run({"/bin/sh", "-c", "cp t.p1 t.c.obj && cp t.p1 noext && cp t.o t.bin"}, dir.path());
   std::vector<std::string> images;
-  for (const char* input : {"t.c", "t.p1", "t.o"}) {
+  for (const char* input : {"t.c", "t.i", "t.p1", "t.o", "t.c.obj", "noext", "t.bin"}) {
     auto r = lumo8({"-oimage.hex", input});
     ASSERT_EQ(r.status, 0) << input << r.err;
     images.push_back(testutil::read_file(dir.file("image.hex")));
+    EXPECT_EQ(images.front(), images.back()) << input;
   }
-  EXPECT_EQ(images[0], images[1]);
-  EXPECT_EQ(images[0], images[2]);
 }
 
 TEST_F(Lumo8Outputs, TheHexImageIsWellFormedRecordByRecord) {
@@ -207,6 +227,15 @@ TEST_F(Lumo8Outputs, AFailedRunLeavesNoOutputBehind) {
   testutil::write_file(dir.file("bad.c"), "int a;\n#error stop here\n");
   testutil::write_file(dir.file("deep.c"), "#include \"deep.c\"\n");
   testutil::write_file(dir.file("open.c"), "#ifdef X\nint x;\n");
+  // The compiler's own checks, placed by the line markers: a .i names the
+  // original file, a header is reported where it is.
+  testutil::write_file(dir.file("brackets.c"), "int f(void) {\n  return (1;\n}\nint g[2] = { 1, 2 ]};\n");
+  testutil::write_file(dir.file("open.i"), "# 1 \"orig.c\"\nint a;\n# 7 \"orig.c\"\n\tchar *s = \"x /* y;\n"
+                                            "\tchar c = 'x;\n/* at the end\n");
+  testutil::write_file(dir.file("bad.h"), "int b[] = { 1 ); // }\n");
+  testutil::write_file(dir.file("usesbad.c"), "int a;\n#include \"bad.h\"\n");
+  testutil::write_file(dir.file("bad.p1"), std::string(kFileIdP1Version) + " 2.50 " + kFileIdP1Marker +
+                                                "\nchip X\ncode 0001 3fzz\nend\n");
   struct Case {
     std::vector<std::string> args;
     std::string err;
@@ -215,7 +244,12 @@ TEST_F(Lumo8Outputs, AFailedRunLeavesNoOutputBehind) {
       {{"t.c", "bad.c"}, "bad.c:2:2: error: (159) #error stop here\n"},
       {{"--pass1", "t.c", "bad.c"}, "bad.c:2:2: error: (159) #error stop here\n"},
       {{"-c", "deep.c"}, "deep.c:1:10: error: (115) include files nested too deeply (limit 64)\n"},
-      {{"--pre", "-oopen.i", "open.c"}, "open.c:2:1: error: (108) unterminated #if or #ifdef, started on line 1\n"},
+      {{"--pre", "-oopen.out", "open.c"}, "open.c:2:1: error: (108) unterminated #if or #ifdef, started on line 1\n"},
+      {{"--pass1", "brackets.c"}, "brackets.c:2:10: error: (213) unbalanced \"(\"\nbrackets.c:4:19: error: (213) unbalanced \"]\"\n"},
+      {{"-c", "open.i"}, "orig.c:7:12: error: (297) unterminated string\norig.c:8:11: error: (297) unterminated character "
+                         "constant\norig.c:9:1: error: (297) unterminated comment\n"},
+      {{"-S", "usesbad.c"}, "bad.h:1:15: error: (213) unbalanced \")\"\nbad.h:1:11: error: (213) unbalanced \"{\"\n"},
+      {{"bad.p1"}, "bad.p1:3:11: error: (405) \"bad.p1\" is not a valid intermediate (p1) file\n"},
       {{"--pre", "-ot.c", "t.c"}, l8test::error_line(2075, "output file \"t.c\" would overwrite input file")},
       {{"--pass1", "--objdir=nowhere", "t.c"}, l8test::error_line(2032, "can't write output file \"nowhere/t.p1\"")},
   };
@@ -224,6 +258,7 @@ TEST_F(Lumo8Outputs, AFailedRunLeavesNoOutputBehind) {
     auto r = lumo8(c.args);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, c.err);
+    EXPECT_TRUE(l8test::well_formed(r.err)) << r.err;
     EXPECT_EQ(testutil::list_dir(dir.path()), before);
   }
 }
@@ -251,29 +286,37 @@ TEST_F(Lumo8Outputs, IfExpressionsFollowCsPrecedence) {
   }
 }
 
+// Each "--dep=" changes only what it names (lumo8-cc follows -MMD with a
+// "--dep=+gcc" for its own dependency file); +stop leaves the rules as the
+// only output of any stage; one --depfile takes a rule per input, headers
+// named once, the input first as it was given.
 TEST_F(Lumo8Outputs, DependenciesNameTheHeadersAsAsked) {
   testutil::write_file(dir.file("local.h"), "int local;\n");
-  testutil::write_file(dir.file("d.c"), "#include \"local.h\"\n#include <lumo.h>\nint d;\n");
+  testutil::write_file(dir.file("d.c"), "#include \"local.h\"\n#include <lumo.h>\n#include \"local.h\"\nint d;\n");
+  testutil::write_file(dir.file("e.c"), "int e;\n");
   const std::string lumo_h = l8test::stage() + "/zir/include/lumo.h";
   if (!testutil::exists(lumo_h)) GTEST_SKIP() << "the installation's headers are not staged";
   struct Case {
     std::vector<std::string> args;
     std::string file;  // where the dependencies go; empty: standard output
     std::string deps;
-    bool compiled;     // the p1 file was written as well
+    std::vector<std::string> made;  // the stage's own outputs
   };
   const Case cases[] = {
-      {{"--dep=+gcc,+stop,-sys", "--pass1"}, "", "d.p1: d.c \\\n  local.h\n", false},
-      {{"--dep=+gcc,+stop", "--pass1"}, "", "d.p1: d.c \\\n  local.h \\\n  " + lumo_h + "\n", false},
-      {{"--dep=+gcc,-sys,-stop", "--pass1"}, "d.d", "d.p1: d.c \\\n  local.h\n", true},
-      {{"--dep=+gcc", "--depfile=all.dep", "--pass1"}, "all.dep", "d.p1: d.c \\\n  local.h \\\n  " + lumo_h + "\n", true},
+      {{"--dep=+gcc,+stop,-sys", "--pass1", "d.c"}, "", "d.p1: d.c \\\n  local.h\n", {}},
+      {{"--dep=+gcc,+stop", "--pass1", "d.c"}, "", "d.p1: d.c \\\n  local.h \\\n  " + lumo_h + "\n", {}},
+      {{"--dep=+gcc,-sys,-stop", "--pass1", "d.c"}, "d.d", "d.p1: d.c \\\n  local.h\n", {"d.p1"}},
+      {{"--dep=+gcc", "--depfile=all.dep", "--pass1", "d.c"}, "all.dep", "d.p1: d.c \\\n  local.h \\\n  " + lumo_h + "\n", {"d.p1"}},
+      {{"--dep=+gcc,-sys,-stop", "--dep=+gcc", "--depfile=all.dep", "--pass1", "d.c", "e.c"}, "all.dep",
+       "d.p1: d.c \\\n  local.h\ne.p1: e.c\n", {"d.p1", "e.p1"}},
+      {{"--dep=+gcc,+stop,-sys", "--pre", "-od.i", "d.c"}, "", "d.p1: d.c \\\n  local.h\n", {}},
+      {{"--dep=+gcc,+stop,-sys", "--dep=+gcc", "--depfile=all.dep", "-S", "d.c"}, "all.dep", "d.as: d.c \\\n  local.h\n", {}},
+      {{"--dep=+gcc,+sys,-stop", "--dep=+gcc", "--depfile=all.dep", "-c", "start.as"}, "all.dep", "", {"start.o"}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.args.front());
-    testutil::run({"/bin/rm", "-f", dir.file("d.p1")});
-    std::vector<std::string> args = c.args;
-    args.push_back("d.c");
-    auto r = lumo8(args);
+    SCOPED_TRACE(c.args.front() + " " + c.args[1]);
+    testutil::run({"/bin/sh", "-c", "rm -f *.p1 *.d *.dep *.i *.o d.as"}, dir.path());
+    auto r = lumo8(c.args);
     ASSERT_EQ(r.status, 0) << r.err;
     // lumo.h brings in headers of its own after it; they are the installation's business.
     const std::string deps = c.file.empty() ? r.out : testutil::read_file(dir.file(c.file));
@@ -281,8 +324,49 @@ TEST_F(Lumo8Outputs, DependenciesNameTheHeadersAsAsked) {
       EXPECT_EQ(deps, c.deps);
     else
       EXPECT_EQ(deps.rfind(c.deps.substr(0, c.deps.size() - 1), 0), 0u) << deps;
-    EXPECT_EQ(testutil::exists(dir.file("d.p1")), c.compiled);
+    std::vector<std::string> expected = c.made;
+    expected.insert(expected.end(), {"d.c", "e.c", "local.h", "start.as", "t.c"});
+    if (!c.file.empty()) expected.push_back(c.file);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(testutil::list_dir(dir.path()), expected);
   }
+}
+
+// "-" reads standard input once, as C or (-P) preprocessed assembler named
+// "<stdin>", with outputs named from "-" as a GNU compiler names them; a
+// terminal there is refused rather than waited on.
+TEST_F(Lumo8Outputs, StandardInputIsAnInput) {
+  struct Case {
+    std::string input;  // piped in; "tty": a terminal
+    std::vector<std::string> args;
+    int status;
+    std::string out, err;  // parts of what is printed
+    std::string made;
+  };
+  const Case cases[] = {
+      {"int x;\n", {"--pre", "--info=defvals", "-"}, 0, "#define __LUMO8__ 1\n", "", ""},
+      {"int x;\n", {"--pre", "-Z-v", "-"}, 0, "# 1 \"<stdin>\"\nint x;\n", "End of search list.\n", ""},
+      {"", {"--pre", "-"}, 0, "# 1 \"<stdin>\"\n", "", ""},
+      {"void f(void) {\n}\n", {"--pass1", "-"}, 0, "", "", "-.p1"},
+      {"#define OP nop\nOP\n", {"-P", "-c", "-ostdin.o", "-"}, 0, "", "", "stdin.o"},
+      {"#include \"t.c\"\n", {"--dep=+gcc,+stop,-sys", "--pass1", "-"}, 0, "-.p1: - \\\n  t.c\n", "", ""},
+      {"int f(void) { (\n}\n", {"-c", "-"}, 1, "", "<stdin>:1:15: error: (213) unbalanced \"(\"\n", ""},
+      {"tty", {"--pre", "-"}, 1, "", l8test::error_line(2039, "standard input is a terminal; give the input through a pipe or as a file"), ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input + c.args.front());
+    if (c.input == "tty" && !testutil::exists("/dev/ptmx")) continue;
+    testutil::write_file(dir.file("in.txt"), c.input);
+    const std::string feed = c.input == "tty" ? "\"$0\" \"$@\" </dev/ptmx" : "cat in.txt | \"$0\" \"$@\"";
+    std::vector<std::string> argv{"/bin/sh", "-c", feed, l8test::lumo8(), "--lumo8cc", "-q", "--chip=16c401"};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    auto r = testutil::run(argv, dir.path(), l8test::formats());
+    EXPECT_EQ(r.status, c.status) << r.err;
+    EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    EXPECT_TRUE(c.made.empty() || testutil::exists(dir.file(c.made))) << c.made;
+  }
+  EXPECT_NE(testutil::read_file(dir.file("-.p1")).find("\nsource <stdin>\n"), std::string::npos);
 }
 
 TEST_F(Lumo8Outputs, AssemblyOutputListsTheCode) {
@@ -308,6 +392,9 @@ TEST_F(Lumo8Outputs, AcceptsWhatLumo8ccWritesForTypicalLines) {
         "-mstack=compiled", "-mwarn=-2", "--memorysummary", "out", "-o", "out/x.hex", "x.c", "t.c"},
        "out/x.hex"},
       {{"-mcpu=wy2041", "-E", "-dM", "-Wp,-v", "-o", "x.i", "x.c"}, "x.i"},
+      // The p1 file of a C source, named as the object a build system asks for, links.
+      {{"-mcpu=zir16c401", "-c", "x.c", "-o", "x.c.obj"}, "x.c.obj"},
+      {{"-mcpu=zir16c401", "-o", "out/y.hex", "x.c.obj"}, "out/y.hex"},
   };
   testutil::run({"/bin/mkdir", "-p", dir.file("out")});
   for (const Case& c : cases) {
