@@ -235,6 +235,7 @@ void gnu_sources(const testutil::TempDir& dir) {
   testutil::write_file(dir.file("src/a_header_with_a_long_name_number_one.h"), "\n");
   testutil::write_file(dir.file("src/a_header_with_a_long_name_number_two.h"), "\n");
   testutil::write_file(dir.file("src/b.c"), "#include \"a.h\"\nint b(void) { return A; }\n");
+  testutil::write_file(dir.file("src/sp ace.c"), "#include \"a.h\"\nint c(void) { return A; }\n");
   testutil::write_file(dir.file("src/a.h"), "#define A 0\n");
 }
 
@@ -259,6 +260,7 @@ TEST(GnuConventions, DependencyFilesAsTheGnuCompilerWritesThem) {
       {"-MMD", "-MF", "o/dep.d", "-c", "src/main.c", "-o", "o/m.o"},
       {"-MMD", "-MP", "-c", "src/main.c", "-o", "o/main.o"},
       {"-MMD", "-c", "src/main.c", "src/b.c"},
+      {"-MMD", "-MP", "-c", "src/sp ace.c", "-o", "o/sp$ace.o"},
       {"-M", "src/main.c"},
       {"-M", "src/main.c", "-o", "out.d"},
       {"-M", "-MF", "x.d", "src/main.c"},
