@@ -178,7 +178,7 @@ class CChecks {
     continued_ = false;
     for (size_t i = 0; i < line.size(); ++i) i = step(line, i);
     if (quote_ && !continued_) {
-      unterminated(quote_ == '"' ? "string" : "character constant", quote_at_);
+      unterminated(quote_ == '"' ? "string constant" : "character constant", quote_at_);
       quote_ = 0;
     }
   }

@@ -246,7 +246,7 @@ TEST_F(Lumo8Outputs, AFailedRunLeavesNoOutputBehind) {
       {{"-c", "deep.c"}, "deep.c:1:10: error: (115) include files nested too deeply (limit 64)\n"},
       {{"--pre", "-oopen.out", "open.c"}, "open.c:2:1: error: (108) unterminated #if or #ifdef, started on line 1\n"},
       {{"--pass1", "brackets.c"}, "brackets.c:2:10: error: (213) unbalanced \"(\"\nbrackets.c:4:19: error: (213) unbalanced \"]\"\n"},
-      {{"-c", "open.i"}, "orig.c:7:12: error: (297) unterminated string\norig.c:8:11: error: (297) unterminated character "
+      {{"-c", "open.i"}, "orig.c:7:12: error: (297) unterminated string constant\norig.c:8:11: error: (297) unterminated character "
                          "constant\norig.c:9:1: error: (297) unterminated comment\n"},
       {{"-S", "usesbad.c"}, "bad.h:1:15: error: (213) unbalanced \")\"\nbad.h:1:11: error: (213) unbalanced \"{\"\n"},
       {{"bad.p1"}, "bad.p1:3:11: error: (405) \"bad.p1\" is not a valid intermediate (p1) file\n"},
