@@ -38,7 +38,8 @@ struct OptionState {
   bool assembly_only = false;       // "-S"
   uint8_t depend = 0;               // DependBits of "-M", "-MM", "-MD", "-MMD"
   const char* depend_file = nullptr;     // "-MF"
-  vector* depend_targets = nullptr;      // "-MT" as given, "-MQ" quoted; null until the first
+  vector* depend_targets = nullptr;      // "-MT" as given; null until the first
+  vector* depend_quoted = nullptr;       // "-MQ" as given; null until the first
   bool depend_phony = false;        // "-MP"
   const char* output = nullptr;     // "-o" as typed
   vector* inputs = nullptr;         // ZIR input files as typed, in order; null until the first

@@ -15,7 +15,6 @@
 #include "debug/lumodebug.h"
 #include "debug/lumodebug_assert.h"
 #include "driver/option_handlers.h"
-#include "driver/depfile.h"
 #include "driver/option_state.h"
 
 namespace {
@@ -212,10 +211,9 @@ void remember_depend(const char* form) {
 uint32_t depend_target(DeviceType device_type, const char* arg, vector* out, vector* args, uint32_t index) {
   const char* target = option_next(arg, args, index);
   if (device_is_zir(device_type)) {
-    OptionState& state = option_state();
-    if (!state.depend_targets) state.depend_targets = vec_new();
-    const bool quoted = arg[2] == 'Q';
-    vec_push(state.depend_targets, quoted ? sc_intern(depfile_quote(target).c_str()) : sc_intern(target));
+    vector*& targets = arg[2] == 'Q' ? option_state().depend_quoted : option_state().depend_targets;
+    if (!targets) targets = vec_new();
+    vec_push(targets, sc_intern(target));
   } else if (device_is_tev(device_type)) {
     vec_push(out, sc_intern(arg));
     vec_push(out, sc_intern(target));

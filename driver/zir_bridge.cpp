@@ -56,28 +56,29 @@ bool write_whole(const std::string& path, const std::string& text) {
   return ok;
 }
 
-depfile_request request_from_state() {
+std::vector<std::string> texts(const vector* list) {
+  std::vector<std::string> all;
+  for (uint32_t i = 0; i < vec_size(list); ++i) all.emplace_back(vec_get_as<const char*>(list, i));
+  return all;
+}
+
+gnudeps_request request_from_state() {
   const OptionState& state = option_state();
-  depfile_request r;
+  gnudeps_request r;
   r.deps_only = (state.depend & DEPEND_ONLY) != 0;
-  r.stage = state.preprocess_only ? depfile_stage::preprocess
-            : state.assembly_only ? depfile_stage::assembly
-            : state.compile_only  ? depfile_stage::compile
-                                  : depfile_stage::link;
+  r.stage = state.preprocess_only ? gnudeps_stage::preprocess
+            : state.assembly_only ? gnudeps_stage::assembly
+            : state.compile_only  ? gnudeps_stage::compile
+                                  : gnudeps_stage::link;
   if (state.output) r.output = state.output;
   if (state.depend_file) r.file = state.depend_file;
-  for (uint32_t i = 0; i < vec_size(state.depend_targets); ++i)
-    r.targets.emplace_back(vec_get_as<const char*>(state.depend_targets, i));
+  r.targets = texts(state.depend_targets);
+  r.quoted_targets = texts(state.depend_quoted);
   r.phony = state.depend_phony;
   return r;
 }
 
-std::vector<std::string> inputs() {
-  const vector* list = option_state().inputs;
-  std::vector<std::string> names;
-  for (uint32_t i = 0; i < vec_size(list); ++i) names.emplace_back(vec_get_as<const char*>(list, i));
-  return names;
-}
+std::vector<std::string> inputs() { return texts(option_state().inputs); }
 
 bool has_rule(const std::vector<depfile_rule>& rules, const std::string& input) {
   for (const depfile_rule& rule : rules)

@@ -1,65 +1,27 @@
-// Dependency rules: their targets, prerequisites, layout and destination.
+// Dependency rules of tev-gcc: the request's options in the GNU driver's
+// terms, and the prerequisites a preprocessed input gives.
 #include "toolchain/tev-gcc/tev_deps.h"
 
 #include <set>
-#include <utility>
 
+#include "common/gnudeps.h"
 #include "toolchain/tev-gcc/tev_output.h"
 
 namespace {
 
-// GNU compilers continue a line before a name would take it past this.
-constexpr size_t kRuleColumns = 72;
-
-// A rule's names joined with blanks, continued with " \" as GNU compilers do.
-class RuleText {
- public:
-  void name(const std::string& text) {
-    if (column_ > 0) {
-      if (column_ + text.size() > kRuleColumns) {
-        text_ += " \\\n";
-        column_ = 0;
-      }
-      text_ += ' ';
-      ++column_;
-    }
-    text_ += text;
-    column_ += text.size();
-  }
-  void colon() {
-    text_ += ':';
-    ++column_;
-  }
-  std::string& text() { return text_; }
-
- private:
-  std::string text_;
-  size_t column_ = 0;
-};
-
-// gcc hands its preprocessor every -MQ before every -MT, and the
-// preprocessor keeps the unquoted targets in front by swapping each with
-// the first quoted one; the same order here keeps the rules gcc's.
-std::vector<std::string> given_targets(const tev_request& r) {
-  std::vector<std::string> targets;
-  for (const std::string& t : r.deps_quoted_targets) targets.push_back(tev_make_quote(t));
-  size_t quoted_from = 0;
-  for (const std::string& t : r.deps_targets) {
-    targets.push_back(t);
-    std::swap(targets[quoted_from++], targets.back());
-  }
-  return targets;
-}
-
-// Without -MT or -MQ: the output of a compile that writes its rule on the
-// side (not of -E, whose output is no target), else the object the input
-// would give.
-std::vector<std::string> targets(const tev_request& r, const std::string& input) {
-  if (!r.deps_targets.empty() || !r.deps_quoted_targets.empty()) return given_targets(r);
-  if (r.deps_write && !r.deps_only && r.stage != tev_stage::preprocess && !r.output.empty())
-    return {tev_make_quote(r.output)};
-  if (input == kTcStdin) return {kTcStdin};
-  return {tev_make_quote(tev_stem(input) + ".o")};
+gnudeps_request gnu_request(const tev_request& r) {
+  gnudeps_request g;
+  g.deps_only = r.deps_only;
+  g.stage = r.stage == tev_stage::preprocess ? gnudeps_stage::preprocess
+            : r.stage == tev_stage::assembly ? gnudeps_stage::assembly
+            : r.stage == tev_stage::compile  ? gnudeps_stage::compile
+                                             : gnudeps_stage::link;
+  g.output = r.output;
+  g.file = r.deps_file;
+  g.targets = r.deps_targets;
+  g.quoted_targets = r.deps_quoted_targets;
+  g.phony = r.deps_phony;
+  return g;
 }
 
 // The main source first, then each header once; -MM and -MMD leave out the
@@ -79,42 +41,12 @@ std::vector<std::string> prerequisites(const tev_request& r, const std::string& 
 
 }  // namespace
 
-std::string tev_make_quote(const std::string& name) {
-  std::string quoted;
-  for (size_t i = 0; i < name.size(); ++i) {
-    const char c = name[i];
-    if (c == ' ' || c == '\t') {
-      // make reads "\\" before a blank as one backslash: each doubled.
-      for (size_t j = i; j > 0 && name[j - 1] == '\\'; --j) quoted += '\\';
-      quoted += '\\';
-    } else if (c == '$') {
-      quoted += '$';
-    } else if (c == '#') {
-      quoted += '\\';
-    }
-    quoted += c;
-  }
-  return quoted;
-}
-
 std::string tev_deps_rule(const tev_request& request, const std::string& input,
                           const std::vector<tc_pre_header>& headers) {
-  RuleText rule;
-  for (const std::string& target : targets(request, input)) rule.name(target);
-  rule.colon();
-  const std::vector<std::string> names = prerequisites(request, input, headers);
-  for (const std::string& name : names) rule.name(tev_make_quote(name));
-  rule.text() += '\n';
-  if (request.deps_phony)
-    for (size_t i = input == kTcStdin ? 0 : 1; i < names.size(); ++i) rule.text() += tev_make_quote(names[i]) + ":\n";
-  return std::move(rule.text());
+  return gnudeps_rule(gnu_request(request), input, prerequisites(request, input, headers));
 }
 
 std::string tev_deps_destination(const tev_request& request, const std::string& input) {
-  if (!request.deps_file.empty()) return request.deps_file;
-  if (request.deps_only) return request.output.empty() ? kTevStdout : request.output;
-  if (!request.output.empty()) return tev_without_extension(request.output) + ".d";
-  // gcc 12 names what a link's compiles write on the side after the
-  // output "a.out": "a-<input>".
-  return (request.stage == tev_stage::link ? "a-" : "") + tev_stem(input) + ".d";
+  const std::string path = gnudeps_destination(gnu_request(request), input);
+  return path.empty() ? kTevStdout : path;
 }

@@ -257,6 +257,7 @@ TEST(GnuConventions, DependencyFilesAsTheGnuCompilerWritesThem) {
       {"-MMD", "-c", "src/main.c", "-o", "o/mainobj"},
       {"-MD", "-MF", "x.d", "-MT", "foo", "-MT", "bar", "-c", "src/main.c", "-o", "o/m.o"},
       {"-MMD", "-MQ", "a$b c", "-c", "src/main.c"},
+      {"-MMD", "-c", "src/main.c", "-MT", "t", "-MQ", "a$b", "-MQ", "q", "-MT", "u"},
       {"-MMD", "-MF", "o/dep.d", "-c", "src/main.c", "-o", "o/m.o"},
       {"-MMD", "-MP", "-c", "src/main.c", "-o", "o/main.o"},
       {"-MMD", "-c", "src/main.c", "src/b.c"},
