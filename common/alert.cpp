@@ -345,6 +345,21 @@ int alert_typed(uint32_t number, const char* type, const char* format, ...) {
   return shown;
 }
 
+int alert_raise_as(uint32_t number, const char* type, ...) {
+  g_saved_errno = errno;
+  DB_ENTER("%u, \"%s\"", number, type ? type : "(null)");
+  alert_init();
+  const msg m = alert_lookup(number);
+  va_list args;
+  va_start(args, type);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+  int shown = alert_vtyped(number, type, m.text, args);
+#pragma GCC diagnostic pop
+  va_end(args);
+  return shown;
+}
+
 int alert_typed_nonum(const char* type, const char* format, ...) {
   DB_ENTER("\"%s\"", type ? type : "(null)");
   if (g_callback) g_callback();

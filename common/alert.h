@@ -43,6 +43,10 @@ int alert_raise_once_nofile(uint32_t number, ...);
 int alert_typed(uint32_t number, const char* type, const char* format, ...) LUMO_PRINTF(3, 4);
 int alert_vtyped(uint32_t number, const char* type, const char* format, va_list args)
     LUMO_PRINTF(3, 0);
+// Row number of the catalogue in force (a message file's text included),
+// reported as the kind type gives ("E", "M", a level) instead of the row's
+// own: for a caller that ends the run itself with a status of its own.
+int alert_raise_as(uint32_t number, const char* type, ...);
 // alert_typed with number 0; also calls the pre-report callback.
 int alert_typed_nonum(const char* type, const char* format, ...) LUMO_PRINTF(2, 3);
 [[noreturn]] void alert_fatal(int code);

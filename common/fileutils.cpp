@@ -25,8 +25,8 @@ using File = std::unique_ptr<FILE, FileCloser>;
 
 // Files to read must be regular files: a FIFO would block the open.
 File open_file(const char* path, const char* mode) {
-  if (!path || (mode[0] == 'r' && !path_is_file(path))) return nullptr;
-  return File(fopen(path, mode));
+  if (!path) return nullptr;
+  return File(mode[0] == 'r' ? osd_fopen_regular(path, mode) : fopen(path, mode));
 }
 
 const char* shown(const char* text) { return text ? text : "(null)"; }

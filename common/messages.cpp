@@ -326,8 +326,7 @@ bool alert_read_msgs(const char* name) {
   static const Table kEmbeddedTable;
   const Table* table = &kEmbeddedTable;
   if (strcmp(name, kEmbeddedCatalogueName) != 0) {
-    if (!path_is_file(name)) return false;
-    FILE* file = fopen(name, "r");
+    FILE* file = osd_fopen_regular(name, "r");
     if (!file) return false;
     FileTable file_table = read_file_table(file, name);
     fclose(file);

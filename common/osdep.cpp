@@ -1,7 +1,8 @@
 // Process layer, the part that is the same on every host: the temporary root
-// and its names, the removal lists and their exit handler, the pipe status
-// table of captured children, the fatal-signal handler, and the environment
-// rules. What differs between hosts is behind osdep_host.h.
+// and its names, the removal lists and their exit handler, the record the
+// fatal-signal handler reads, the pipe status table of captured children,
+// and the environment rules. What differs between hosts, the handler itself
+// among it, is behind osdep_host.h.
 #include "common/osdep.h"
 
 #include <algorithm>
@@ -9,7 +10,6 @@
 #include <cerrno>
 #include <cctype>
 #include <climits>
-#include <csignal>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -34,16 +34,25 @@ struct TempState {
   uint32_t counter = 0;
   vector* files = nullptr;
   vector* dirs = nullptr;
-  bool keep = false;
   bool exit_handler = false;
-  // Only the process that registered removes: a forked copy that calls
-  // exit() must not take the temporary root away from its parent.
-  unsigned long owner_pid = 0;
 };
 TempState g_temp;
 
+// What the fatal-signal handler reads; see OsdSignalPlan.
+OsdSignalPlan g_plan;
+
+// Points the plan at the lists as they are now; the caller blocks the fatal
+// signals.
+void publish_lists() {
+  g_plan.files = g_temp.files ? reinterpret_cast<const char* const*>(g_temp.files->data) : nullptr;
+  g_plan.file_count = vec_size(g_temp.files);
+  g_plan.dirs = g_temp.dirs ? reinterpret_cast<const char* const*>(g_temp.dirs->data) : nullptr;
+  g_plan.dir_count = vec_size(g_temp.dirs);
+}
+
 void remove_temps() {
-  if (!g_temp.keep && osd_host_pid() == g_temp.owner_pid) {
+  OsdSignalBlock block;
+  if (!g_plan.keep && osd_host_pid() == g_plan.owner_pid) {
     for (const char* f : VecItems<const char*>(g_temp.files))
       if (path_exists(f)) remove(f);
     for (const char* d : VecItems<const char*>(g_temp.dirs))
@@ -52,17 +61,21 @@ void remove_temps() {
   vec_free(g_temp.files);
   vec_free(g_temp.dirs);
   g_temp.files = g_temp.dirs = nullptr;
+  publish_lists();
 }
 
 void register_path(vector*& list, const char* path) {
   if (!path) return;
+  const char* interned = sc_intern(path);
+  OsdSignalBlock block;
   if (!g_temp.exit_handler) {
     g_temp.exit_handler = true;
-    g_temp.owner_pid = osd_host_pid();
+    g_plan.owner_pid = osd_host_pid();
     atexit(remove_temps);
   }
   if (!list) list = vec_new();
-  vec_add_unique(list, sc_intern(path));
+  vec_add_unique(list, interned);
+  publish_lists();
 }
 
 const char* tmp_prefix() {
@@ -70,10 +83,13 @@ const char* tmp_prefix() {
   return g_temp.prefix;
 }
 
+// The root is registered before a fatal signal can be handled: one arriving
+// between the two steps would otherwise leave it behind.
 const char* make_root() {
   if (g_temp.root) return g_temp.root;
   const char* base = osd_tmp_base();
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    OsdSignalBlock block;
     char* root = osd_host_make_root(base, letter);
     if (!root) continue;
     g_temp.root = sc_intern(root);
@@ -98,47 +114,8 @@ const char* next_tmpname(const char* ext) {
   return path;
 }
 
-// ---- Fatal signals ----
-
-struct SignalState {
-  int saved_out = -1;
-  int saved_err = -1;
-  bool installed = false;
-};
-SignalState g_signals;
-
-constexpr const char* kUnexpectedProblem =
-    "\n\nAn unexpected problem has been encountered and the program must quit; "
-    "contact Orvane support with details\n\n";
-
-bool is_host_fatal(int sig) {
-  size_t count = 0;
-  const int* signals = osd_host_fatal_signals(&count);
-  return std::find(signals, signals + count, sig) != signals + count;
-}
-
-// Ends the program through exit(), not _exit(), so that the exit handler
-// removes the temporary root; the host blocks the fatal signals meanwhile.
-[[noreturn]] void fatal_signal(int sig) {
-  if (g_signals.saved_out >= 0) {
-    fflush(stdout);
-    osd_host_restore_console(g_signals.saved_out, fileno(stdout));
-    g_signals.saved_out = -1;
-    fputc('\n', stdout);
-    fflush(stdout);
-  }
-  if (g_signals.saved_err >= 0) {
-    fflush(stderr);
-    osd_host_restore_console(g_signals.saved_err, fileno(stderr));
-    g_signals.saved_err = -1;
-  }
-  if (sig == SIGSEGV || sig == SIGFPE || sig == SIGABRT) {
-    fputs(kUnexpectedProblem, stderr);
-    fflush(stderr);
-    exit(sig);
-  }
-  exit(is_host_fatal(sig) ? sig : 1);
-}
+bool g_signals_installed = false;
+int g_spawn_error = 0;
 
 // ---- Children and captured output ----
 
@@ -153,7 +130,8 @@ int run_child(const char* program, char* const argv[], int capture_fd) {
   fflush(stdout);
   fflush(stderr);
   int status = osd_host_spawn(program, argv, capture_fd);
-  if (g_signals.installed) osd_host_install_signals(fatal_signal);
+  g_spawn_error = status < 0 ? (errno ? errno : ENOEXEC) : 0;
+  if (g_signals_installed) osd_host_install_signals(&g_plan);
   return status;
 }
 
@@ -296,7 +274,7 @@ void osd_register_tmpdir(const char* path) {
 
 void osd_keep_temps(bool keep) {
   DB_ENTER("%d", keep);
-  g_temp.keep = keep;
+  g_plan.keep = keep;
 }
 
 // ---- Processes and pipes ----
@@ -304,6 +282,7 @@ void osd_keep_temps(bool keep) {
 int osd_spawn(const char* program, char* const argv[]) {
   DB_ENTER("%s", program ? program : "(null)");
   int status = -1;
+  g_spawn_error = EINVAL;
   if (program) {
     char* const own_argv[] = {const_cast<char*>(program), nullptr};
     status = run_child(program, argv ? argv : own_argv, kOsdNoCapture);
@@ -311,6 +290,8 @@ int osd_spawn(const char* program, char* const argv[]) {
   DB_EXIT("%d", status);
   return status;
 }
+
+int osd_spawn_error() { return g_spawn_error; }
 
 FILE* osd_popen(const char* program, ...) {
   DB_ENTER("%s", program ? program : "(null)");
@@ -350,12 +331,26 @@ int osd_pclose(FILE* stream) {
 
 void osd_signals_install() {
   DB_ENTER();
-  if (!g_signals.installed) {
-    g_signals.saved_out = osd_host_save_console(fileno(stdout));
-    g_signals.saved_err = osd_host_save_console(fileno(stderr));
+  OsdSignalBlock block;
+  if (!g_signals_installed) {
+    g_plan.saved_out = osd_host_save_console(fileno(stdout));
+    g_plan.saved_err = osd_host_save_console(fileno(stderr));
   }
-  osd_host_install_signals(fatal_signal);
-  g_signals.installed = true;
+  osd_host_install_signals(&g_plan);
+  g_signals_installed = true;
+}
+
+FILE* osd_fopen_regular(const char* path, const char* mode) {
+  DB_ENTER("%s, %s", path ? path : "(null)", mode ? mode : "(null)");
+  FILE* fp = nullptr;
+  if (path && *path && mode)
+    fp = osd_host_open_regular(path, mode);
+  else
+    errno = ENOENT;
+  const int reason = errno;
+  DB_EXIT("%s", fp ? "open" : "not a readable regular file");
+  errno = reason;
+  return fp;
 }
 
 // ---- Environment and host ----

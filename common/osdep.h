@@ -58,8 +58,16 @@ void osd_keep_temps(bool keep);
 
 // Runs program with the null-terminated argv (argv[0] is the program) and
 // waits for it. The exit status; 128 + S for a child ended by signal S; -1
-// when it cannot be started. Standard output and error are flushed first.
+// when it cannot be started (osd_spawn_error tells why). Standard output and
+// error are flushed first.
+//
+// While the child runs, SIGINT, SIGTERM and SIGHUP sent to this process
+// alone are passed on to the child (POSIX); once the child has ended, this
+// process ends by the first of them as by any fatal signal.
 int osd_spawn(const char* program, char* const argv[]);
+// Why the last osd_spawn that returned -1 could not start its program: an
+// errno value (0 when it did not fail).
+int osd_spawn_error();
 // Runs a program with its standard output and error captured into one file
 // and returns a stream reading that file from the start, or null when the
 // program is missing or cannot be started. osd_popen takes the arguments
@@ -89,9 +97,20 @@ class OsdStderrRedirect {
 
 // Installs the fatal-signal handler: it restores the console streams saved
 // by the first call, reports an unexpected problem for SIGSEGV, SIGFPE and
-// SIGABRT, and ends the program through exit() (so the temporary root is
-// removed) with the signal number as status.
+// SIGABRT, removes the temporary root and the registered paths, and ends the
+// program. On POSIX the handler does only async-signal-safe work and ends
+// the process by the signal itself, so that the parent sees it (a shell loop
+// or make stops at Ctrl-C); a signal ignored when the program started (nohup,
+// a background job) stays ignored. Windows ends through exit() with the
+// signal number as status.
 void osd_signals_install();
+
+// ---- Files given by others ----
+
+// Opens an installation file or a command file for reading (mode "r" or
+// "rb"): only a regular file. A FIFO, device or directory gives null with
+// errno set, at once: opening a FIFO without a writer would never return.
+FILE* osd_fopen_regular(const char* path, const char* mode = "r");
 
 // ---- Environment and host ----
 

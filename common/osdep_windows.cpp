@@ -2,7 +2,8 @@
 // temporary-name generator, children started by _spawnv in wait mode with
 // their arguments quoted for the child's runtime, capture by pointing the
 // console descriptors at the capture file while the child runs, the
-// runtime's signal handlers, and the host queries.
+// runtime's signal handlers (which end through exit()), and the host
+// queries.
 #include <windows.h>
 
 #include <direct.h>
@@ -10,12 +11,12 @@
 #include <io.h>
 #include <process.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -91,6 +92,7 @@ class ConsoleCapture {
 // when its name has no extension; empty when neither exists.
 std::string startable(const char* program) {
   if (path_is_file(program)) return program;
+  errno = ENOENT;
   if (*path_extension(program)) return {};
   std::string with_suffix = std::string(program) + osd_host_exe_suffix();
   return path_is_file(with_suffix.c_str()) ? with_suffix : std::string();
@@ -129,15 +131,54 @@ void osd_host_noinherit(int fd) {
   if (handle != -1) SetHandleInformation(reinterpret_cast<HANDLE>(handle), HANDLE_FLAG_INHERIT, 0);
 }
 
-const int* osd_host_fatal_signals(size_t* count) {
-  *count = std::size(kFatalSignals);
-  return kFatalSignals;
+namespace {
+
+OsdSignalPlan* g_plan = nullptr;
+
+// Ends the program through exit(), not _exit(), so that the exit handler
+// removes the temporary root, with the signal number as status.
+[[noreturn]] void on_fatal_signal(int sig) {
+  if (g_plan->saved_out >= 0) {
+    fflush(stdout);
+    osd_host_restore_console(g_plan->saved_out, _fileno(stdout));
+    g_plan->saved_out = -1;
+    fputc('\n', stdout);
+    fflush(stdout);
+  }
+  if (g_plan->saved_err >= 0) {
+    fflush(stderr);
+    osd_host_restore_console(g_plan->saved_err, _fileno(stderr));
+    g_plan->saved_err = -1;
+  }
+  if (osd_is_crash_signal(sig)) {
+    fputs(kOsdUnexpectedProblem, stderr);
+    fflush(stderr);
+  }
+  exit(sig);
 }
+
+}  // namespace
 
 // The runtime puts a signal back to its default action before it calls the
 // handler, so a fault inside the handler ends the process.
-void osd_host_install_signals(osd_signal_handler handler) {
-  for (int sig : kFatalSignals) signal(sig, handler);
+void osd_host_install_signals(OsdSignalPlan* plan) {
+  g_plan = plan;
+  for (int sig : kFatalSignals) signal(sig, on_fatal_signal);
+}
+
+// The runtime has no signal mask: the handler ends through exit(), where
+// the lists are read in order.
+void osd_host_block_signals() {}
+void osd_host_unblock_signals() {}
+
+// Text mode ("r") reads CR LF as a line feed. A FIFO or device has no path
+// that the type test passes.
+FILE* osd_host_open_regular(const char* path, const char* mode) {
+  if (!path_is_file(path)) {
+    errno = path_is_dir(path) ? EISDIR : (path_exists(path) ? EINVAL : ENOENT);
+    return nullptr;
+  }
+  return fopen(path, mode);
 }
 
 int osd_host_save_console(int fd) {

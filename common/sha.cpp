@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "common/osdep.h"
 #include "debug/lumodebug.h"
 
 namespace {
@@ -155,7 +156,7 @@ struct FileCloser {
 // The file read untranslated in chunks into a running context.
 template <typename Ctx, typename Update>
 bool feed_file(const char* path, Ctx* ctx, Update update) {
-  std::unique_ptr<FILE, FileCloser> file(fopen(path, "rb"));
+  std::unique_ptr<FILE, FileCloser> file(osd_fopen_regular(path, "rb"));
   if (!file) return false;
   auto chunk = std::make_unique<unsigned char[]>(kSha256FileChunk);
   size_t n;

@@ -329,19 +329,27 @@ vector* sc_split(const char* text, const char* separators) {
 // A line longer than one chunk is gathered whole and interned once: keeping
 // every longer part of it in the cache would cost the square of its length
 // (a response file of 2 MB on one line would take gigabytes).
+//
+// Every file is read as text, as a Windows build reads it: a carriage return
+// before the line feed is part of the line end, so that a file saved on
+// Windows reads the same on every host.
 const char* sc_readLine(FILE* stream) {
   constexpr int kChunk = 1024;
   char chunk[kChunk];
   if (!fgets(chunk, kChunk, stream)) return nullptr;
   size_t n = strlen(chunk);
-  auto ends_line = [&] { return n > 0 && (chunk[n - 1] == '\n' || chunk[n - 1] == '\r'); };
-  if (n < kChunk - 1 || ends_line()) return sc_intern(chunk);
+  auto ends_line = [&] { return n > 0 && chunk[n - 1] == '\n'; };
+  if (n < kChunk - 1 || ends_line()) {
+    if (n >= 2 && chunk[n - 2] == '\r' && chunk[n - 1] == '\n') memcpy(chunk + n - 2, "\n", 2);
+    return sc_intern(chunk);
+  }
   std::string line(chunk, n);
   while (fgets(chunk, kChunk, stream)) {
     n = strlen(chunk);
     line.append(chunk, n);
     if (ends_line()) break;
   }
+  if (line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0) line.erase(line.size() - 2, 1);
   return sc_intern(line.c_str());
 }
 

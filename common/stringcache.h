@@ -55,7 +55,9 @@ void text_escape_into(std::string& out, const char* text, const char* chars, cha
 const char* sc_quote(const char* text, char q);
 // New vector of the non-empty pieces between separator characters.
 vector* sc_split(const char* text, const char* separators);
-// Next line with its end-of-line characters, any length; null at the end.
+// Next line with its line feed, any length; null at the end. The file is
+// read as text on every host: a carriage return before the line feed is
+// dropped with it.
 const char* sc_readLine(FILE* stream);
 
 bool sc_startsWith(const char* text, const char* prefix);

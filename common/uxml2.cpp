@@ -70,6 +70,12 @@ class Reader {
       return c;
     }
     int c = getc(stream_);
+    if (c == '\r') {
+      // The file is read as text: CR LF is a line feed on every host.
+      int next = getc(stream_);
+      if (next == '\n') return '\n';
+      if (next != EOF) ungetc(next, stream_);
+    }
     return c == EOF ? kEof : c;
   }
   void push_back(int c) {

@@ -167,7 +167,7 @@ vector* getDeviceListFromDrivers(uint32_t mask) {
 
 vector* getDeviceListFromXML(uint32_t mask, const char* path) {
   DB_ENTER("0x%x, %s", mask, path ? path : "(null)");
-  FILE* file = path ? fopen(path, "r") : nullptr;
+  FILE* file = path ? osd_fopen_regular(path, "r") : nullptr;
   if (!file) {
     DB_EXIT("could not open xmlfile \"%s\"", path ? path : "(null)");
     return nullptr;

@@ -2,11 +2,14 @@
 // the compiler driver through a command file.
 #include "driver/cmdline.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/alert.h"
@@ -22,6 +25,10 @@ namespace {
 
 const char* g_progname = nullptr;
 cmdline_finish_fn g_finish = nullptr;  // after the driver, when a translation needs it
+cmdline_input_fn g_is_input = nullptr;
+// The expanded arguments of the run, as the user gave them (null when the
+// layer is used without cmdline_driver).
+const vector* g_typed = nullptr;
 
 // Message raised when a command file names itself, directly or through
 // others; the argument is then dropped.
@@ -29,9 +36,13 @@ constexpr uint32_t kMsgCommandFileLoop = 2103;
 // Characters that get a backslash in a command file.
 constexpr const char* kCommandFileEscapes = "\\ '\"";
 // An option holding one of these cannot go into a command file: the reader
-// ends an argument at a tab or line feed, and a line end may be translated.
+// ends an argument at a tab or line feed, and takes a carriage return
+// before a line feed as part of the line end.
 constexpr const char* kCommandFileUncarried = "\t\n\r";
-constexpr uint32_t kMsgBadSyntax = 1195;
+constexpr uint32_t kMsgUncarried = 2077;
+// Catalogued as fatal; reported as an error, so that the run's status stays
+// the -1 of a driver that could not be started.
+constexpr uint32_t kMsgCannotExecute = 2015;
 
 struct FileCloser {
   void operator()(FILE* f) const { fclose(f); }
@@ -60,10 +71,10 @@ std::string real_path(const char* path) {
 }
 
 // The arguments of a command file, expanded in turn; null when name is not
-// a readable file (the argument then stays as it is).
+// a readable regular file (the argument then stays as it is; a FIFO is not
+// waited on).
 vector* expand_command_file(const char* name, cmdline_argument_fn per_argument) {
-  if (!*name || !path_is_file(name)) return nullptr;
-  FilePtr file(fopen(name, "r"));
+  FilePtr file(osd_fopen_regular(name, "r"));
   if (!file) return nullptr;
   const std::string real = real_path(name);
   for (const std::string& open : g_open_command_files)
@@ -137,17 +148,77 @@ const char* write_command_file(const vector* options) {
   return name;
 }
 
-// Reports every option after element 0 that the command file cannot carry
-// (error 1195 naming it); true when there was none.
+// The text with each tab, line feed and carriage return written as the
+// escape that shows it, so that a message names the argument on one line.
+const char* shown_escaped(const char* text) {
+  std::string out;
+  for (const char* p = text; *p; ++p) {
+    switch (*p) {
+      case '\t': out += "\\t"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      default: out += *p; break;
+    }
+  }
+  return sc_intern(out.c_str());
+}
+
+// How much of option around its first character that cannot be carried
+// (at) the typed argument holds: the length of the piece of option through
+// that character, grown to the left and then to the right (a little way:
+// enough to tell arguments apart), found in typed.
+size_t shared_around(std::string_view typed, std::string_view option, size_t at) {
+  constexpr size_t kReach = 64;
+  size_t begin = at, end = at + 1;
+  if (typed.find(option.substr(at, 1)) == std::string_view::npos) return 0;
+  while (begin > 0 && at - begin < kReach &&
+         typed.find(option.substr(begin - 1, end - begin + 1)) != std::string_view::npos)
+    --begin;
+  while (end < option.size() && end - at < kReach &&
+         typed.find(option.substr(begin, end - begin + 1)) != std::string_view::npos)
+    ++end;
+  return end - begin;
+}
+
+// The index of the typed argument that option was translated from: the one
+// equal to it, else the one that cannot be carried either and shares the
+// most of option around its first such character (a translation may change
+// an option's name or split it); -1 when there is none.
+int64_t typed_origin(const char* option) {
+  const uint32_t count = vec_size(g_typed);
+  for (uint32_t i = 0; i < count; ++i)
+    if (strcmp(vec_get_as<const char*>(g_typed, i), option) == 0) return i;
+  const size_t at = strcspn(option, kCommandFileUncarried);
+  int64_t best = -1;
+  size_t best_shared = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    const char* typed = vec_get_as<const char*>(g_typed, i);
+    if (!strpbrk(typed, kCommandFileUncarried)) continue;
+    const size_t shared = shared_around(typed, option, at);
+    if (shared > best_shared) {
+      best = i;
+      best_shared = shared;
+    }
+  }
+  return best;
+}
+
+// Reports every option after element 0 that the command file cannot carry,
+// by the argument the user typed (once, however many options it gave);
+// true when there was none.
 bool command_file_can_carry(const vector* options) {
-  bool ok = true;
+  std::vector<int64_t> reported;
   for (uint32_t i = 1; i < vec_size(options); ++i) {
     const char* option = vec_get_as<const char*>(options, i);
     if (!strpbrk(option, kCommandFileUncarried)) continue;
-    alert_raise(kMsgBadSyntax, option);
-    ok = false;
+    const int64_t origin = typed_origin(option);
+    if (origin >= 0 && std::find(reported.begin(), reported.end(), origin) != reported.end()) continue;
+    reported.push_back(origin);
+    const char* typed = origin >= 0 ? vec_get_as<const char*>(g_typed, static_cast<uint32_t>(origin)) : option;
+    const bool input = origin >= 0 && g_is_input && g_is_input(g_typed, static_cast<uint32_t>(origin));
+    alert_raise(kMsgUncarried, input ? "input file" : "argument", shown_escaped(typed));
   }
-  return ok;
+  return reported.empty();
 }
 
 bool wants_command_file(uint32_t mode, const char* driver, const char* line) {
@@ -198,6 +269,10 @@ int cmdline_exe(vector* options, uint32_t mode, int verbosity) {
   fflush(stdout);
   fflush(stderr);
   int status = lumodebug_spawn(driver, run, false);
+  if (status < 0) {
+    errno = osd_spawn_error();
+    alert_raise_as(kMsgCannotExecute, "E", driver);
+  }
   if (run != options) vec_free(run);
   DB_EXIT("Execution returned %d", status);
   return status;
@@ -208,6 +283,8 @@ int cmdline_exe(vector* options, uint32_t mode, int verbosity) {
 const char* cmdline_progname() { return g_progname ? g_progname : ""; }
 
 void cmdline_set_finish(cmdline_finish_fn finish) { g_finish = finish; }
+
+void cmdline_set_input_test(cmdline_input_fn is_input) { g_is_input = is_input; }
 
 vector* cmdline_args(int argc, char** argv, cmdline_argument_fn per_argument) {
   DB_ENTER("%d", argc);
@@ -257,6 +334,7 @@ int cmdline_driver(int argc, char** argv, cmdline_options_fn options_process, ui
                    const int* verbosity) {
   osd_signals_install();
   vector* args = cmdline_args(argc, argv, nullptr);
+  g_typed = args;
   if (lumodebug_on()) lumodebug_logArgs(argc, argv);
   DB_ENTER("%d", argc);
   db_assert(options_process != NULL);

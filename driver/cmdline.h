@@ -20,6 +20,10 @@ using cmdline_options_fn = vector* (*)(vector* args);
 using cmdline_finish_fn = int (*)(int status);
 // Called with each argument before it is examined.
 using cmdline_argument_fn = void (*)(const char* arg);
+// Whether args[index], an expanded argument as the user gave it, is an input
+// file rather than an option or an option's value (for the messages that
+// name it).
+using cmdline_input_fn = bool (*)(const vector* args, uint32_t index);
 
 enum CmdlineMode : uint32_t {
   CMDLINE_FILE_IF_LONG = 0,  // a command file only when the line is too long
@@ -37,12 +41,18 @@ int cmdline_driver(int argc, char** argv, cmdline_options_fn options_process, ui
 vector* cmdline_args(int argc, char** argv, cmdline_argument_fn per_argument);
 // Runs options[0] with the other elements, through a command file as mode
 // says; verbosity > 0 echoes the command. The driver's status; 1 when there
-// is nothing to run or no command file can be written; -1 when the driver
-// cannot be started.
+// is nothing to run, an option cannot go into the command file (a tab, line
+// feed or carriage return: message 2077 names the argument as typed) or no
+// command file can be written; -1 when the driver cannot be started
+// (message 2015, reported as an error so that the status stays the
+// driver's).
 int cmdline_spawn(vector* options, uint32_t mode, int verbosity);
 // Registers the step that finishes the run after the driver (the last
 // registration wins; null removes it).
 void cmdline_set_finish(cmdline_finish_fn finish);
+// Registers the test that tells input files from other arguments in
+// messages (null: none is called an input file).
+void cmdline_set_input_test(cmdline_input_fn is_input);
 // The program name: argv[0] after its last directory separator (a getter,
 // not traced).
 const char* cmdline_progname();

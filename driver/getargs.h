@@ -5,7 +5,9 @@
 // (the other quote character inside stands for itself), a backslash makes
 // the next blank, quote or backslash literal and stays before any other
 // character, and a tab or a line feed always ends an argument. Quotes do not
-// carry over to the next line. An argument holds at most
+// carry over to the next line. Lines are read as text on every host: a
+// carriage return before the line feed belongs to the line end, so a file
+// saved on Windows gives the same arguments. An argument holds at most
 // kGetargsTokenMax characters: a longer one is error 917, cut, and the rest
 // of its line is dropped.
 //

@@ -61,7 +61,7 @@ bool shahash_checkFile(const char* expected, const char* path) {
 
 vector* shahash_readManifest(const char* path, const char* base) {
   DB_ENTER("%s, %s", path ? path : "(null)", base ? base : "(null)");
-  File f(path ? fopen(path, "r") : nullptr);
+  File f(path ? osd_fopen_regular(path, "r") : nullptr);
   if (!f) {
     DB_EXIT("cannot open the manifest");
     return nullptr;

@@ -33,7 +33,7 @@ int Manifest(tsuite_test* test) {
     fail(test, "manifest check", "The manifest file could not be found");
     return 0;
   }
-  FILE* f = fopen(path, "r");
+  FILE* f = osd_fopen_regular(path, "r");
   if (!f) {
     fail(test, "manifest check", "The manifest file could not be opened");
     return 0;

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <string>
 
+#include "common/osdep.h"
 #include "common/stringcache.h"
 #include "debug/lumodebug.h"
 
@@ -43,7 +44,7 @@ const char* fpString(FILE* stream, bool numbered) {
 
 const char* fileString(const char* path, bool numbered) {
   DB_ENTER("%s, %d", path ? path : "(null)", numbered);
-  FILE* f = path ? fopen(path, "r") : nullptr;
+  FILE* f = path ? osd_fopen_regular(path, "r") : nullptr;
   if (!f) {
     DB_EXIT("cannot be opened");
     return nullptr;

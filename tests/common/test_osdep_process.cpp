@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -173,20 +174,23 @@ TEST(OsdExit, RemovalByHowTheProcessEnds) {
     bool kept;
     std::string err;
   };
+  // The process ends by the signal itself (128 + S as a shell shows it),
+  // so that a shell loop or make sees it.
   const std::string crash = kUnexpected, term = std::to_string(SIGTERM);
   const Case cases[] = {
       {"normal exit", {}, {"exit", "0"}, 0, false, ""},
       {"exit status", {"--signals"}, {"exit", "5"}, 5, false, ""},
       {"keep flag", {"--keep"}, {"exit", "0"}, 0, true, ""},
       {"fatal message", {"--signals"}, {"fatal"}, 1, false, "(141) can't open probe file \"nowhere\": No such file or directory\n"},
-      {"SIGTERM", {"--signals"}, {"raise", term}, SIGTERM, false, ""},
-      {"SIGINT", {"--signals"}, {"raise", std::to_string(SIGINT)}, SIGINT, false, ""},
-      {"SIGHUP", {"--signals"}, {"raise", std::to_string(SIGHUP)}, SIGHUP, false, ""},
-      {"SIGABRT", {"--signals"}, {"raise", std::to_string(SIGABRT)}, SIGABRT, false, crash},
-      {"SIGFPE", {"--signals"}, {"raise", std::to_string(SIGFPE)}, SIGFPE, false, crash},
-      {"SIGSEGV", {"--signals"}, {"raise", std::to_string(SIGSEGV)}, SIGSEGV, false, crash},
-      {"keep flag and SIGTERM", {"--signals", "--keep"}, {"raise", term}, SIGTERM, true, ""},
-      {"handlers outlive a child", {"--signals", "--spawn-first"}, {"raise", term}, SIGTERM, false, ""},
+      {"SIGTERM", {"--signals"}, {"raise", term}, 128 + SIGTERM, false, ""},
+      {"SIGINT", {"--signals"}, {"raise", std::to_string(SIGINT)}, 128 + SIGINT, false, ""},
+      {"SIGHUP", {"--signals"}, {"raise", std::to_string(SIGHUP)}, 128 + SIGHUP, false, ""},
+      {"SIGPIPE", {"--signals"}, {"raise", std::to_string(SIGPIPE)}, 128 + SIGPIPE, false, ""},
+      {"SIGABRT", {"--signals"}, {"raise", std::to_string(SIGABRT)}, 128 + SIGABRT, false, crash},
+      {"SIGFPE", {"--signals"}, {"raise", std::to_string(SIGFPE)}, 128 + SIGFPE, false, crash},
+      {"SIGSEGV", {"--signals"}, {"raise", std::to_string(SIGSEGV)}, 128 + SIGSEGV, false, crash},
+      {"keep flag and SIGTERM", {"--signals", "--keep"}, {"raise", term}, 128 + SIGTERM, true, ""},
+      {"handlers outlive a child", {"--signals", "--spawn-first"}, {"raise", term}, 128 + SIGTERM, false, ""},
       {"no handlers", {}, {"raise", term}, 128 + SIGTERM, true, ""},
   };
   for (const Case& c : cases) {
@@ -221,7 +225,7 @@ TEST(OsdExit, HandlerRestoresTheConsoleStreams) {
   testutil::RunResult r = testutil::run(
       {kProbe, "--signals", "--temps", "--redirect", file, "raise", std::to_string(SIGSEGV)}, ".",
       {"TEMP=" + base.path()});
-  EXPECT_EQ(r.status, SIGSEGV);
+  EXPECT_EQ(r.status, 128 + SIGSEGV);
   ProbeTemps t = parse_temps(r.out);
   // What was written while redirected stays there; the handler's newline
   // reaches the original standard output.
@@ -240,6 +244,7 @@ testutil::RunResult signal_when_ready(const std::vector<std::string>& args, int 
   if (pipe(fds) != 0) return {};
   pid_t pid = fork();
   if (pid == 0) {
+    testutil::default_signals();
     dup2(fds[1], STDOUT_FILENO);
     close(fds[0]);
     close(fds[1]);
@@ -255,9 +260,8 @@ testutil::RunResult signal_when_ready(const std::vector<std::string>& args, int 
     if (!signalled && r.out.find("ready\n") != std::string::npos) signalled = kill(pid, sig) == 0;
   }
   close(fds[0]);
-  int wstatus = 0;
-  waitpid(pid, &wstatus, 0);
-  r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+  const int wstatus = testutil::wait_bounded(pid, std::chrono::seconds(60));
+  r.status = wstatus == -1 ? -1 : WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
   return r;
 }
 
@@ -268,11 +272,38 @@ TEST(OsdExit, SignalFromOutsideEndsThroughTheHandler) {
     EnvScope env;
     env.set("TEMP", base.path().c_str());
     testutil::RunResult r = signal_when_ready({kProbe, "--signals", "--temps", "wait"}, sig);
-    EXPECT_EQ(r.status, sig);
+    EXPECT_EQ(r.status, 128 + sig);
     ProbeTemps t = parse_temps(r.out);
     ASSERT_EQ(dir_of(t.root), base.path());
     EXPECT_FALSE(testutil::exists(t.root));
     EXPECT_EQ(r.out.substr(r.out.size() - 7), "ready\n\n");
+  }
+}
+
+// The handler's own walk: files beyond one read of a directory, nested
+// directories, and a symbolic link it must remove without following.
+TEST(OsdExit, SignalRemovalTakesTheWholeRootAndNothingBeyond) {
+  TempDir base, bystander;
+  testutil::write_file(bystander.file("keep.txt"), "x");
+  testutil::RunResult r = testutil::run(
+      {kProbe, "--signals", "--temps", "--deep-tree", bystander.path(), "raise", std::to_string(SIGTERM)}, ".",
+      {"TEMP=" + base.path()});
+  EXPECT_EQ(r.status, 128 + SIGTERM);
+  EXPECT_EQ(testutil::list_dir(base.path()), std::vector<std::string>{});
+  EXPECT_EQ(testutil::list_dir(bystander.path()), std::vector<std::string>{"keep.txt"});
+}
+
+// Only the process that made the temporary root removes it: a forked copy
+// that ends, by exit or by a signal, leaves it to its parent.
+TEST(OsdExit, AForkedCopyLeavesTheRootToItsOwner) {
+  for (const std::string& how : {std::string("exit"), std::to_string(SIGTERM), std::to_string(SIGINT)}) {
+    SCOPED_TRACE(how);
+    TempDir base;
+    testutil::RunResult r =
+        testutil::run({kProbe, "--signals", "--temps", "fork-copy", how}, ".", {"TEMP=" + base.path()});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("copy=kept\n"), std::string::npos) << r.out;
+    EXPECT_EQ(testutil::list_dir(base.path()), std::vector<std::string>{});
   }
 }
 

@@ -116,6 +116,8 @@ TEST(Uxml, ReadingDocuments) {
       {"end of file in a start tag", kDecl + "<a b=\"1\"", "null"},
       {"end of file in a value", kDecl + "<a b=\"1", "null"},
       {"a slash not followed by >", kDecl + "<a / ></a>", "null"},
+      {"read as text: CR LF is a line feed, a lone CR stays",
+       "<?xml version=\"1.0\"?>\r\n<a v=\"1\r\n2\"\r\n>x\r\ny\rz</a>\r\n", "a[v=1\n2]{x\ny\rz}"},
   };
   for (const Case& c : cases) EXPECT_EQ(read(c.document), c.tree) << c.label;
 }

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -125,12 +127,35 @@ TEST_F(Listings, NothingInstalled) {
   EXPECT_EQ(r.err, "::: warning: deviceSupport.xml missing. Supported device list may be inaccurate\n");
 }
 
+// A device file that is not a readable regular file is never waited on:
+// a FIFO without a writer is not opened so that it could block.
 TEST_F(Listings, AnUnreadableFileFallsBackToTheCompilers) {
   with_compilers();
-  testutil::write_file(inst_.version_dir() + "/bin/deviceSupport.xml", "not xml\n");
-  RunResult r = inst_.run({"-mprint-zir-devices"});
-  EXPECT_EQ(r.out, "zir16c401\ndqs1120\nzir18e501:x\n");
-  EXPECT_EQ(r.err, "::: warning: deviceSupport.xml could not be read. Supported device list may be inaccurate\n");
+  const std::string file = inst_.version_dir() + "/bin/deviceSupport.xml";
+  struct Case {
+    const char* label;
+    std::function<void()> make;
+  };
+  const Case cases[] = {
+      {"not xml", [&] { testutil::write_file(file, "not xml\n"); }},
+      {"a FIFO", [&] { ASSERT_EQ(mkfifo(file.c_str(), 0600), 0); }},
+      {"a directory", [&] { fs::create_directory(file); }},
+  };
+  const std::string warning = "::: warning: deviceSupport.xml could not be read. Supported device list may be inaccurate\n";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    fs::remove_all(file);
+    c.make();
+    RunResult r = inst_.run({"-mprint-zir-devices"}, {}, std::chrono::seconds(20));
+    EXPECT_FALSE(r.timed_out);
+    EXPECT_EQ(r.out, "zir16c401\ndqs1120\nzir18e501:x\n");
+    EXPECT_EQ(r.err, warning);
+    r = inst_.run({"--target-help"}, {}, std::chrono::seconds(20));
+    EXPECT_FALSE(r.timed_out);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("Known device names:\n"), std::string::npos);
+    EXPECT_EQ(r.err, warning);
+  }
 }
 
 TEST_F(Listings, FromTheFile) {

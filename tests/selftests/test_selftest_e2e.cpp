@@ -3,7 +3,9 @@
 // fail that look at it, with their own texts, and a fresh manifest must make
 // the integrity tests pass again.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -69,10 +71,10 @@ class SelfTest : public ::testing::Test {
     fs::create_directories(root_.path() + "/lumo8");
     fs::copy(stage ? stage : "", ver_, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
   }
-  RunResult run(const std::vector<std::string>& args) {
+  RunResult run(const std::vector<std::string>& args, std::chrono::seconds limit = testutil::kRunLimit) {
     std::vector<std::string> argv{ver_ + "/bin/lumo8-cc"};
     argv.insert(argv.end(), args.begin(), args.end());
-    return testutil::run(argv, work_.path(), {"TEMP=" + temp_.path()});
+    return testutil::run(argv, work_.path(), {"TEMP=" + temp_.path()}, limit);
   }
   Report report() { return read_report(testutil::read_file(work_.file("test_report.txt"))); }
   std::vector<std::string> outputs() { return testutil::list_dir(work_.path()); }
@@ -253,6 +255,27 @@ TEST_F(SelfTest, ADriverThatRejectsAChip) {
             std::string::npos);
   EXPECT_NE(f["C99 compile for device zir16c412"].find("command line: "), std::string::npos);
   EXPECT_NE(f["C99 compile for device zir16c412"].find("1: #include <lumo.h>\n"), std::string::npos);
+}
+
+// A manifest that is not a regular file fails its check at once: a FIFO
+// without a writer is never opened so that it could block.
+TEST_F(SelfTest, AManifestThatIsNoFile) {
+  for (const char* kind : {"FIFO", "directory"}) {
+    SCOPED_TRACE(kind);
+    fs::remove_all(ver("manifest"));
+    if (std::string(kind) == "FIFO")
+      ASSERT_EQ(mkfifo(ver("manifest").c_str(), 0600), 0);
+    else
+      fs::create_directory(ver("manifest"));
+    RunResult r = run({"--selftest=txtreport,integrity_manifest"}, std::chrono::seconds(60));
+    EXPECT_FALSE(r.timed_out);
+    Failures f = report().failed;
+    ASSERT_EQ(f.size(), 1u) << testutil::read_file(work_.file("test_report.txt"));
+    EXPECT_NE(f["manifest file exists and can be read"].find("The manifest file could not be opened"),
+              std::string::npos)
+        << f["manifest file exists and can be read"];
+    EXPECT_EQ(testutil::list_dir(temp_.path()), std::vector<std::string>{});
+  }
 }
 
 TEST_F(SelfTest, SelfinitWithABadPath) {

@@ -13,6 +13,8 @@
 //   --register-file P    add P to the removal lists (also --register-dir)
 //   --spawn-first        run this program once as a child before the action
 //   --redirect FILE      point standard output at FILE and write "hidden"
+//   --deep-tree TARGET   fill a new temporary directory: many files, ten
+//                        nested levels, and a symbolic link to TARGET
 // Actions:
 //   exit N               return N from main
 //   raise S              raise signal S (a number)
@@ -22,9 +24,13 @@
 //                        FILE, or to standard output for "-"
 //   interleave           alternate lines on standard output and error, exit 3
 //   popen PROG ARG...    capture PROG; print what it wrote, its status, "after"
+//   fork-copy HOW        fork a copy that ends by exit ("exit") or by raising
+//                        signal HOW; print copy=kept or copy=removed for the
+//                        temporary root, then return 0
 #include <fcntl.h>
 #include <signal.h>
 #ifndef _WIN32
+#include <sys/wait.h>
 #include <unistd.h>
 #else
 #include <io.h>
@@ -66,8 +72,42 @@ void redirect_stdout(const char* path) {
   if (fd < 0) exit(120);
   dup2(fd, fileno(stdout));
   close(fd);
-  fputs("hidden\n", stdout);  // left in the buffer for the handler to flush
+  fputs("hidden\n", stdout);
+  fflush(stdout);  // a handler may not use stdio: what is buffered is lost
 }
+
+void deep_tree([[maybe_unused]] const char* target) {
+  const char* top = osd_tmpdir();
+  if (!top) exit(119);
+  std::string dir = top;
+  for (int i = 0; i < 300; ++i)
+    if (FILE* f = fopen((dir + "/file-with-a-longer-name-" + std::to_string(i)).c_str(), "w")) fclose(f);
+#ifndef _WIN32
+  if (symlink(target, (dir + "/link").c_str()) != 0) exit(118);
+#endif
+  for (int level = 0; level < 10; ++level) {
+    dir += "/level" + std::to_string(level);
+    if (mkdir_p(dir.c_str()) != 0) exit(117);
+    if (FILE* f = fopen((dir + "/leaf").c_str(), "w")) fclose(f);
+  }
+}
+
+#ifndef _WIN32
+int fork_copy(const char* how) {
+  fflush(stdout);
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (strcmp(how, "exit") == 0) exit(0);
+    raise(atoi(how));
+    _exit(99);
+  }
+  int wstatus = 0;
+  while (waitpid(pid, &wstatus, 0) < 0) {
+  }
+  printf("copy=%s\n", path_is_dir(osd_tmproot()) ? "kept" : "removed");
+  return 0;
+}
+#endif
 
 int write_args(int argc, char** argv, const char* target) {
   FILE* out = strcmp(target, "-") == 0 ? stdout : fopen(target, "w");
@@ -133,6 +173,9 @@ int main(int argc, char** argv) {
     } else if (opt == "--redirect") {
       redirect_stdout(value);
       ++i;
+    } else if (opt == "--deep-tree") {
+      deep_tree(value);
+      ++i;
     } else {
       fprintf(stderr, "osdep_probe: unknown setup %s\n", argv[i]);
       return 125;
@@ -160,6 +203,9 @@ int main(int argc, char** argv) {
   if (action == "args") return write_args(argc, argv, arg);
   if (action == "interleave") return interleave();
   if (action == "popen") return capture(argc - i - 1, argv + i + 1);
+#ifndef _WIN32
+  if (action == "fork-copy") return fork_copy(arg);
+#endif
   fprintf(stderr, "osdep_probe: unknown action %s\n", action.c_str());
   return 124;
 }

@@ -7,11 +7,17 @@
 // the file and of the directory holding it. Then, by LUMO_STANDIN:
 //   "signal:N"  ends itself with signal N;
 //   "sleep"     writes its process id into "pid" and sleeps until the
-//               process that started it is gone (at most 60 seconds);
+//               process that started it is gone (at most 60 seconds). A
+//               SIGINT, SIGTERM or SIGHUP makes it take a moment to clean
+//               up, write "signalled" ("signal N, command file present" or
+//               "... gone"), and end by that signal;
 //   otherwise   exits with status 0.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <ctime>
 
 #include <cstdio>
 #include <cstdlib>
@@ -45,6 +51,29 @@ void record(const std::string& base, int argc, char** argv) {
   }
 }
 
+// What the signal handler reads: set before it is installed.
+char g_command_file[4096];
+char g_signalled[4096];
+
+// Async-signal-safe: the moment a back end takes to remove its partial
+// outputs, then whether its command file was still there.
+void on_stop(int sig) {
+  const timespec pause{0, 200 * 1000 * 1000};
+  nanosleep(&pause, nullptr);
+  const bool present = g_command_file[0] && access(g_command_file, F_OK) == 0;
+  const char digits[] = {static_cast<char>('0' + sig / 10), static_cast<char>('0' + sig % 10)};
+  int fd = open(g_signalled, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (fd >= 0) {
+    const char* tail = present ? ", command file present\n" : ", command file gone\n";
+    bool ok = write(fd, "signal ", 7) == 7 && write(fd, digits + (sig < 10), sig < 10 ? 1 : 2) > 0 &&
+              write(fd, tail, strlen(tail)) > 0;
+    (void)ok;
+    close(fd);
+  }
+  signal(sig, SIG_DFL);
+  raise(sig);
+}
+
 // The pid file appears complete or not at all.
 void write_pid(const std::string& base) {
   const std::string partial = base + "/pid.partial";
@@ -71,6 +100,10 @@ int main(int argc, char** argv) {
     return 124;  // a signal that does not end the process
   }
   if (mode == "sleep") {
+    for (int i = 1; i < argc; ++i)
+      if (argv[i][0] == '@') snprintf(g_command_file, sizeof g_command_file, "%s", argv[i] + 1);
+    snprintf(g_signalled, sizeof g_signalled, "%s/signalled", base.c_str());
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) signal(sig, on_stop);
     const pid_t parent = getppid();
     write_pid(base);
     for (int i = 0; i < 6000 && getppid() == parent; ++i) usleep(10000);

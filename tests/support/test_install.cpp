@@ -24,12 +24,13 @@ TestInstall::TestInstall() : ver_(root_.path() + native("/lumo8/v2.50")) {
   install_program(RECORD_DRIVER_PATH, tev_driver());
 }
 
-RunResult TestInstall::run(const std::vector<std::string>& args, const std::vector<std::string>& extra_env) const {
+RunResult TestInstall::run(const std::vector<std::string>& args, const std::vector<std::string>& extra_env,
+                           std::chrono::seconds limit) const {
   std::vector<std::string> argv{lumo8cc()};
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<std::string> env{"TEMP=" + temp_dir(), "-TMP", "LUMO_RECORD=" + record_dir()};
   env.insert(env.end(), extra_env.begin(), extra_env.end());
-  return testutil::run(argv, work_dir(), env);
+  return testutil::run(argv, work_dir(), env, limit);
 }
 
 std::vector<std::string> TestInstall::driver_argv() const {

@@ -28,7 +28,8 @@ class TestInstall {
 
   // Runs lumo8-cc with args in the work directory, with TEMP and LUMO_RECORD
   // set; extra_env as for run().
-  RunResult run(const std::vector<std::string>& args, const std::vector<std::string>& extra_env = {}) const;
+  RunResult run(const std::vector<std::string>& args, const std::vector<std::string>& extra_env = {},
+                std::chrono::seconds limit = kRunLimit) const;
   // What the driver recorded; empty when it did not run.
   std::vector<std::string> driver_argv() const;
   std::string command_file() const;

@@ -1,6 +1,11 @@
 #include "tests/support/testutil.h"
 
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
 #include <fcntl.h>
 #include <io.h>
 #include <process.h>
@@ -11,8 +16,15 @@
 #include "common/osdep_host.h"
 #else
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <thread>
 #endif
 
 #include <algorithm>
@@ -247,13 +259,14 @@ class RunScope {
 };
 
 RunResult spawn_collect(const std::vector<std::string>& argv, const std::string& cwd,
-                        const std::vector<std::string>& extra_env) {
+                        const std::vector<std::string>& extra_env, std::chrono::seconds limit) {
   TempDir capture("lumo8-capture-");
   const std::string out_path = capture.file("out"), err_path = capture.file("err");
   std::vector<char*> quoted;
   for (const std::string& a : argv) quoted.push_back(osd_quote_arg(a.c_str(), PathStyle::windows));
   quoted.push_back(nullptr);
   RunResult r;
+  intptr_t child = -1;
   {
     // Absolute before the directory changes.
     const std::string program = std::filesystem::absolute(argv[0]).string();
@@ -268,8 +281,7 @@ RunResult spawn_collect(const std::vector<std::string>& argv, const std::string&
       _dup2(in, 0);
       _dup2(out, 1);
       _dup2(err, 2);
-      intptr_t status = _spawnv(_P_WAIT, program.c_str(), quoted.data());
-      r.status = status < 0 ? 127 : static_cast<int>(status);
+      child = _spawnv(_P_NOWAIT, program.c_str(), quoted.data());
     }
     for (int fd = 0; fd < 3; ++fd) {
       _dup2(saved[fd], fd);
@@ -277,6 +289,21 @@ RunResult spawn_collect(const std::vector<std::string>& argv, const std::string&
     }
     for (int fd : {in, out, err})
       if (fd >= 0) _close(fd);
+  }
+  if (child == -1) {
+    r.status = 127;
+  } else {
+    HANDLE process = reinterpret_cast<HANDLE>(child);
+    const DWORD waited = WaitForSingleObject(process, static_cast<DWORD>(limit.count() * 1000));
+    if (waited != WAIT_OBJECT_0) {
+      TerminateProcess(process, 1);
+      WaitForSingleObject(process, 10000);
+      r.timed_out = true;
+    }
+    DWORD code = 127;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    r.status = static_cast<int>(code);
   }
   for (char* q : quoted) free(q);
   r.out = read_file(out_path);
@@ -294,12 +321,12 @@ std::string after_marker(const std::string& text) {
 }  // namespace
 
 RunResult run(const std::vector<std::string>& argv, const std::string& cwd,
-              const std::vector<std::string>& extra_env) {
-  return spawn_collect(argv, cwd, extra_env);
+              const std::vector<std::string>& extra_env, std::chrono::seconds limit) {
+  return spawn_collect(argv, cwd, extra_env, limit);
 }
 
 RunResult in_child(const std::function<int()>& body, const std::string& cwd,
-                   const std::vector<std::string>& extra_env) {
+                   const std::vector<std::string>& extra_env, std::chrono::seconds limit) {
   const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
   if (!test) throw std::runtime_error("testutil::in_child outside a test");
   const std::string name = std::string(test->test_suite_name()) + "." + test->name();
@@ -329,7 +356,7 @@ RunResult in_child(const std::function<int()>& body, const std::string& cwd,
   std::vector<std::string> extra = extra_env;
   extra.push_back(std::string(kChildVariable) + "=" + std::to_string(index) + ":" + std::to_string(_getpid()));
   // The copy starts here and changes to cwd itself once the framework runs.
-  RunResult r = spawn_collect({_pgmptr, "--gtest_filter=" + name}, ".", extra);
+  RunResult r = spawn_collect({_pgmptr, "--gtest_filter=" + name}, ".", extra, limit);
   r.out = after_marker(r.out);
   r.err = after_marker(r.err);
   return r;
@@ -340,11 +367,12 @@ RunResult in_child(const std::function<int()>& body, const std::string& cwd,
 namespace {
 
 // Forks a child with standard input from /dev/null, both output streams in
-// files, the working directory and the environment changes applied; the
-// child runs body and ends with its result. The parent waits and collects.
+// files, the working directory and the environment changes applied, in a
+// process group of its own; the child runs body and ends with its result.
+// The parent waits (at most limit) and collects.
 template <typename Body>
 RunResult fork_and_collect(const std::string& cwd, const std::vector<std::string>& extra_env,
-                           Body body) {
+                           std::chrono::seconds limit, Body body) {
   TempDir capture;
   std::string out_path = capture.file("out"), err_path = capture.file("err");
   fflush(stdout);
@@ -353,6 +381,8 @@ RunResult fork_and_collect(const std::string& cwd, const std::vector<std::string
   pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
+    setpgid(0, 0);
+    default_signals();
     int in = open("/dev/null", O_RDONLY);
     int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -373,11 +403,11 @@ RunResult fork_and_collect(const std::string& cwd, const std::vector<std::string
     drop_own_tmproot(inherited);
     _exit(status);
   }
-  int wstatus = 0;
-  while (waitpid(pid, &wstatus, 0) < 0) {
-  }
+  setpgid(pid, pid);  // also here: the child may not have run yet
+  const int wstatus = wait_bounded(pid, limit);
   RunResult r;
-  r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+  r.timed_out = wstatus == -1;
+  r.status = r.timed_out ? 128 + SIGKILL : WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
   r.out = read_file(out_path);
   r.err = read_file(err_path);
   return r;
@@ -385,9 +415,47 @@ RunResult fork_and_collect(const std::string& cwd, const std::vector<std::string
 
 }  // namespace
 
+void default_signals() {
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT}) signal(sig, SIG_DFL);
+}
+
+int wait_bounded(int pid, std::chrono::milliseconds limit) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + limit;
+  // A descriptor that becomes readable when the child ends, where the
+  // kernel has them; else the wait polls with growing pauses.
+  const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+  std::chrono::microseconds pause(200);
+  int wstatus = 0;
+  for (;;) {
+    const pid_t r = waitpid(pid, &wstatus, WNOHANG);
+    if (r == pid) break;
+    if (r < 0 && errno != EINTR) throw std::runtime_error("waitpid failed");
+    const Clock::time_point now = Clock::now();
+    if (now >= deadline) {
+      kill(-pid, SIGKILL);
+      kill(pid, SIGKILL);
+      while (waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
+      }
+      wstatus = -1;
+      break;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1;
+    if (pidfd >= 0) {
+      pollfd ready{pidfd, POLLIN, 0};
+      poll(&ready, 1, static_cast<int>(std::min<long long>(left, INT_MAX)));
+    } else {
+      std::this_thread::sleep_for(pause);
+      pause = std::min(pause * 2, std::chrono::microseconds(10000));
+    }
+  }
+  if (pidfd >= 0) close(pidfd);
+  return wstatus;
+}
+
 RunResult run(const std::vector<std::string>& argv, const std::string& cwd,
-              const std::vector<std::string>& extra_env) {
-  return fork_and_collect(cwd, extra_env, [&argv] {
+              const std::vector<std::string>& extra_env, std::chrono::seconds limit) {
+  return fork_and_collect(cwd, extra_env, limit, [&argv] {
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -397,8 +465,8 @@ RunResult run(const std::vector<std::string>& argv, const std::string& cwd,
 }
 
 RunResult in_child(const std::function<int()>& body, const std::string& cwd,
-                   const std::vector<std::string>& extra_env) {
-  return fork_and_collect(cwd, extra_env, body);
+                   const std::vector<std::string>& extra_env, std::chrono::seconds limit) {
+  return fork_and_collect(cwd, extra_env, limit, body);
 }
 
 #endif  // _WIN32

@@ -2,6 +2,7 @@
 // writes, and running a program the way a build system does.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -62,18 +63,35 @@ struct RunResult {
   int status = -1;  // exit status, 128 + signal number when killed
   std::string out;
   std::string err;
+  bool timed_out = false;  // still running at the limit, and killed
 };
+
+// How long a run may take before it is killed: every wait of a test ends.
+inline constexpr std::chrono::seconds kRunLimit{600};
 
 // Runs argv[0] with argv in directory cwd, standard input from /dev/null,
 // capturing both output streams. extra_env entries "NAME=value" set a
-// variable (possibly to an empty value), "-NAME" removes it.
+// variable (possibly to an empty value), "-NAME" removes it. The program
+// runs in a process group of its own (POSIX); a run still going at the
+// limit is killed with the whole group.
 RunResult run(const std::vector<std::string>& argv, const std::string& cwd = ".",
-              const std::vector<std::string>& extra_env = {});
+              const std::vector<std::string>& extra_env = {}, std::chrono::seconds limit = kRunLimit);
 
-// Runs body in a forked child (same environment rules as run) and collects
-// what it wrote; body's result is the exit status unless it ends the process
-// itself. For code that keeps process-wide state or ends the program.
+// Runs body in a forked child (same environment and limit rules as run) and
+// collects what it wrote; body's result is the exit status unless it ends
+// the process itself. For code that keeps process-wide state or ends the
+// program.
 RunResult in_child(const std::function<int()>& body, const std::string& cwd = ".",
-                   const std::vector<std::string>& extra_env = {});
+                   const std::vector<std::string>& extra_env = {}, std::chrono::seconds limit = kRunLimit);
+
+#ifndef _WIN32
+// Waits at most limit for the child pid to end: its wait status, or -1 when
+// it did not end in time (it is then killed with its process group and
+// reaped).
+int wait_bounded(int pid, std::chrono::milliseconds limit);
+// In a forked child: the signals a test sends back to their default action,
+// whatever the test program inherited (a background job ignores SIGINT).
+void default_signals();
+#endif
 
 }  // namespace testutil
