@@ -39,7 +39,7 @@ const Texts kZirFormats = {
 };
 // What a dependency option adds for ZIR: the legacy driver writes its rules
 // into the temporary root, and this program makes the GNU files from them.
-const Texts kRules = {"--dep=+gcc", "--depfile=<tmp>/lumo8-cc_tmp_0.d"};
+const Texts kRules = {"--dep=+gcc", "--depfile=" + testutil::cmdfile_path(testutil::native("<tmp>/lumo8-cc_tmp_0.d"))};
 const Texts kTevMacros = {"-D__LUMO", "-D__LUMO8", "-D__LUMO__", "-D__LUMO8__", "-D__LUMO8_VERSION=2500"};
 const Texts kTevClosing = {"-Wl,--info-linker", "-mdevice=kx32m2", "-mconst-data-in-progmem"};
 
@@ -88,8 +88,11 @@ class TranslationE2E : public ::testing::Test {
         EXPECT_TRUE(inst_.driver_argv().empty()) << "the driver ran";
         continue;
       }
-      // The temporary root's name is new in every run.
-      const std::regex root(inst_.temp_dir() + "/lumo[A-Z][A-Za-z0-9]+");
+      // The temporary root's name is new in every run (the base is taken
+      // literally: a Windows path holds backslashes).
+      static const std::regex special(R"([\^$.|?*+()\[\]{}\\])");
+      const std::string base = std::regex_replace(testutil::cmdfile_path(inst_.temp_dir()), special, "\\$&");
+      const std::regex root(base + R"([\\/]+lumo[A-Z][A-Za-z0-9]+)");
       EXPECT_EQ(std::regex_replace(inst_.command_file(), root, "<tmp>"),
                 testutil::text_bytes(lines(cat({head, c.out, tail(c)}))));
     }

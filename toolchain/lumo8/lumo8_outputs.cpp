@@ -8,6 +8,7 @@
 #include "toolchain/lumo8/lumo8_messages.h"
 #include "toolchain/support/tc_diag.h"
 #include "toolchain/support/tc_host.h"
+#include "toolchain/support/tc_partial.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ bool write_one(const l8_output& output) {
     return fflush(stdout) == 0;
   }
   const std::string temp = output.path + sc_printf(".l8tmp%lu", tc_pid());
+  tc_partial_add(temp);
   FILE* f = fopen(temp.c_str(), "wb");
   bool ok = f != nullptr;
   if (f) {
@@ -38,10 +40,9 @@ bool write_one(const l8_output& output) {
     ok = (fclose(f) == 0) && ok;
   }
   ok = ok && tc_replace(temp.c_str(), output.path.c_str());
-  if (!ok) {
-    remove(temp.c_str());
-    tc_raise(kL8WriteFailed, output.path.c_str());
-  }
+  if (!ok) remove(temp.c_str());
+  tc_partial_done(temp);
+  if (!ok) tc_raise(kL8WriteFailed, output.path.c_str());
   return ok;
 }
 

@@ -12,8 +12,12 @@
 FILE* tc_create_beside(const char* path, std::string* name);
 
 // Installs handler for the signals that end a program from outside: the
-// interrupt, termination, and the host's hang-up or break.
+// interrupt, termination, the host's hang-up or break, and on POSIX a
+// broken pipe.
 void tc_on_end_signals(void (*handler)(int));
+// Holds those signals back (true) or lets them through again (false), so
+// that a handler never sees a list half changed.
+void tc_hold_end_signals(bool hold);
 
 // Moves file from to the name to, replacing a file of that name; false
 // when it cannot.

@@ -26,8 +26,24 @@ FILE* tc_create_beside(const char* path, std::string* name) {
   return f;
 }
 
+namespace {
+constexpr int kEndSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+}  // namespace
+
 void tc_on_end_signals(void (*handler)(int)) {
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) signal(sig, handler);
+  for (int sig : kEndSignals) {
+    // A signal the caller was started to ignore (nohup, a background job) stays ignored.
+    struct sigaction old {};
+    if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+    signal(sig, handler);
+  }
+}
+
+void tc_hold_end_signals(bool hold) {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int sig : kEndSignals) sigaddset(&set, sig);
+  sigprocmask(hold ? SIG_BLOCK : SIG_UNBLOCK, &set, nullptr);
 }
 
 bool tc_replace(const char* from, const char* to) { return rename(from, to) == 0; }

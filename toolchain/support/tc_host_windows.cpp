@@ -33,6 +33,10 @@ void tc_on_end_signals(void (*handler)(int)) {
   for (int sig : {SIGINT, SIGTERM, SIGBREAK}) signal(sig, handler);
 }
 
+// The runtime calls a handler on a thread of its own; there is nothing to
+// hold back.
+void tc_hold_end_signals(bool) {}
+
 // rename() refuses an existing target here.
 bool tc_replace(const char* from, const char* to) { return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0; }
 

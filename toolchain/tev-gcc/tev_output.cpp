@@ -4,26 +4,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <set>
 
 #include "common/osdep_path.h"
 #include "toolchain/support/tc_diag.h"
 #include "toolchain/support/tc_host.h"
+#include "toolchain/support/tc_partial.h"
 #include "toolchain/tev-gcc/tev_msgs.h"
 
 namespace {
-
-// Temporary files not yet renamed; removed when the process ends early (a
-// fatal message ends it through exit()).
-std::set<std::string>& pending_temporaries() {
-  static std::set<std::string> names;
-  return names;
-}
-
-void remove_pending() {
-  for (const std::string& name : pending_temporaries()) remove(name.c_str());
-  pending_temporaries().clear();
-}
 
 struct FileCloser {
   void operator()(FILE* f) const { fclose(f); }
@@ -36,14 +24,14 @@ bool write_file(const std::string& path, const std::string& contents) {
   return fclose(file.release()) == 0 && ok;
 }
 
+// Written beside its place and renamed into it; until then a signal or an
+// exit removes it.
 bool write_in_place(const std::string& path, const std::string& contents) {
-  static bool registered = false;
-  if (!registered) registered = atexit(remove_pending) == 0;
   std::string temporary = path + ".tev" + std::to_string(tc_pid()) + ".tmp";
-  pending_temporaries().insert(temporary);
+  tc_partial_add(temporary);
   bool ok = write_file(temporary, contents) && tc_replace(temporary.c_str(), path.c_str());
   if (!ok) remove(temporary.c_str());
-  pending_temporaries().erase(temporary);
+  tc_partial_done(temporary);
   return ok;
 }
 

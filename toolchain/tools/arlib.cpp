@@ -11,6 +11,7 @@
 #include "common/fileutils.h"
 #include "common/osdep_path.h"
 #include "toolchain/support/tc_host.h"
+#include "toolchain/support/tc_partial.h"
 
 namespace {
 
@@ -76,41 +77,19 @@ bool read_all(FILE* f, std::vector<unsigned char>* out) {
   return !ferror(f);
 }
 
-// The temporary file being written, removed by the handler when a signal
-// ends the program first (one at a time: the librarian writes one file
-// after the other).
-char g_pending[4096];
-
-extern "C" void remove_pending(int sig) {
-  if (g_pending[0]) remove(g_pending);
-  signal(sig, SIG_DFL);
-  raise(sig);
-}
-
-void set_pending(const std::string& name) {
-  static bool installed = false;
-  if (!installed) {
-    tc_on_end_signals(remove_pending);
-    installed = true;
-  }
-  if (name.size() < sizeof g_pending) memcpy(g_pending, name.c_str(), name.size() + 1);
-}
-
-void clear_pending() { g_pending[0] = '\0'; }
-
 // A temporary file beside path, removed unless it was renamed into place.
 class TempBeside {
  public:
   explicit TempBeside(const char* path) {
     file_ = tc_create_beside(path, &name_);
     if (!file_) return;
-    set_pending(name_);
+    tc_partial_add(name_);
     created_ = true;
   }
   ~TempBeside() {
     if (file_) fclose(file_);
     if (created_) remove(name_.c_str());
-    clear_pending();
+    tc_partial_done(name_);
   }
   TempBeside(const TempBeside&) = delete;
   TempBeside& operator=(const TempBeside&) = delete;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <system_error>
 
+#include "common/osdep.h"
 #include "common/pathstyle.h"
 #include "toolchain/tools/arlib.h"
 #include "common/sha.h"
@@ -90,7 +91,8 @@ bool collect(const std::string& dir, const std::string& rel, const std::filesyst
 }  // namespace
 
 manifest_read_result manifest_read(const char* path, std::vector<manifest_entry>* entries) {
-  std::unique_ptr<FILE, FileCloser> f(fopen(path, "r"));
+  // A FIFO or a device would make the check wait; only a file is read.
+  std::unique_ptr<FILE, FileCloser> f(osd_fopen_regular(path, "r"));
   if (!f) return {manifest_status::cannot_open, 0, strerror(errno)};
   std::string line;
   int number = 0;
