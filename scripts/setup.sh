@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build
+  build-essential cmake ninja-build make
+  ccache distcc
   g++ clang
   googletest libgtest-dev libgmock-dev
   libbenchmark-dev

@@ -1,0 +1,4 @@
+	psect idle
+idle_loop:
+	nop ; wait
+	end idle_loop
