@@ -29,6 +29,9 @@ wine=/usr/lib/wine/wine64
 # server; a first program with its streams away from the build makes sure
 # they hold none of ninja's or ctest's pipes open.
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+# The server starts in Wine's prefix (WINEPREFIX, else ~/.wine), which a
+# new machine does not have yet; the first program below fills it.
+mkdir -p "${WINEPREFIX:-$HOME/.wine}"
 "$wineserver" -k 2>/dev/null || true
 "$wineserver" -p
 trap '"$wineserver" -k 2>/dev/null || true' EXIT
