@@ -16,6 +16,18 @@
 #include <sstream>
 #include <string>
 
+// A path of the command file as written there, without blanks: a line end
+// of Windows dropped, every backslash doubled.
+std::string unescaped(std::string path) {
+  if (!path.empty() && path.back() == '\r') path.pop_back();
+  std::string out;
+  for (size_t i = 0; i < path.size(); ++i) {
+    out += path[i];
+    if (path[i] == '\\' && i + 1 < path.size() && path[i + 1] == '\\') ++i;
+  }
+  return out;
+}
+
 int main(int argc, char** argv) {
   const char* dir = getenv("LUMO_RECORD");
   if (!dir) {
@@ -39,7 +51,7 @@ int main(int argc, char** argv) {
     for (std::string line; std::getline(lines, line);)
       if (line.rfind("--depfile=", 0) == 0) {
         const char* rules = getenv("LUMO_RECORD_RULES");
-        if (!rules || strcmp(rules, "-") != 0) std::ofstream(line.substr(10), std::ios::binary) << (rules ? rules : "");
+        if (!rules || strcmp(rules, "-") != 0) std::ofstream(unescaped(line.substr(10)), std::ios::binary) << (rules ? rules : "");
       }
   }
   std::ofstream env(base + "/env", std::ios::binary);
