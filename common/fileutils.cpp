@@ -350,6 +350,13 @@ unsigned module_kinds(FILE* f, const std::vector<uint64_t>& starts) {
   return kinds;
 }
 
+unsigned library_stream_kinds(FILE* f) {
+  obj_lib_header header;
+  std::vector<uint64_t> starts;
+  if (!obj_read_lib_header(f, &header) || !read_directory(f, header.module_count, &starts)) return 0;
+  return module_kinds(f, starts);
+}
+
 unsigned library_kinds(const char* path) {
   if (!valid_ext(path, kLibExtensions)) return 0;
   File f = open_file(path, "rb");
@@ -357,11 +364,7 @@ unsigned library_kinds(const char* path) {
     DB_NOTE("Cannot open file: \"%s\"", path);
     return 0;
   }
-  obj_lib_header header;
-  std::vector<uint64_t> starts;
-  if (!obj_read_lib_header(f.get(), &header) || !read_directory(f.get(), header.module_count, &starts))
-    return 0;
-  return module_kinds(f.get(), starts);
+  return library_stream_kinds(f.get());
 }
 
 void note_library(unsigned kinds) {
@@ -525,6 +528,14 @@ bool fileid_is_obj_fp(FILE* stream) {
 unsigned fileid_is_library(const char* path) {
   DB_ENTER("\"%s\"", shown(path));
   unsigned kinds = library_kinds(path);
+  note_library(kinds);
+  DB_EXIT("%u", kinds);
+  return kinds;
+}
+
+unsigned fileid_is_library_fp(FILE* stream) {
+  DB_ENTER();
+  unsigned kinds = stream ? library_stream_kinds(stream) : 0;
   note_library(kinds);
   DB_EXIT("%u", kinds);
   return kinds;

@@ -114,6 +114,8 @@ bool fileid_is_obj_fp(FILE* stream);
 // FILEID_LIB_OBJ and FILEID_LIB_P1 for the kinds of modules found; 0 when
 // nothing was recognised or the file is no library.
 unsigned fileid_is_library(const char* path);
+// The same from the current position of a stream, whatever the file's name.
+unsigned fileid_is_library_fp(FILE* stream);
 
 // The entry of list (split at ",", ";" and ":") that equals the text after
 // the last "." of path, case-sensitively; null when none does.

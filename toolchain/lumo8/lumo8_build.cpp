@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "common/alert.h"
+#include "common/gnudeps.h"
 #include "common/osdep.h"
 #include "common/stringcache.h"
 #include "toolchain/lumo8/lumo8_inputs.h"
@@ -64,18 +65,6 @@ bool same_file(const std::string& a, const std::string& b) {
   free(x);
   free(y);
   return same;
-}
-
-// A file name as make reads it in a rule: blanks and "#" behind a
-// backslash, "$" doubled.
-std::string make_name(const std::string& name) {
-  std::string out;
-  for (char c : name) {
-    if (c == ' ' || c == '\t' || c == '#') out += '\\';
-    if (c == '$') out += '$';
-    out += c;
-  }
-  return out;
 }
 
 class Build {
@@ -218,10 +207,10 @@ bool Build::unit_of(const l8_input& in, l8_unit* unit, Pre* pp) {
 // included twice is named once.
 void Build::dependencies(const l8_input& in, const Pre& pp, const std::string& target) {
   if (!c_.dep || !preprocessed_kind(in.kind)) return;
-  std::string rule = make_name(target) + ": " + make_name(in.path);
+  std::string rule = gnudeps_quote(target) + ": " + gnudeps_quote(in.path);
   std::set<std::string> listed;
   for (const tc_pre_header& h : pp.result.headers)
-    if ((c_.dep_sys || !h.system) && listed.insert(h.path).second) rule += " \\\n  " + make_name(h.path);
+    if ((c_.dep_sys || !h.system) && listed.insert(h.path).second) rule += " \\\n  " + gnudeps_quote(h.path);
   rule += "\n";
   if (c_.dep_stop || !c_.depfile.empty())
     deps_ += rule;

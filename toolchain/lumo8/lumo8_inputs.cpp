@@ -96,34 +96,8 @@ void function_names(const std::string& line, int depth, std::vector<std::string>
 
 // ---- Inputs known by their contents ----
 
-bool library_name(FILE* f) {
-  std::string name;
-  return obj_read_name(f, &name) == obj_name_status::complete && !name.empty();
-}
-
-// A library directory and, after it, at least one module that is an object
-// or p1 file (the test the file identification makes for library names).
-bool library_contents(FILE* f) {
-  obj_lib_header header{};
-  if (!obj_read_lib_header(f, &header)) return false;
-  std::vector<uint32_t> sizes;
-  for (uint16_t i = 0; i < header.module_count; ++i) {
-    obj_lib_entry_fixed entry{};
-    if (!obj_read_lib_entry_fixed(f, &entry) || !library_name(f)) return false;
-    for (uint16_t j = 0; j < entry.symbol_count; ++j) {
-      uint8_t flags = 0;
-      if (!obj_read_u8(f, &flags) || !library_name(f)) return false;
-    }
-    sizes.push_back(entry.size);
-  }
-  long module = ftell(f);
-  for (uint32_t size : sizes) {
-    if (fseek(f, module, SEEK_SET) == 0 && fileid_is_obj_fp(f)) return true;
-    if (fseek(f, module, SEEK_SET) == 0 && fileid_is_p1_fp(f)) return true;
-    module += static_cast<long>(size);
-  }
-  return false;
-}
+// A library directory with at least one object or p1 module after it.
+bool is_library(FILE* stream) { return fileid_is_library_fp(stream) != 0; }
 
 // What a file holds when its name does not say: lumo8-cc names the p1 file
 // of "-c x.c -o x.c.obj" after the object the build system asked for.
@@ -132,7 +106,7 @@ bool kind_by_contents(const std::string& path, l8_kind* kind) {
   File f(fopen(path.c_str(), "rb"));
   if (!f) return false;
   const std::pair<bool (*)(FILE*), l8_kind> tests[] = {
-      {fileid_is_p1_fp, l8_kind::p1}, {fileid_is_obj_fp, l8_kind::object}, {library_contents, l8_kind::library}};
+      {fileid_is_p1_fp, l8_kind::p1}, {fileid_is_obj_fp, l8_kind::object}, {is_library, l8_kind::library}};
   for (const auto& [test, found] : tests) {
     rewind(f.get());
     if (test(f.get())) return *kind = found, true;
