@@ -118,13 +118,13 @@ double child_seconds(Work work) {
 // the option table; the time is the second's, the counters give the medians
 // of both and of the pairs' differences. options_process builds the table
 // with the same mask and translation whatever the family, ZIR or TEV.
-void BM_OptionsInitializeInChild(benchmark::State& state, uint32_t mask, bool translate) {
+void BM_OptionsInitializeInChild(benchmark::State& state, uint32_t mask) {
   std::vector<double> bare, built, cost;
   for (auto _ : state) {
     double b = child_seconds([] { return 0; });
     double t = child_seconds([=] {
       if (options_table()) return 2;  // built before the fork: nothing would be measured
-      options_initialize(mask, translate);
+      options_initialize(mask);
       return options_table() ? 0 : 3;
     });
     if (b < 0 || t < 0) {
@@ -172,10 +172,10 @@ const std::vector<Key> kMix = [] {
 }();
 
 void BM_OptionLookup(benchmark::State& state, const std::vector<Key>* keys) {
-  options_initialize(OPT_ENABLED, true);
+  options_initialize(OPT_ENABLED);
   hashtable* table = options_table();
   for (const Key& k : *keys) {
-    const option_entry* row = option_lookup(table, k.key, k.group);
+    const option_row* row = option_lookup(table, k.key, k.group);
     if (k.row ? !row || strcmp(row->name, k.row) != 0 : row != nullptr) {
       state.SkipWithError((std::string(k.key) + " does not reach its row").c_str());
       return;
@@ -262,7 +262,7 @@ void BM_CommandFileEscape(benchmark::State& state, std::vector<std::string> opti
 
 // First: before anything builds the option table in this process, and while
 // the process is small, so that fork copies little.
-BENCHMARK_CAPTURE(BM_OptionsInitializeInChild, zir_and_tev, OPT_ENABLED, true)
+BENCHMARK_CAPTURE(BM_OptionsInitializeInChild, zir_and_tev, OPT_ENABLED)
     ->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MessageFileLoad)->Arg(0)->Arg(100)->Arg(400)->Iterations(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MsgRecord);

@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr uint32_t kMsgBadSyntax = 1195;
 // Plain "--help": the five groups, without "undocumented".
 constexpr uint32_t kDefaultHelpMask = 0x1f;
 constexpr int kHelpNameWidth = 25;
@@ -32,9 +31,8 @@ constexpr HelpClass kHelpClasses[] = {
     {"warnings", OPT_WARNINGS}, {"undocumented", OPT_UNDOCUMENTED}, {"joined", OPT_JOINED}, {"separate", OPT_SEPARATE},
 };
 
-bool listed(const option_entry& row, uint32_t mask) {
-  return row.handler && !(row.flags & (OPT_HIDDEN | OPT_SUBOPTION)) && (row.flags & (OPT_ENABLED | OPT_ALTSET)) &&
-         (row.flags & mask);
+bool listed(const option_row& row, uint32_t mask) {
+  return option_registered(row) && !(row.flags & (OPT_HIDDEN | OPT_SUBOPTION)) && (row.flags & mask);
 }
 
 uint32_t class_bits(const char* name) {
@@ -58,7 +56,7 @@ uint32_t option_help_classes(const char* list) {
 
 void options_print(uint32_t mask) {
   DB_ENTER("0x%x", mask);
-  for (const option_entry* row = option_table; row->name; ++row) {
+  for (const option_row* row = option_table; row->name; ++row) {
     if (!listed(*row, mask)) continue;
     if (strlen(row->name) > static_cast<size_t>(kHelpNameWidth))
       printf("  %s\n  %-*s %s\n", row->name, kHelpNameWidth, "", row->help);
@@ -85,17 +83,13 @@ void print_list(vector* list, bool one_per_line) {
   DB_EXIT();
 }
 
-uint32_t opt_help(DeviceType device_type, const char* arg, vector* out, vector* args, uint32_t index) {
+// The TEV driver prints its own help (its row passes the option on).
+LUMO_OPTION_HANDLER(opt_help) {
   DB_ENTER("%s", arg);
-  // The TEV driver prints its own help; the run goes on.
-  if (device_is_tev(device_type)) return noTranslation(device_type, arg, out, args, index);
   uint32_t mask = kDefaultHelpMask;
-  if (strlen(arg) > strlen("--help")) {
-    if (arg[6] != '=' || !arg[7]) {
-      alert_raise(kMsgBadSyntax, arg);
-      cleanup(1);
-    }
-    mask = option_help_classes(arg + 7);
+  if (strlen(arg) > strlen(row.name)) {
+    if (arg[strlen(row.name)] != '=') option_required(arg, nullptr);
+    mask = option_help_classes(option_required(arg, value));
   }
   printf("Usage: %s [options] file...\nOptions:\n", cmdline_progname());
   options_print(mask);
@@ -145,7 +139,7 @@ void print_tev_target_specific_options() {
   DB_EXIT();
 }
 
-uint32_t opt_target_help(DeviceType, const char* arg, vector*, vector*, uint32_t) {
+LUMO_OPTION_HANDLER(opt_target_help) {
   DB_ENTER("%s", arg);
   vector* devices = device_list(DEVICES_ALL);
   fputs(kZirTargetHeader, stdout);
@@ -159,7 +153,7 @@ uint32_t opt_target_help(DeviceType, const char* arg, vector*, vector*, uint32_t
 
 // "-mprint-devices" lists every family, the hidden "-mprint-zir-devices"
 // the two ZIR families.
-uint32_t opt_print_devices(DeviceType, const char* arg, vector*, vector*, uint32_t) {
+LUMO_OPTION_HANDLER(opt_print_devices) {
   DB_ENTER("%s", arg);
   const bool zir_only = strcmp(arg, "-mprint-zir-devices") == 0;
   if (vector* devices = device_list(zir_only ? DEVICES_ZIR_ALL : DEVICES_ALL)) print_list(devices, true);

@@ -1,8 +1,6 @@
 // lumo8-cc: program entry. The command-line layer does the run; this file
 // gives it the options callback, the command-file mode, the verbosity and
 // the test that tells the user's input files from other arguments.
-#include <cstring>
-
 #include "common/vector.h"
 #include "driver/cmdline.h"
 #include "driver/option_state.h"
@@ -12,14 +10,15 @@
 namespace {
 
 // An input file is neither an option nor the value that the option before
-// it takes as the next argument (a row with a separate value, named whole).
+// it takes as the next argument (a row whose value can be the next argument,
+// named whole).
 bool is_input_file(const vector* args, uint32_t index) {
   const char* arg = vec_get_as<const char*>(args, index);
   if (!arg || arg[0] == '-') return false;
   if (index == 0 || !options_table()) return true;
   const char* before = vec_get_as<const char*>(args, index - 1);
-  const option_entry* row = before[0] == '-' ? option_lookup(options_table(), before, nullptr) : nullptr;
-  return !(row && (row->flags & OPT_SEPARATE) && strcmp(row->name, before) == 0);
+  const option_row* row = before[0] == '-' ? option_lookup(options_table(), before, nullptr) : nullptr;
+  return !(row && option_takes_next(*row, before));
 }
 
 }  // namespace

@@ -36,7 +36,8 @@ struct OptionState {
   // "-M" group and the inputs.
   bool preprocess_only = false;     // "-E"
   bool assembly_only = false;       // "-S"
-  uint8_t depend = 0;               // DependBits of "-M", "-MM", "-MD", "-MMD"
+  bool depend_only = false;         // "-M", "-MM": the rules are the output
+  bool depend_side = false;         // "-MD", "-MMD": the rules beside the compile
   const char* depend_file = nullptr;     // "-MF"
   vector* depend_targets = nullptr;      // "-MT" as given; null until the first
   vector* depend_quoted = nullptr;       // "-MQ" as given; null until the first
@@ -49,11 +50,6 @@ struct OptionState {
   // ZIR: an input whose name does not say it is C, named by "-x c"; the
   // driver reads it as its standard input.
   const char* stdin_file = nullptr;
-};
-
-enum DependBits : uint8_t {
-  DEPEND_ONLY = 1,  // "-M", "-MM": the rules are the output
-  DEPEND_SIDE = 2,  // "-MD", "-MMD": the rules beside the compile
 };
 
 // Read by every handler for every argument: a getter, not traced.

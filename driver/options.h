@@ -1,13 +1,14 @@
 // The option table and its lookup: one literal row per option as typed on
-// the command line, with its kind, help groups, help text and the handler
-// that translates it into the option language of the family's driver.
+// the command line, with its help groups and text, how it takes its value
+// and what each family's driver gets for it.
 //
-// options_initialize turns the rows into a lookup table once per process;
-// option_lookup finds the row of one argument (exact, cut at the first
-// separator, then the 5- and 2-character prefixes); options_handler walks an
-// argument vector, calls each row's handler (option_default when there is no
-// row) and collects the translations, in argument order, then the closing
-// options. All texts are interned; nothing here frees a text.
+// options_initialize registers the rows of a mask for lookup; option_lookup
+// finds the row of one argument (exact, cut at the first separator, then
+// the 5- and 2-character prefixes); option_translate takes the row's value
+// and applies the family's translation; options_handler walks an argument
+// vector that way (option_default for arguments without a row) and
+// collects the translations, in argument order, then the closing options.
+// All texts are interned; nothing here frees a text.
 #pragma once
 
 #include <cstdint>
@@ -37,69 +38,111 @@ enum : uint32_t {
   OPT_UNDOCUMENTED = 0x20,
   OPT_HIDDEN = 0x40,       // never listed by the help
   OPT_PREFIX = 0x80,       // found from the first 5 or 2 characters of an argument
-  OPT_JOINED = 0x100,      // help class: the value follows "="
-  OPT_SEPARATE = 0x200,    // help class: the value is the next argument
+  OPT_JOINED = 0x100,      // help class "joined"
+  OPT_SEPARATE = 0x200,    // help class "separate"
   OPT_ENABLED = 0x400,     // registered
   OPT_CASEFOLD = 0x1000,   // registered in lower and in upper case
   OPT_SUBOPTIONS = 0x2000, // the rest of the argument is a list of sub-options
   OPT_SUBOPTION = 0x4000,  // a sub-option, found only inside its group
   OPT_ALTSET = 0x8000,     // member of an option set this program never selects
-  OPT_ALWAYS = 0x10000,    // keeps its handler when the table is set up without translation
+  OPT_LIST_REQUIRED = 0x10000,  // a list row that is nothing without its list (1195 when bare)
 };
 
-// Translates args[index] (== arg) into out; returns how many of the
-// following elements of args it consumed as its value (0 or 1).
-using option_handler = uint32_t (*)(DeviceType device_type, const char* arg, vector* out, vector* args,
-                                    uint32_t index);
+// How a row takes its value. The value is taken only when the family's
+// translation uses it (see Action); a value that is not there then ends
+// the program: 1195 for a missing "=value", 2041 for a missing argument.
+enum class Takes : uint8_t {
+  nothing,  // no value; anything typed after the name is ignored
+  equals,   // "=value" anywhere after the name ("-std=c99"), possibly empty
+  glued,    // the text right after the name ("-Wall"), possibly empty
+  next,     // the next argument ("-x c")
+  either,   // glued when something follows the name, else the next argument ("-lm", "-l m")
+  equals_or_next,  // "=value" after the name, or the next argument, which must not be an option ("-Map=f", "-Map f")
+  file_or_next,    // the text after the name and an optional "=", else the next argument unless that is
+                   // an option (then no value, and nothing is consumed)
+  list,     // the text one character after the name, a list of sub-options of the row's group
+  self,     // the argument itself, as typed
+};
 
-struct option_entry {
+// What one family makes of an argument.
+enum class Action : uint8_t {
+  nothing,      // appends nothing
+  unchanged,    // the argument as typed; with Takes::next also the value, as typed
+  text,         // text[0], then text[1] when there is one
+  value,        // text[0] with the value in place of its "%s"; the value must be there and not empty
+  value_or_text,  // as value when the value is there, else text[1]
+  take,         // takes the value and appends nothing
+  checked,      // the argument as typed, once its value is there (as for value)
+  unsupported,  // warning 1428 for the argument, appends nothing
+  handler,      // the row's handler, with the value when the row takes one
+};
+
+struct OptionState;
+struct option_row;
+
+// A row's own code for what is not data: appends the translation of arg
+// (value is the value the row takes, or null) to out.
+using option_handler = void (*)(const option_row& row, DeviceType family, const char* arg, const char* value,
+                                vector* out);
+
+struct Translation {
+  Action action = Action::nothing;
+  const char* text[2] = {};
+  bool OptionState::*flag = nullptr;  // set whenever this translation is applied
+};
+
+struct option_row {
   uint32_t flags;
-  const char* name;       // null in the terminating row
-  const char* suboption;  // group tag of a sub-option row; "TAG:separators" of a row that carries them
+  const char* name;   // null in the terminating row
+  const char* group;  // the group of a sub-option; "TAG:separators" of a list row
   const char* help;
-  option_handler handler; // cleared for rows that are not registered
+  Takes takes;
+  Translation zir, tev, none;  // none: no family identified
+  bool OptionState::*always = nullptr;  // set for every family, before the translation
+  option_handler handler = nullptr;
 };
 
-// The rows, in table order, closed by a row without name.
-extern option_entry option_table[];
+// The rows, in table order (the help's order), closed by a row without name.
+extern const option_row option_table[];
 inline constexpr uint32_t kOptionTableRows = 159;
 inline constexpr uint32_t kOptionLookupBuckets = 127;
 
-// Builds the lookup table and the separator set once; every call resets the
-// verbosity count. Rows without a bit of mask are not registered; with
-// translate false, handlers of rows without OPT_ALWAYS become noTranslation.
-// overrides: optional table of replacement rows keyed by name.
-void options_initialize(uint32_t mask, bool translate, hashtable* overrides = nullptr);
-// The lookup table built by options_initialize (null before).
+// Registers the rows that share a bit with mask for option_lookup; a call
+// with another mask registers anew. Every call resets the verbosity count.
+void options_initialize(uint32_t mask);
+// The lookup table of the last options_initialize (null before).
 hashtable* options_table();
 // The characters at which option_lookup cuts an argument.
 const char* options_separators();
-const option_entry* option_lookup(hashtable* table, const char* key, const char* suboption);
-const option_entry* option_prefix_lookup(hashtable* table, const char* key, const char* suboption, uint32_t n);
-// Translates every argument of args; parent is the row whose sub-options
-// args holds (null at top level); final adds the closing options at the end
-// of a top-level call.
-vector* options_handler(vector* args, DeviceType device_type, const option_entry* parent, bool final,
-                        option_handler default_handler);
+const option_row* option_lookup(hashtable* table, const char* key, const char* group);
+const option_row* option_prefix_lookup(hashtable* table, const char* key, const char* group, uint32_t n);
+// True when arg is the row's name and the row's value is the next argument.
+bool option_takes_next(const option_row& row, const char* arg);
+// True when the row is registered by the last options_initialize.
+bool option_registered(const option_row& row);
+// Translates args[index] and appends it to out; returns how many of the
+// following arguments it consumed as its value. parent: the list row whose
+// sub-options args holds (null at top level).
+uint32_t option_translate(vector* args, uint32_t index, DeviceType family, vector* out,
+                          const option_row* parent = nullptr);
+// Translates every argument of args, then (with closing) the closing
+// options of family.
+vector* options_handler(vector* args, DeviceType family, bool closing = true);
 
 // ---- Handler building blocks ----
 //
 // These run once or more for every argument and are not traced, nor are
 // option_prefix_lookup and the two getters above: the records of an
-// argument are option_lookup's and its handler's. option_default's record is
-// noTranslation's; skipTo writes its record only when it ends the program.
+// argument are option_lookup's and option_translate's.
 
-// The default handler: input files (classified for ZIR) and unknown options,
-// passed on unchanged.
-uint32_t option_default(DeviceType device_type, const char* arg, vector* out, vector* args, uint32_t index);
-// Appends arg unchanged.
-uint32_t noTranslation(DeviceType device_type, const char* arg, vector* out, vector* args, uint32_t index);
+// Input files (classified for ZIR) and unknown options, passed on unchanged.
+void option_default(DeviceType family, const char* arg, vector* out);
 // The first ch in text; when there is none, or nothing follows it, message
 // 1195 and the program ends with status 1.
 const char* skipTo(const char* text, char ch);
-// The element after index, for an option whose value is the next argument;
-// message 2041 (fatal) for the option when there is none.
-const char* option_next(const char* option, const vector* args, uint32_t index);
+// The value of an "=value" option; when it is missing or empty, message
+// 1195 for arg and the program ends with status 1.
+const char* option_required(const char* arg, const char* value);
 // Warning 1428 for an option the family does not support.
 void option_unsupported(const char* arg);
 // Appends an interned formatted text to out.

@@ -27,7 +27,6 @@
 
 namespace {
 
-constexpr uint32_t kMsgMissingArgument = 2041;
 constexpr uint32_t kMsgNoDevice = 2042;
 constexpr uint32_t kMsgUnknownDevice = 2043;
 constexpr uint32_t kMsgNoDriver = 2045;
@@ -199,8 +198,8 @@ vector* options_process(vector* args) {
     start_tev(out);
   else if (device_is_zir(type))
     start_zir(out, scan.version_seen);
-  options_initialize(OPT_ENABLED, true);
-  vector* translated = options_handler(args, type, nullptr, true, option_default);
+  options_initialize(OPT_ENABLED);
+  vector* translated = options_handler(args, type);
   vec_append(out, translated);
   vec_free(translated);
   if (type == DEVICE_NONE) {
@@ -217,74 +216,37 @@ vector* options_process(vector* args) {
   return out;
 }
 
-uint32_t options_special(DeviceType device_type, const char* arg, vector* out, vector*, uint32_t) {
+// The driver gets the settings this program took, never the user's text; a
+// further --lumodebug was ignored here and is not handed on.
+LUMO_OPTION_HANDLER(opt_lumodebug) {
   DB_ENTER("%s", arg);
-  if (device_is_zir(device_type)) {
-    if (sc_startsWith(arg, "--lumodebug")) {
-      // The driver gets the settings this program took, never the user's
-      // text; a further --lumodebug was ignored here and is not handed on.
-      static bool handed_on = false;
-      const char* option = handed_on ? nullptr : lumodebug_optionFor(DBC_LUMO8CC, "lumo8");
-      handed_on = true;
-      if (option) vec_push(out, option);
-      DB_EXIT("0");
-      return 0;
-    }
-    for (const char* passed : {"--pragmaconfig", "--hexwright", "--imgconv", "--sivt"})
-      if (sc_startsWith(arg, passed)) {
-        vec_push(out, sc_intern(arg));
-        DB_EXIT("0");
-        return 0;
-      }
-    if (sc_startsWith(arg, "--nodel")) {
-      osd_keep_temps(true);
-      vec_push(out, sc_intern(arg));
-      DB_EXIT("0");
-      return 0;
-    }
-  }
-  // The installation commands, whatever the family: each ends the program
-  // with its own status.
-  const char* eq = strchr(arg, '=');
-  if (sc_startsWith(arg, "--selfinit")) cleanup(selfinit(eq ? eq + 1 : nullptr));
-  if (sc_startsWith(arg, "--selftest")) cleanup(selftest(eq ? eq + 1 : nullptr));
-  DB_EXIT("0");
-  return 0;
+  static bool handed_on = false;
+  const char* option = handed_on ? nullptr : lumodebug_optionFor(DBC_LUMO8CC, "lumo8");
+  handed_on = true;
+  if (option) vec_push(out, option);
 }
 
-uint32_t options_memorysummary(DeviceType device_type, const char* arg, vector* out, vector* args,
-                               uint32_t index) {
+// The installation commands, whatever the family: each ends the program
+// with its own status.
+LUMO_OPTION_HANDLER(opt_installation) {
   DB_ENTER("%s", arg);
-  constexpr size_t kNameLength = 15;  // "--memorysummary"
-  const bool tev = device_is_tev(device_type), zir = device_is_zir(device_type);
-  uint32_t consumed = 0;
-  if (strlen(arg) > kNameLength) {
-    const char* value = arg + kNameLength + (arg[kNameLength] == '=' ? 1 : 0);
-    if (tev) option_push(out, "-Wl,--memorysummary,%s", value);
-    if (zir) {
-      vec_push(out, "--summary=+xml");
-      option_push(out, "--summarydir=%s", value);
-    }
-  } else {
-    if (index + 1 >= vec_size(args)) {
-      alert_raise(kMsgMissingArgument, "--memorysummary");
-      cleanup(1);
-    }
-    const char* next = vec_get_as<const char*>(args, index + 1);
-    if (next[0] == '-') {
-      if (tev) vec_push(out, "-Wl,--memorysummary,memoryfile.xml");
-      // No directory was given: the legacy driver writes the summary where
-      // it writes its other outputs.
-      if (zir) vec_push(out, "--summary=+xml");
-    } else if (tev || zir) {
-      if (tev) option_push(out, "-Wl,--memorysummary,%s", next);
-      if (zir) {
-        vec_push(out, "--summary=+xml");
-        option_push(out, "--summarydir=%s", next);
-      }
-      consumed = 1;
-    }
+  cleanup(row.name[6] == 'i' ? selfinit(value) : selftest(value));
+}
+
+LUMO_OPTION_HANDLER(opt_nodel) {
+  DB_ENTER("%s", arg);
+  osd_keep_temps(true);
+  vec_push(out, sc_intern(arg));
+}
+
+// Without a file (the next argument is an option) the legacy driver writes
+// the summary where it writes its other outputs.
+LUMO_OPTION_HANDLER(opt_memorysummary) {
+  DB_ENTER("%s", arg);
+  if (device_is_tev(family)) {
+    option_push(out, "-Wl,--memorysummary,%s", value ? value : "memoryfile.xml");
+    return;
   }
-  DB_EXIT("%u", consumed);
-  return consumed;
+  vec_push(out, "--summary=+xml");
+  if (value) option_push(out, "--summarydir=%s", value);
 }

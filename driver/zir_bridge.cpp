@@ -65,7 +65,7 @@ std::vector<std::string> texts(const vector* list) {
 gnudeps_request request_from_state() {
   const OptionState& state = option_state();
   gnudeps_request r;
-  r.deps_only = (state.depend & DEPEND_ONLY) != 0;
+  r.deps_only = state.depend_only;
   r.stage = state.preprocess_only ? gnudeps_stage::preprocess
             : state.assembly_only ? gnudeps_stage::assembly
             : state.compile_only  ? gnudeps_stage::compile
@@ -115,7 +115,7 @@ void zir_bridge_close(vector* out) {
   // The GNU driver takes standard input as C when it only preprocesses.
   if (state.stdin_without_language && !state.preprocess_only) alert_raise(kMsgStdinNeedsLanguage);
   if (state.stdin_file && !freopen(state.stdin_file, "rb", stdin)) alert_raise(kMsgCannotOpenInput, state.stdin_file);
-  if (state.depend) {
+  if (state.depend_only || state.depend_side) {
     g_rules = osd_tmpname("d");
     if (g_rules) {
       vec_push(out, sc_intern("--dep=+gcc"));

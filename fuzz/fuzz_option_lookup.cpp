@@ -7,7 +7,7 @@
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool ready = (fuzz::init(), options_initialize(~0u, true), true);
+  static bool ready = (fuzz::init(), options_initialize(~0u), true);
   (void)ready;
   const std::string all(reinterpret_cast<const char*>(data), size);
   const std::string key = all.c_str();
@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string tag = has_tag ? std::string(all.c_str() + key.size() + 1) : std::string();
   const char* sub = has_tag ? tag.c_str() : nullptr;
   hashtable* table = options_table();
-  for (const option_entry* row : {option_lookup(table, key.c_str(), sub), option_prefix_lookup(table, key.c_str(), sub, 5),
+  for (const option_row* row : {option_lookup(table, key.c_str(), sub), option_prefix_lookup(table, key.c_str(), sub, 5),
                                   option_prefix_lookup(table, key.c_str(), sub, 2)}) {
     if (!row) continue;
     if (!row->name || row < option_table || row >= option_table + kOptionTableRows) abort();

@@ -334,8 +334,8 @@ TEST(LumodebugRun, PackagingBesideAnotherCLibraryWarnsAndGoesOn) {
 // run goes through show in the location columns.
 TEST(LumodebugRun, EnterAndExitRecordsBalance) {
   using Names = std::vector<std::string>;
-  const Names kWalk = {"cmdline_driver", "options_process", "options_handler"};
-  const Names kSpecial = {"cmdline_driver", "options_process", "options_handler", "options_special"};
+  const Names kWalk = {"cmdline_driver", "options_process", "options_handler", "option_translate"};
+  const Names kSpecial = {"cmdline_driver", "options_process", "options_handler", "option_translate", "opt_installation"};
   const struct Case {
     const char* what;
     Names args;  // after the --lumodebug option

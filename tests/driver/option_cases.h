@@ -1,4 +1,4 @@
-// One handler call and what it must give: the translation, the number of
+// One argument and what it must give: the translation, the number of
 // following arguments consumed, the messages raised, the option state left
 // and the exit status (a handler that ends the program is checked on its
 // messages and status alone).
@@ -12,7 +12,6 @@ namespace optrun {
 
 struct Case {
   DeviceType family;
-  option_handler handler;
   Texts args;
   Texts out;
   uint32_t consumed = 0;
@@ -23,7 +22,7 @@ struct Case {
 
 inline void check(const Case& c) {
   SCOPED_TRACE(std::string(family_name(c.family)) + " [" + join(c.args) + "]");
-  Outcome o = run(c.family, Step{c.handler, c.args});
+  Outcome o = run(c.family, Step{c.args});
   EXPECT_EQ(o.status, c.status) << o.stderr_text;
   EXPECT_EQ(o.messages, c.messages) << o.stderr_text;
   if (c.status != 0) return;

@@ -115,13 +115,11 @@ Outcome run(DeviceType family, const std::vector<Step>& steps, const std::functi
   auto r = testutil::in_child(
       [&] {
         option_state_reset();
+        options_initialize(OPT_ENABLED);
         if (prepare) prepare();
         vector* out = vec_new();
         uint32_t consumed = 0;
-        for (const Step& step : steps) {
-          vector* args = make_args(step.args);
-          consumed = step.handler(family, vec_get_as<const char*>(args, step.index), out, args, step.index);
-        }
+        for (const Step& step : steps) consumed = option_translate(make_args(step.args), step.index, family, out);
         report(out, consumed);
         return 0;
       },
@@ -134,9 +132,9 @@ Outcome run_line(DeviceType family, const Texts& args, bool final, const std::fu
   auto r = testutil::in_child(
       [&] {
         option_state_reset();
-        options_initialize(OPT_ENABLED, true);
+        options_initialize(OPT_ENABLED);
         if (prepare) prepare();
-        vector* out = options_handler(make_args(args), family, nullptr, final, option_default);
+        vector* out = options_handler(make_args(args), family, final);
         report(out, 0);
         return 0;
       },

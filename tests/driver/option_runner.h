@@ -1,4 +1,4 @@
-// Runs option handlers the way the option table does, in a forked child
+// Translates arguments the way the option table does, in a forked child
 // (the option state, the message states and the error count are
 // process-wide, and some handlers end the program), and brings back what
 // they appended, what they consumed, the messages they raised and the
@@ -25,16 +25,15 @@ inline constexpr DeviceType N = DEVICE_NONE;
 struct Outcome {
   int status = -1;
   Texts out;              // the handlers' translations, in order
-  uint32_t consumed = 0;  // of the last handler
+  uint32_t consumed = 0;  // by the last step
   std::string messages;   // message numbers raised, comma-separated, in order
   std::string state;      // option_state_summary() after the run
   Texts msgdisable;       // what options_add_msgdisable makes of the disabled messages
   std::string stderr_text;
 };
 
-// One handler call: args[index] is the argument handled.
+// One argument translated by its row: args[index] is the argument.
 struct Step {
-  option_handler handler;
   Texts args;
   uint32_t index = 0;
 };

@@ -2,13 +2,13 @@
 // argument vector, and the help printed from the rows.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "common/stringcache.h"
 #include "common/vector.h"
 #include "driver/help.h"
-#include "driver/option_handlers.h"
 #include "driver/option_state.h"
 #include "driver/options.h"
 #include "tests/support/testutil.h"
@@ -17,7 +17,7 @@ namespace {
 
 class OptionTable : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { options_initialize(OPT_ENABLED, true); }
+  static void SetUpTestSuite() { options_initialize(OPT_ENABLED); }
 };
 
 TEST_F(OptionTable, ArgumentsReachTheirRows) {
@@ -58,7 +58,7 @@ TEST_F(OptionTable, ArgumentsReachTheirRows) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.key) + (c.group ? std::string(" in ") + c.group : ""));
-    const option_entry* row = option_lookup(options_table(), c.key, c.group);
+    const option_row* row = option_lookup(options_table(), c.key, c.group);
     if (!c.row) {
       EXPECT_EQ(row, nullptr) << row->name;
       continue;
@@ -70,15 +70,42 @@ TEST_F(OptionTable, ArgumentsReachTheirRows) {
   }
 }
 
-TEST_F(OptionTable, SetUpOnceWithTheSeparatorsOfTheGroups) {
+TEST_F(OptionTable, EveryCallRegistersItsMask) {
   EXPECT_STREQ(options_separators(), "=,");
   option_state().verbosity = 3;
-  options_initialize(OPT_ENABLED, true);
+  options_initialize(OPT_ENABLED);
   EXPECT_EQ(option_state().verbosity, 0);
-  // Rows outside the mask lose their handler; the unregistered rows have none.
-  for (const option_entry* row = option_table; row->name; ++row) {
-    if (!(row->flags & OPT_ENABLED)) {
-      EXPECT_EQ(row->handler, nullptr) << row->name;
+  options_initialize(OPT_WARNINGS);
+  EXPECT_EQ(option_lookup(options_table(), "-c", nullptr), nullptr);
+  EXPECT_NE(option_lookup(options_table(), "-Wall", nullptr), nullptr);
+  EXPECT_STREQ(options_separators(), "=");  // no list row among the warnings
+  options_initialize(OPT_ENABLED);
+  EXPECT_NE(option_lookup(options_table(), "-c", nullptr), nullptr);
+  EXPECT_STREQ(options_separators(), "=,");
+}
+
+// What the walk relies on: a row that calls its handler has one and the
+// other way round, a list row names its group's separators, a sub-option's
+// group has a list row, and no translation needs a value its row cannot take.
+TEST(OptionRows, AreConsistent) {
+  for (const option_row* row = option_table; row->name; ++row) {
+    SCOPED_TRACE(row->name);
+    bool calls = false;
+    for (const Translation* t : {&row->zir, &row->tev, &row->none}) {
+      calls |= t->action == Action::handler;
+      const bool prefix = t->action == Action::value || t->action == Action::value_or_text || t->action == Action::text;
+      EXPECT_TRUE(!prefix || t->text[0]);
+      EXPECT_TRUE(t->action != Action::value_or_text || t->text[1]);
+      const bool value = t->action == Action::value || t->action == Action::take || t->action == Action::checked;
+      EXPECT_TRUE(!value || row->takes != Takes::nothing);
+    }
+    EXPECT_EQ(calls, row->handler != nullptr);
+    EXPECT_TRUE(row->takes != Takes::list || strchr(row->group, ':'));
+    if (row->flags & OPT_SUBOPTION) {
+      bool has_list = false;
+      for (const option_row* list = option_table; list->name; ++list)
+        has_list |= list->takes == Takes::list && strncmp(list->group, row->group, strlen(row->group)) == 0;
+      EXPECT_TRUE(has_list);
     }
   }
 }
@@ -95,7 +122,7 @@ TEST_F(OptionTable, PrefixLookupNeedsALongerKeyAndThePrefixFlag) {
 std::vector<std::string> walk(std::vector<std::string> args, DeviceType type = DEVICE_TEV) {
   vector* in = vec_new();
   for (const std::string& a : args) vec_push(in, sc_intern(a.c_str()));
-  vector* out = options_handler(in, type, nullptr, false, option_default);
+  vector* out = options_handler(in, type, false);
   std::vector<std::string> result;
   for (const char* o : VecItems<const char*>(out)) result.emplace_back(o);
   vec_free(in);
@@ -125,7 +152,7 @@ TEST(OptionHelp, ClassesAndLines) {
   for (const Case& c : cases) EXPECT_EQ(option_help_classes(c.list), c.mask) << c.list;
 
   testutil::RunResult r = testutil::in_child([] {
-    options_initialize(OPT_ENABLED, true);
+    options_initialize(OPT_ENABLED);
     options_print(OPT_WARNINGS);
     return 0;
   });
@@ -137,7 +164,7 @@ TEST(OptionHelp, ClassesAndLines) {
             "  -Wno-                     Disable warnings or messages\n"
             "  -W                        Enable warnings or messages\n");
   r = testutil::in_child([] {
-    options_initialize(OPT_ENABLED, true);
+    options_initialize(OPT_ENABLED);
     options_print(OPT_COMMON);
     return 0;
   });
@@ -148,7 +175,7 @@ TEST(OptionHelp, ClassesAndLines) {
   EXPECT_EQ(r.out.find("--lumodebug"), std::string::npos);  // hidden
   EXPECT_EQ(r.out.find("-Map"), std::string::npos);         // a sub-option
   r = testutil::in_child([] {
-    options_initialize(OPT_ENABLED, true);
+    options_initialize(OPT_ENABLED);
     options_print(OPT_TARGET);
     return 0;
   });

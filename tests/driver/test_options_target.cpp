@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "driver/option_handlers.h"
 #include "tests/driver/option_cases.h"
 
 namespace {
@@ -16,23 +15,23 @@ using namespace optrun;
 TEST(OptionsTarget, DeviceSelection) {
   check_all({
       // The legacy driver gets the name in lower case without its family prefix.
-      {Z, opt_mcpu, {"-mcpu=ZIR16F877A"}, {"--chip=16f877a"}},
-      {Z18, opt_mcpu, {"-mcpu=zir18f4520"}, {"--chip=18f4520"}},
-      {Z, opt_mcpu, {"-mcpu=16F84"}, {"--chip=16f84"}},
+      {Z, {"-mcpu=ZIR16F877A"}, {"--chip=16f877a"}},
+      {Z18, {"-mcpu=zir18f4520"}, {"--chip=18f4520"}},
+      {Z, {"-mcpu=16F84"}, {"--chip=16f84"}},
       // TEV keeps the whole name and remembers it for the closing options.
-      {T, opt_mcpu, {"-mcpu=TEV32DA"}, {"-mmcu=tev32da"}, 0, "", "mdevice:-mdevice=tev32da"},
-      {T, opt_mcpu, {"-mcpu=ZIR16F84"}, {"-mmcu=zir16f84"}, 0, "", "mdevice:-mdevice=zir16f84"},
-      {N, opt_mcpu, {"-mcpu=zir16f84"}, {}},
-      {Z, opt_mcpu, {"-mcpu"}, {}, 0, "1195", "", 1},
-      {T, opt_mcpu, {"-mcpu="}, {}, 0, "1195", "", 1},
-      {Z, opt_mdevice, {"-mdevice=x"}, {}},
-      {T, opt_mdevice, {"-mdevice=tev32da"}, {"-mdevice=tev32da"}, 0, "", "mdevice_given"},
-      {N, opt_mdevice, {"-mdevice=x"}, {}},
-      {Z, opt_mdfp, {"-mdfp=/packs/zir"}, {"--dfp=/packs/zir"}},
-      {T, opt_mdfp, {"-mdfp=/packs/tev"}, {"-mdfp=/packs/tev"}, 0, "", "dfp_given"},
-      {T, opt_mdfp, {"-mdfp"}, {"-mdfp"}, 0, "", "dfp_given"},
-      {N, opt_mdfp, {"-mdfp=/packs"}, {}},
-      {Z, opt_mdfp, {"-mdfp="}, {}, 0, "1195", "", 1},
+      {T, {"-mcpu=TEV32DA"}, {"-mmcu=tev32da"}, 0, "", "mdevice:-mdevice=tev32da"},
+      {T, {"-mcpu=ZIR16F84"}, {"-mmcu=zir16f84"}, 0, "", "mdevice:-mdevice=zir16f84"},
+      {N, {"-mcpu=zir16f84"}, {}},
+      {Z, {"-mcpu"}, {}, 0, "1195", "", 1},
+      {T, {"-mcpu="}, {}, 0, "1195", "", 1},
+      {Z, {"-mdevice=x"}, {}},
+      {T, {"-mdevice=tev32da"}, {"-mdevice=tev32da"}, 0, "", "mdevice_given"},
+      {N, {"-mdevice=x"}, {}},
+      {Z, {"-mdfp=/packs/zir"}, {"--dfp=/packs/zir"}},
+      {T, {"-mdfp=/packs/tev"}, {"-mdfp=/packs/tev"}, 0, "", "dfp_given"},
+      {T, {"-mdfp"}, {"-mdfp"}, 0, "", "dfp_given"},
+      {N, {"-mdfp=/packs"}, {}},
+      {Z, {"-mdfp="}, {}, 0, "1195", "", 1},
   });
 }
 
@@ -60,14 +59,14 @@ TEST(OptionsTarget, OptionsWithAValue) {
   for (const ValueRow& row : kValueRows) {
     std::string arg = std::string(row.name) + "=a,-b";
     std::string state = std::string(row.name) == "-mwarn" ? "mwarn_given" : "";
-    cases.push_back({Z, opt_target_value, {arg}, {std::string(row.zir) + "=a,-b"}, 0, "", state});
-    cases.push_back({Z, opt_target_value, {row.name}, {}, 0, "1195", "", 1});
+    cases.push_back({Z, {arg}, {std::string(row.zir) + "=a,-b"}, 0, "", state});
+    cases.push_back({Z, {row.name}, {}, 0, "1195", "", 1});
     std::string tev = row.tev;
     if (tev.empty())
-      cases.push_back({T, opt_target_value, {arg}, {}, 0, "1428"});
+      cases.push_back({T, {arg}, {}, 0, "1428"});
     else
-      cases.push_back({T, opt_target_value, {arg}, {tev == "=" ? arg : tev}});
-    if (std::string(row.name) != "-msmart-io-format") cases.push_back({N, opt_target_value, {arg}, {}});
+      cases.push_back({T, {arg}, {tev == "=" ? arg : tev}});
+    if (std::string(row.name) != "-msmart-io-format") cases.push_back({N, {arg}, {}});
   }
   check_all(cases);
 }
@@ -75,16 +74,16 @@ TEST(OptionsTarget, OptionsWithAValue) {
 TEST(OptionsTarget, ValueChecksThatDifferByFamily) {
   check_all({
       // TEV passes these on without looking at the value.
-      {T, opt_target_value, {"-mcodeoffset"}, {"-mcodeoffset"}},
-      {T, opt_target_value, {"-mcodecov="}, {"-mcodecov="}},
-      {T, opt_target_value, {"-merrata"}, {"-mskip-bug"}},
-      {T, opt_target_value, {"-mstack"}, {}, 0, "1428"},
+      {T, {"-mcodeoffset"}, {"-mcodeoffset"}},
+      {T, {"-mcodecov="}, {"-mcodecov="}},
+      {T, {"-merrata"}, {"-mskip-bug"}},
+      {T, {"-mstack"}, {}, 0, "1428"},
       // The smart IO value is checked before the family is.
-      {T, opt_target_value, {"-msmart-io-format"}, {}, 0, "1195", "", 1},
-      {N, opt_target_value, {"-msmart-io-format="}, {}, 0, "1195", "", 1},
-      {N, opt_target_value, {"-msmart-io-format=x"}, {}},
-      {N, opt_target_value, {"-mstack"}, {}},
-      {Z, opt_target_value, {"-mstack="}, {}, 0, "1195", "", 1},
+      {T, {"-msmart-io-format"}, {}, 0, "1195", "", 1},
+      {N, {"-msmart-io-format="}, {}, 0, "1195", "", 1},
+      {N, {"-msmart-io-format=x"}, {}},
+      {N, {"-mstack"}, {}},
+      {Z, {"-mstack="}, {}, 0, "1195", "", 1},
   });
 }
 
@@ -140,96 +139,96 @@ const RuntimeRow kRuntimeRows[] = {
 TEST(OptionsTarget, RuntimeOptions) {
   std::vector<Case> cases;
   for (const RuntimeRow& row : kRuntimeRows) {
-    cases.push_back({Z, opt_runtime, {row.arg}, {row.zir}});
-    cases.push_back({Z18, opt_runtime, {row.arg}, {row.zir}});
+    cases.push_back({Z, {row.arg}, {row.zir}});
+    cases.push_back({Z18, {row.arg}, {row.zir}});
     if (row.tev_unchanged)
-      cases.push_back({T, opt_runtime, {row.arg}, {row.arg}});
+      cases.push_back({T, {row.arg}, {row.arg}});
     else
-      cases.push_back({T, opt_runtime, {row.arg}, {}, 0, "1428"});
-    cases.push_back({N, opt_runtime, {row.arg}, {}});
+      cases.push_back({T, {row.arg}, {}, 0, "1428"});
+    cases.push_back({N, {row.arg}, {}});
   }
   check_all(cases);
 }
 
 TEST(OptionsTarget, EveryRuntimeOptionGivesItsOwnOption) {
-  Outcome o = run(Z, {Step{opt_runtime, {"-mno-plib"}}, Step{opt_runtime, {"-mplib"}},
-                      Step{opt_runtime, {"-mno-plib"}}});
+  Outcome o = run(Z, {Step{{"-mno-plib"}}, Step{{"-mplib"}},
+                      Step{{"-mno-plib"}}});
   EXPECT_EQ(o.status, 0) << o.stderr_text;
   EXPECT_EQ(o.out, (Texts{"--runtime=-plib", "--runtime=+plib", "--runtime=-plib"}));
 }
 
 TEST(OptionsTarget, OtherTargetOptions) {
   check_all({
-      {Z, opt_maxizir, {"-mmaxizir"}, {"--maxizir"}},
-      {Z18, opt_maxizir, {"-mmaxichip"}, {"--maxizir"}},
-      {T, opt_maxizir, {"-mmaxichip"}, {}, 0, "1428"},
-      {N, opt_maxizir, {"-mmaxizir"}, {}},
-      {Z, opt_shroud, {"-mshroud"}, {"--shroud"}},
-      {T, opt_shroud, {"-mshroud"}, {}, 0, "1428"},
-      {N, opt_shroud, {"-mshroud"}, {}},
-      {Z, opt_stack_usage, {"-morv-stack-usage"}, {"--summary=+stack,+stackfull"}},
-      {T, opt_stack_usage, {"-morv-stack-usage"}, {"-morv-stack-usage"}},
-      {N, opt_stack_usage, {"-morv-stack-usage"}, {}},
-      {Z, opt_const_data, {"-mconst-data-in-progmem"}, {}},
-      {Z, opt_const_data, {"-mno-const-data-in-progmem"}, {}, 0, "1428"},
-      {T, opt_const_data, {"-mconst-data-in-progmem"}, {"-mconst-data-in-progmem"}, 0, "", "const_data_given"},
-      {T, opt_const_data, {"-mno-const-data-in-progmem"}, {"-mno-const-data-in-progmem"}, 0, "", "const_data_given"},
-      {N, opt_const_data, {"-mno-const-data-in-progmem"}, {}},
-      {Z, opt_fill, {"--fill=0xffff@0x100:0x1ff"}, {"--fill=0xffff@0x100:0x1ff"}},
-      {T, opt_fill, {"--fill=0"}, {"--fill=0"}},
-      {N, opt_fill, {"--fill=0"}, {"--fill=0"}},
-      {Z, opt_print_builtins, {"-mprint-builtins"}, {"--info=builtins"}},
-      {T, opt_print_builtins, {"-mprint-builtins"}, {}, 0, "", "print_builtins"},
-      {N, opt_print_builtins, {"-mprint-builtins"}, {}},
+      {Z, {"-mmaxizir"}, {"--maxizir"}},
+      {Z18, {"-mmaxichip"}, {"--maxizir"}},
+      {T, {"-mmaxichip"}, {}, 0, "1428"},
+      {N, {"-mmaxizir"}, {}},
+      {Z, {"-mshroud"}, {"--shroud"}},
+      {T, {"-mshroud"}, {}, 0, "1428"},
+      {N, {"-mshroud"}, {}},
+      {Z, {"-morv-stack-usage"}, {"--summary=+stack,+stackfull"}},
+      {T, {"-morv-stack-usage"}, {"-morv-stack-usage"}},
+      {N, {"-morv-stack-usage"}, {}},
+      {Z, {"-mconst-data-in-progmem"}, {}},
+      {Z, {"-mno-const-data-in-progmem"}, {}, 0, "1428"},
+      {T, {"-mconst-data-in-progmem"}, {"-mconst-data-in-progmem"}, 0, "", "const_data_given"},
+      {T, {"-mno-const-data-in-progmem"}, {"-mno-const-data-in-progmem"}, 0, "", "const_data_given"},
+      {N, {"-mno-const-data-in-progmem"}, {}},
+      {Z, {"--fill=0xffff@0x100:0x1ff"}, {"--fill=0xffff@0x100:0x1ff"}},
+      {T, {"--fill=0"}, {"--fill=0"}},
+      {N, {"--fill=0"}, {"--fill=0"}},
+      {Z, {"-mprint-builtins"}, {"--info=builtins"}},
+      {T, {"-mprint-builtins"}, {}, 0, "", "print_builtins"},
+      {N, {"-mprint-builtins"}, {}},
   });
 }
 
 TEST(OptionsTarget, LanguageExtensions) {
   check_all({
-      {Z, opt_extension, {"-mext=cci"}, {"--ext=cci"}},
-      {Z, opt_extension, {"-mext=CCI"}, {"--ext=CCI"}},
-      {T, opt_extension, {"-mext=cci"}, {"-mext=cci"}},
+      {Z, {"-mext=cci"}, {"--ext=cci"}},
+      {Z, {"-mext=CCI"}, {"--ext=CCI"}},
+      {T, {"-mext=cci"}, {"-mext=cci"}},
       // "-mcci" is the deprecated spelling of "-mext=cci".
-      {Z, opt_extension, {"-mcci"}, {"--ext=cci"}, 0, "2050"},
-      {T, opt_extension, {"-mcci"}, {"-mext=cci"}, 0, "2050"},
-      {N, opt_extension, {"-mcci"}, {}, 0, "2050"},
+      {Z, {"-mcci"}, {"--ext=cci"}, 0, "2050"},
+      {T, {"-mcci"}, {"-mext=cci"}, 0, "2050"},
+      {N, {"-mcci"}, {}, 0, "2050"},
       // The compiler's own dialect is the default: nothing to pass on.
-      {Z, opt_extension, {"-mext=LUMO8"}, {}},
-      {T, opt_extension, {"-mext=lumo8"}, {}},
-      {Z, opt_extension, {"-mext=IAR"}, {}, 0, "2048"},
-      {T, opt_extension, {"-mext=iar"}, {}, 0, "2048"},
+      {Z, {"-mext=LUMO8"}, {}},
+      {T, {"-mext=lumo8"}, {}},
+      {Z, {"-mext=IAR"}, {}, 0, "2048"},
+      {T, {"-mext=iar"}, {}, 0, "2048"},
       // Unknown extensions are warned about and still passed on.
-      {Z, opt_extension, {"-mext=gnu"}, {"--ext=gnu"}, 0, "2044"},
-      {T, opt_extension, {"-mext=gnu"}, {"-mext=gnu"}, 0, "2044"},
-      {N, opt_extension, {"-mext=gnu"}, {}, 0, "2044"},
-      {Z, opt_extension, {"-mext"}, {}, 0, "1195", "", 1},
-      {T, opt_extension, {"-mext="}, {}, 0, "1195", "", 1},
-      {N, opt_extension, {"-mext="}, {}, 0, "1195", "", 1},
+      {Z, {"-mext=gnu"}, {"--ext=gnu"}, 0, "2044"},
+      {T, {"-mext=gnu"}, {"-mext=gnu"}, 0, "2044"},
+      {N, {"-mext=gnu"}, {}, 0, "2044"},
+      {Z, {"-mext"}, {}, 0, "1195", "", 1},
+      {T, {"-mext="}, {}, 0, "1195", "", 1},
+      {N, {"-mext="}, {}, 0, "1195", "", 1},
   });
   // 2048 names the extension, 2044 the whole argument.
-  Outcome iar = run(Z, Step{opt_extension, {"-mext=IAR"}});
+  Outcome iar = run(Z, Step{{"-mext=IAR"}});
   EXPECT_NE(iar.stderr_text.find("\"IAR\""), std::string::npos) << iar.stderr_text;
-  Outcome gnu = run(Z, Step{opt_extension, {"-mext=gnu"}});
+  Outcome gnu = run(Z, Step{{"-mext=gnu"}});
   EXPECT_NE(gnu.stderr_text.find("\"-mext=gnu\""), std::string::npos) << gnu.stderr_text;
 }
 
 TEST(OptionsTarget, MemoryReservation) {
   check_all({
-      {Z, opt_reserve, {"-mreserve=ram@0x100:0x1ff"}, {"--ram=-0x100-0x1ff"}},
-      {Z18, opt_reserve, {"-mreserve=rom@0x2000:0x2fff"}, {"--rom=-0x2000-0x2fff"}},
+      {Z, {"-mreserve=ram@0x100:0x1ff"}, {"--ram=-0x100-0x1ff"}},
+      {Z18, {"-mreserve=rom@0x2000:0x2fff"}, {"--rom=-0x2000-0x2fff"}},
       // The end is what follows the last ":".
-      {Z, opt_reserve, {"-mreserve=ram@0x100:0x1ff:0x2ff"}, {"--ram=-0x100-0x2ff"}},
+      {Z, {"-mreserve=ram@0x100:0x1ff:0x2ff"}, {"--ram=-0x100-0x2ff"}},
       // A missing end address or an unknown space is an error; the run goes on.
-      {Z, opt_reserve, {"-mreserve=rom@0x100"}, {}, 0, "1195"},
-      {Z, opt_reserve, {"-mreserve=flash@0x100:0x1ff"}, {}, 0, "1195"},
-      {Z, opt_reserve, {"-mreserve=RAM@0x100:0x1ff"}, {}, 0, "1195"},
+      {Z, {"-mreserve=rom@0x100"}, {}, 0, "1195"},
+      {Z, {"-mreserve=flash@0x100:0x1ff"}, {}, 0, "1195"},
+      {Z, {"-mreserve=RAM@0x100:0x1ff"}, {}, 0, "1195"},
       // Without an address, or without "=", the run ends.
-      {Z, opt_reserve, {"-mreserve=ram"}, {}, 0, "1195", "", 1},
-      {Z, opt_reserve, {"-mreserve=ram@"}, {}, 0, "1195", "", 1},
-      {Z, opt_reserve, {"-mreserve@0x100:0x1ff"}, {}, 0, "1195", "", 1},
-      {T, opt_reserve, {"-mreserve=ram@0x100:0x1ff"}, {"-mreserve=ram@0x100:0x1ff"}},
-      {T, opt_reserve, {"-mreserve"}, {"-mreserve"}},
-      {N, opt_reserve, {"-mreserve=ram@0x100:0x1ff"}, {}},
+      {Z, {"-mreserve=ram"}, {}, 0, "1195", "", 1},
+      {Z, {"-mreserve=ram@"}, {}, 0, "1195", "", 1},
+      {Z, {"-mreserve"}, {}, 0, "1195", "", 1},
+      {T, {"-mreserve=ram@0x100:0x1ff"}, {"-mreserve=ram@0x100:0x1ff"}},
+      {T, {"-mreserve"}, {"-mreserve"}},
+      {N, {"-mreserve=ram@0x100:0x1ff"}, {}},
   });
 }
 

@@ -19,29 +19,29 @@ constexpr uint32_t kWarning = 2044;
 
 TEST(OptionsTools, WarningOptions) {
   check_all({
-      {Z, opt_nowarn, {"-w"}, {"--msgdisable=0"}, 0, "", "nowarn_given"},
-      {T, opt_nowarn, {"-w"}, {"-w"}},
-      {N, opt_nowarn, {"-w"}, {}},
-      {Z, opt_pedantic, {"-Wpedantic"}, {}, 0, "", "pedantic_given"},
-      {T, opt_pedantic, {"-Wpedantic"}, {"-Wpedantic"}},
-      {Z, opt_werror, {"-Werror"}, {"--Werror"}},
-      {Z, opt_werror, {"-Werror=1234"}, {"--Werror=1234"}},
-      {N, opt_werror, {"-Wno-error=2044"}, {"--Wno-error=2044"}},
+      {Z, {"-w"}, {"--msgdisable=0"}, 0, "", "nowarn_given"},
+      {T, {"-w"}, {"-w"}},
+      {N, {"-w"}, {}},
+      {Z, {"-Wpedantic"}, {}, 0, "", "pedantic_given"},
+      {T, {"-Wpedantic"}, {"-Wpedantic"}},
+      {Z, {"-Werror"}, {"--Werror"}},
+      {Z, {"-Werror=1234"}, {"--Werror=1234"}},
+      {N, {"-Wno-error=2044"}, {"--Wno-error=2044"}},
       // Reached by the cut at ",": not a form the message facility takes.
-      {Z, opt_werror, {"-Werror,2044"}, {}, 0, "1195"},
-      {T, opt_werror, {"-Werror=1234"}, {"-Werror=1234"}},
-      {Z, opt_warning, {"-Wall"}, {"-R-Wall"}},
-      {N, opt_warning, {"-Wunused"}, {"-R-Wunused"}},
-      {Z, opt_warning, {"-WERROR"}, {"--WERROR"}},
-      {Z, opt_warning, {"-W2044"}, {}},
-      {Z, opt_warning, {"-W"}, {}, 0, "1195"},
-      {T, opt_warning, {"-Wall"}, {"-Wall"}},
-      {T, opt_warning, {"-W"}, {"-W"}},
-      {Z, opt_nowarning, {"-Wno-unused"}, {"-R-Wno-unused"}},
-      {Z, opt_nowarning, {"-Wno-ERROR=2044"}, {"--Wno-ERROR=2044"}},
-      {Z, opt_nowarning, {"-Wno-"}, {}, 0, "1195"},
-      {Z, opt_nowarning, {"-Wno-1195"}, {}, 0, "1607"},
-      {T, opt_nowarning, {"-Wno-unused"}, {"-Wno-unused"}},
+      {Z, {"-Werror,2044"}, {}, 0, "1195"},
+      {T, {"-Werror=1234"}, {"-Werror=1234"}},
+      {Z, {"-Wall"}, {"-R-Wall"}},
+      {N, {"-Wunused"}, {"-R-Wunused"}},
+      {Z, {"-WERROR"}, {"--WERROR"}},
+      {Z, {"-W2044"}, {}},
+      {Z, {"-W"}, {}, 0, "1195"},
+      {T, {"-Wall"}, {"-Wall"}},
+      {T, {"-W"}, {"-W"}},
+      {Z, {"-Wno-unused"}, {"-R-Wno-unused"}},
+      {Z, {"-Wno-ERROR=2044"}, {"--Wno-ERROR=2044"}},
+      {Z, {"-Wno-"}, {}, 0, "1195"},
+      {Z, {"-Wno-1195"}, {}, 0, "1607"},
+      {T, {"-Wno-unused"}, {"-Wno-unused"}},
   });
 }
 
@@ -72,7 +72,7 @@ TEST(OptionsTools, DisabledMessages) {
     SCOPED_TRACE(std::string(family_name(s.family)) + " [" + join(s.args) + "]");
     std::vector<Step> steps;
     for (const std::string& a : s.args)
-      steps.push_back(Step{a.rfind("-Wno-", 0) == 0 ? opt_nowarning : opt_warning, {a}});
+      steps.push_back(Step{{a}});
     Outcome o = run(s.family, steps);
     EXPECT_EQ(o.msgdisable, s.msgdisable);
     EXPECT_EQ(o.messages, s.messages) << o.stderr_text;
@@ -111,128 +111,107 @@ TEST(OptionsTools, MessageStates) {
   for (const StateCase& c : cases) {
     SCOPED_TRACE(join(c.args));
     auto r = testutil::in_child([&c] {
+      options_initialize(OPT_ENABLED);
       vector* out = vec_new();
-      for (const std::string& a : c.args) {
-        vector* args = vec_new();
-        vec_push(args, sc_intern(a.c_str()));
-        (a.rfind("-Wno-", 0) == 0 ? opt_nowarning : opt_warning)(Z, vec_get_as<const char*>(args, 0), out, args, 0);
-      }
+      vector* args = vec_new();
+      for (const std::string& a : c.args) vec_push(args, sc_intern(a.c_str()));
+      for (uint32_t i = 0; i < vec_size(args); ++i) option_translate(args, i, Z, out);
       return static_cast<int>(alert_msgstate_get(kWarning));
     });
     EXPECT_EQ(r.status, static_cast<int>(c.state)) << r.err;
   }
 }
 
-TEST(OptionsTools, Linker) {
+// A list row: each sub-option by its own row or, without one, by the
+// list's translation; when nothing came of them, the whole argument.
+TEST(OptionsTools, LinkerAndItsSubOptions) {
   check_all({
-      // One sub-option without a row of its own.
-      {Z, opt_linker, {"--gc-sections"}, {"-L--gc-sections"}},
-      {T, opt_linker, {"--gc-sections"}, {"-Wl,--gc-sections"}},
-      {N, opt_linker, {"--gc-sections"}, {}},
-      // The whole argument, when its sub-options produced nothing.
-      {Z, opt_linker, {"-Wl,"}, {}},
-      {Z, opt_linker, {"-Wl,a,,b"}, {"-La", "-Lb"}},
+      {Z, {"-Wl,--gc-sections"}, {"-L--gc-sections"}},
+      {T, {"-Wl,--gc-sections"}, {"-Wl,--gc-sections"}},
+      {N, {"-Wl,--gc-sections"}, {}},
+      {Z, {"-Wl,"}, {}},
+      {Z, {"-Wl,a,,b"}, {"-La", "-Lb"}},
+      {T, {"-Wl,a,b"}, {"-Wl,a", "-Wl,b"}},
+      {T, {"-Wl,"}, {"-Wl,"}},
       // Nothing behind the name names no linker option.
-      {Z, opt_linker, {"-Wl"}, {}, 0, "1195"},
-      {T, opt_linker, {"-Wl"}, {}, 0, "1195"},
-      {N, opt_linker, {"-Wl"}, {}},
-      {T, opt_linker, {"-Wl,a,b"}, {"-Wl,a,b"}},
-      {T, opt_linker, {"-Wl,"}, {"-Wl,"}},
-      {N, opt_linker, {"-Wl,a"}, {}},
-      // "-Xlinker" and its value.
-      {Z, opt_linker, {"-Xlinker", "-Map=out.map"}, {"-Mout.map"}, 1},
-      // The bare names would leave the next "-Xlinker" value misread.
-      {Z, opt_linker, {"-Xlinker", "-Map"}, {}, 1, "1195"},
-      {Z, opt_linker, {"-Xlinker", "--memorysummary=sum"}, {"--summary=+xml", "--summarydir=sum"}, 1},
-      {Z, opt_linker, {"-Xlinker", "--memorysummary"}, {}, 1, "1195"},
-      {Z, opt_linker, {"-Xlinker", "--memorysummary:sum"}, {"--summary=+xml", "--summarydir=sum"}, 1},
-      {Z18, opt_linker, {"-Xlinker", "--gc-sections"}, {"-L--gc-sections"}, 1},
-      {T, opt_linker, {"-Xlinker", "-Map=out.map"}, {"-Xlinker", "-Map=out.map"}, 1},
-      {N, opt_linker, {"-Xlinker", "x"}, {}, 0},
-      {Z, opt_linker, {"-Xlinker"}, {}, 0, "2041", "", 1},
-      {T, opt_linker, {"-Xlinker"}, {}, 0, "2041", "", 1},
-  });
-}
-
-TEST(OptionsTools, LinkerSubOptions) {
-  check_all({
-      {Z, opt_linker_map, {"-Map=out.map"}, {"-Mout.map"}},
-      {T, opt_linker_map, {"-Map=out.map"}, {"-Wl,-Map=out.map"}},
-      {Z, opt_linker_map, {"-Map", "out.map"}, {"-Mout.map"}, 1},
-      {T, opt_linker_map, {"-Map", "out.map"}, {"-Wl,-Map=out.map"}, 1},
+      {Z, {"-Wl"}, {}, 0, "1195"},
+      {T, {"-Wl"}, {}, 0, "1195"},
+      {N, {"-Wl"}, {}},
+      {Z, {"-Wl,-Map=out.map"}, {"-Mout.map"}},
+      {T, {"-Wl,-Map,out.map"}, {"-Wl,-Map=out.map"}},
       // A following sub-option is not a file name: the name is missing.
-      {Z, opt_linker_map, {"-Map", "--data-init"}, {}, 0, "2041", "", 1},
-      {T, opt_linker_map, {"-Map", "--data-init"}, {}, 0, "2041", "", 1},
-      {N, opt_linker_map, {"-Map=out.map"}, {}},
-      {Z, opt_linker_map, {"-Map"}, {}, 0, "2041", "", 1},
-      {Z, opt_linker_map, {"-Map="}, {}, 0, "1195", "", 1},
-      {T, opt_linker_map, {"-Mapfile"}, {}, 0, "1195", "", 1},
-      {Z, opt_fixupoverflow, {"--fixupoverflow=error"}, {"-L--fixupoverflow=error"}, 0, "", "fixupoverflow_given"},
-      {Z, opt_fixupoverflow, {"--fixupoverflow"}, {"-L--fixupoverflow"}, 0, "", "fixupoverflow_given"},
-      {T, opt_fixupoverflow, {"--fixupoverflow=error"}, {}, 0, "1428"},
-      {Z, opt_data_init, {"--data-init"}, {"--runtime=+clear", "--runtime=+init"}},
-      {Z, opt_data_init, {"--no-data-init"}, {"--runtime=-clear", "--runtime=-init"}},
-      {T, opt_data_init, {"--no-data-init"}, {"-Wl,--no-data-init"}},
-      {N, opt_data_init, {"--data-init"}, {}},
+      {Z, {"-Wl,-Map,--data-init"}, {}, 0, "2041", "", 1},
+      {Z, {"-Wl,-Map"}, {}, 0, "2041", "", 1},
+      {Z, {"-Wl,-Map="}, {}, 0, "1195", "", 1},
+      {T, {"-Wl,-Mapfile"}, {"-Wl,-Mapfile"}},  // no row of its own
+      {Z, {"-Wl,--fixupoverflow=error"}, {"-L--fixupoverflow=error"}, 0, "", "fixupoverflow_given"},
+      // Refused, and then passed on whole: nothing came of the list.
+      {T, {"-Wl,--fixupoverflow=error"}, {"-Wl,--fixupoverflow=error"}, 0, "1428"},
+      {Z, {"-Wl,--data-init,--no-data-init"}, {"--runtime=+clear", "--runtime=+init", "--runtime=-clear", "--runtime=-init"}},
+      {T, {"-Wl,--no-data-init=1"}, {"-Wl,--no-data-init=1"}},
+      {Z, {"-Wl,--memorysummary,sum"}, {"--summary=+xml", "--summarydir=sum"}},
+      {T, {"-Wl,--memorysummary,-x"}, {"-Wl,--memorysummary,memoryfile.xml", "-Wl,-x"}},
+      // "-Xlinker" and its value.
+      {Z, {"-Xlinker", "-Map=out.map"}, {"-Mout.map"}, 1},
+      // The bare names would leave the next "-Xlinker" value misread.
+      {Z, {"-Xlinker", "-Map"}, {}, 1, "1195"},
+      {Z, {"-Xlinker", "--memorysummary"}, {}, 1, "1195"},
+      {Z, {"-Xlinker", "--memorysummary:sum"}, {"--summary=+xml", "--summarydir=sum"}, 1},
+      {Z18, {"-Xlinker", "--gc-sections"}, {"-L--gc-sections"}, 1},
+      {T, {"-Xlinker", "-Map=out.map"}, {"-Xlinker", "-Map=out.map"}, 1},
+      {N, {"-Xlinker", "x"}, {}, 0},
+      {T, {"-Xlinker"}, {}, 0, "2041", "", 1},
   });
 }
 
 TEST(OptionsTools, AssemblerPreprocessorParserAndLegacyDriver) {
   check_all({
-      {Z, opt_assembler, {"-x"}, {"-A-x"}},
-      {T, opt_assembler, {"-x"}, {}},
-      {Z, opt_assembler, {"-Wa,-x,,-y"}, {"-A-x", "-A-y"}},
-      {T, opt_assembler, {"-Wa,-a,-x"}, {"-Wa,-a,-x"}},
-      {Z, opt_assembler, {"-Wa"}, {}, 0, "1195"},
-      {T, opt_assembler, {"-Wa"}, {}, 0, "1195"},
-      {N, opt_assembler, {"-Wa"}, {}},
-      {Z, opt_asm_list, {"-adhln"}, {"--asmlist"}},
-      {T, opt_asm_list, {"-a"}, {}},
-      {Z, opt_xassembler, {"-Xassembler", "-al"}, {"--asmlist"}, 1},
-      {Z, opt_xassembler, {"-Xassembler", "-x"}, {"-A-x"}, 1},
-      {T, opt_xassembler, {"-Xassembler", "-al"}, {"-Xassembler", "-al"}, 1},
-      {N, opt_xassembler, {"-Xassembler", "-al"}, {}, 0},
-      {Z, opt_xassembler, {"-Xassembler"}, {}, 0, "2041", "", 1},
-      {Z, opt_preprocessor, {"-Wp,-DX,,-UY"}, {"-Z-DX", "-Z-UY"}},
-      {Z, opt_preprocessor, {"-Wp"}, {}},
-      {T, opt_preprocessor, {"-Wp,-DX"}, {"-Wp,-DX"}},
-      {Z, opt_xpreprocessor, {"-Xpreprocessor", "-DX"}, {"-Z-DX"}, 1},
-      {T, opt_xpreprocessor, {"-Xpreprocessor", "-DX"}, {"-Xpreprocessor", "-DX"}, 1},
-      {T, opt_xpreprocessor, {"-Xpreprocessor"}, {}, 0, "2041", "", 1},
-      {Z, opt_parser, {"-Xparser", "-w"}, {"-R-w"}, 1},
-      {Z, opt_parser, {"-Xp1", "-w"}, {"-R-w"}, 1},
-      {Z, opt_parser, {"-Xclang", "-w"}, {"-R-w"}, 1},
-      {T, opt_parser, {"-Xparser", "foo.c"}, {}, 0, "1428"},
-      {Z, opt_parser, {"-Xclang"}, {}, 0, "2041", "", 1},
-      {Z, opt_lumo8, {"-Xlumo8", "--chipinfo"}, {"--chipinfo"}, 1},
-      {Z, opt_lumo8, {"-Xlumo8", "--errformat=%f %s"}, {"--errformat=%f %s"}, 1, "", "errformat_given"},
-      {Z, opt_lumo8, {"-Xlumo8", "--warnformat=%s"}, {"--warnformat=%s"}, 1, "", "warnformat_given"},
-      {Z, opt_lumo8, {"-Xlumo8", "--msgformat=%s"}, {"--msgformat=%s"}, 1, "", "msgformat_given"},
-      {T, opt_lumo8, {"-Xlumo8", "--errformat=%s"}, {}, 0, "1428"},
-      {Z, opt_lumo8, {"-Xlumo8"}, {}, 0, "2041", "", 1},
+      {Z, {"-Wa,-x,,-y"}, {"-A-x", "-A-y"}},
+      {T, {"-Wa,-a,-x"}, {"-Wa,-a,-x"}},
+      {Z, {"-Wa,-adhln"}, {"--asmlist"}},
+      {Z, {"-Wa"}, {}, 0, "1195"},
+      {N, {"-Wa"}, {}},
+      {Z, {"-Xassembler", "-al"}, {"--asmlist"}, 1},
+      {Z, {"-Xassembler", "-x"}, {"-A-x"}, 1},
+      {T, {"-Xassembler", "-al"}, {"-Xassembler", "-al"}, 1},
+      {N, {"-Xassembler", "-al"}, {}, 0},
+      {Z, {"-Wp,-DX,,-UY"}, {"-Z-DX", "-Z-UY"}},
+      {Z, {"-Wp"}, {}},
+      {T, {"-Wp,-DX"}, {"-Wp,-DX"}},
+      {T, {"-Wp"}, {"-Wp"}},
+      {Z, {"-Xpreprocessor", "-DX"}, {"-Z-DX"}, 1},
+      {T, {"-Xpreprocessor", "-DX"}, {"-Xpreprocessor", "-DX"}, 1},
+      {Z, {"-Xparser", "-w"}, {"-R-w"}, 1},
+      // Refused for TEV, so the value is an argument of its own.
+      {T, {"-Xparser", "foo.c"}, {}, 0, "1428"},
+      {Z, {"-Xclang"}, {}, 0, "2041", "", 1},
+      {Z, {"-Xlumo8", "--errformat=%f %s"}, {"--errformat=%f %s"}, 1, "", "errformat_given"},
+      {Z, {"-Xlumo8", "--warnformat=%s"}, {"--warnformat=%s"}, 1, "", "warnformat_given"},
+      {Z, {"-Xlumo8", "--msgformat=%s"}, {"--msgformat=%s"}, 1, "", "msgformat_given"},
+      {T, {"-Xlumo8", "--errformat=%s"}, {}, 0, "1428"},
   });
 }
 
 TEST(OptionsTools, Libraries) {
   check_all({
-      {Z, opt_library, {"-lfoo"}, {}, 0, "", "l:foo"},
-      {Z, opt_library, {"-l", "m"}, {}, 1, "", "l:m"},
-      {T, opt_library, {"-lfoo"}, {"-lfoo"}},
-      {T, opt_library, {"-l", "m"}, {"-lm"}, 1},
-      {N, opt_library, {"-l", "m"}, {}, 1},
-      {N, opt_library, {"-lm"}, {}, 0},
-      {Z, opt_library, {"-l"}, {}, 0, "2041", "", 1},
-      {T, opt_library, {"-l"}, {}, 0, "2041", "", 1},
-      {Z, opt_library_dir, {"-Llib"}, {}, 0, "", "L: L:lib"},
-      {Z18, opt_library_dir, {"-L", "lib"}, {}, 1, "", "L: L:lib"},
-      {T, opt_library_dir, {"-Llib"}, {"-Llib"}},
-      {T, opt_library_dir, {"-L", "lib"}, {"-Llib"}, 1},
-      {N, opt_library_dir, {"-L", "lib"}, {}, 1},
-      {Z, opt_library_dir, {"-L"}, {}, 0, "2041", "", 1},
+      {Z, {"-lfoo"}, {}, 0, "", "l:foo"},
+      {Z, {"-l", "m"}, {}, 1, "", "l:m"},
+      {T, {"-lfoo"}, {"-lfoo"}},
+      {T, {"-l", "m"}, {"-lm"}, 1},
+      {N, {"-l", "m"}, {}, 1},
+      {N, {"-lm"}, {}, 0},
+      {Z, {"-l"}, {}, 0, "2041", "", 1},
+      {T, {"-l"}, {}, 0, "2041", "", 1},
+      {Z, {"-Llib"}, {}, 0, "", "L: L:lib"},
+      {Z18, {"-L", "lib"}, {}, 1, "", "L: L:lib"},
+      {T, {"-Llib"}, {"-Llib"}},
+      {T, {"-L", "lib"}, {"-Llib"}, 1},
+      {N, {"-L", "lib"}, {}, 1},
+      {Z, {"-L"}, {}, 0, "2041", "", 1},
   });
   // Libraries and directories keep their command-line order.
-  Outcome o = run(Z, {Step{opt_library, {"-lb"}}, Step{opt_library_dir, {"-Lx"}}, Step{opt_library, {"-la"}},
-                      Step{opt_library_dir, {"-L", "y"}}});
+  Outcome o = run(Z, {Step{{"-lb"}}, Step{{"-Lx"}}, Step{{"-la"}},
+                      Step{{"-L", "y"}}});
   EXPECT_EQ(o.state, "l:b l:a L: L:x L:y");
 }
 

@@ -60,7 +60,7 @@ bool left_out(const char* name) {
 class LineSource {
  public:
   explicit LineSource(unsigned seed) : rng_(seed) {
-    for (const option_entry* row = option_table; row->name; ++row)
+    for (const option_row* row = option_table; row->name; ++row)
       if (!left_out(row->name)) rows_.push_back(row);
   }
 
@@ -104,7 +104,7 @@ class LineSource {
   void add_token(std::vector<std::string>& args) {
     int kind = pick(0, 9);
     if (kind < 6) {
-      const option_entry* row = rows_[static_cast<size_t>(pick(0, static_cast<int>(rows_.size()) - 1))];
+      const option_row* row = rows_[static_cast<size_t>(pick(0, static_cast<int>(rows_.size()) - 1))];
       std::string name = row->name;
       int form = pick(0, 3);
       if (form == 0) {
@@ -125,7 +125,7 @@ class LineSource {
   }
 
   std::mt19937 rng_;
-  std::vector<const option_entry*> rows_;
+  std::vector<const option_row*> rows_;
 };
 
 // The files a line may name, in its working directory.
