@@ -116,8 +116,8 @@ double child_seconds(Work work) {
 
 // Each iteration is a pair: a child that only exits, then one that builds
 // the option table; the time is the second's, the counters give the medians
-// of both and of the pairs' differences. options_process builds the table
-// with the same mask and translation whatever the family, ZIR or TEV.
+// of both and of the pairs' differences. options_process registers the
+// same mask whatever the family, ZIR or TEV.
 void BM_OptionsInitializeInChild(benchmark::State& state, uint32_t mask) {
   std::vector<double> bare, built, cost;
   for (auto _ : state) {

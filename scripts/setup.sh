@@ -11,7 +11,7 @@ packages=(
   libbenchmark-dev
   libzip-dev
   libclang-rt-14-dev valgrind
-  lldb
+  lldb gcovr python3
   g++-mingw-w64-x86-64-posix wine64
 )
 
