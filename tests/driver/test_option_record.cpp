@@ -80,6 +80,14 @@ struct Outcome {
 
 class OptionRecord : public ::testing::Test {
  protected:
+  // Libraries for "-l" and "-L" to find, and a device family pack of each
+  // family ("-mdfp=p", "-mdfp=t"), in the directory the runs start in.
+  void SetUp() override {
+    for (const char* dir : {"lib", "p/zir", "t/tev"}) fs::create_directories(inst_.work_dir() + "/" + dir);
+    for (const char* file : {"lib/libfoo.a", "lib/bar.lpp", "baz.lib", "lib/libq.x.lib", "lib/q.x"})
+      std::ofstream(inst_.work_dir() + "/" + file);
+  }
+
   // The run's own directories and temporary root stand as names.
   std::string normalised(std::string text) const {
     for (const auto& [path, name] : {std::pair{inst_.version_dir(), "<ver>"}, {inst_.temp_dir(), "<temp>"},

@@ -1,76 +1,48 @@
-// The closing options, library resolution, and whole command lines through
-// the option table where the translation depends on several handlers.
+// What the option handlers leave for later: the closing options of TEV with
+// and without the installation's pack, the resolution of "-l" libraries, and
+// the states the warning options set for the message facility. The
+// translations themselves are checked against the option record.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
 
+#include "common/alert_msgstate.h"
 #include "common/lumoinstdir.h"
 #include "common/stringcache.h"
 #include "common/vector.h"
 #include "driver/option_handlers.h"
-#include "tests/driver/option_runner.h"
+#include "driver/option_state.h"
 #include "tests/support/testutil.h"
 
 namespace {
 
-using namespace optrun;
+using Texts = std::vector<std::string>;
 using SetState = std::function<void(OptionState&)>;
 
-const Texts kZirDefaults = {"-L--fixupoverflow=error", "--std=c99", "--callgraph=none", "--warn=-3"};
-
-Texts with(Texts texts, std::initializer_list<std::string> more) {
-  texts.insert(texts.end(), more);
-  return texts;
-}
-
-TEST(OptionsClosing, ZirOptionsInTheirOrder) {
-  struct C {
-    const char* name;
-    SetState set;
-    Texts expected;
-    DeviceType family = Z;
-  };
-  const std::vector<C> cases = {
-      {"defaults", [](OptionState&) {}, kZirDefaults},
-      {"ZIR18 the same", [](OptionState&) {}, kZirDefaults, Z18},
-      {"fixupoverflow given", [](OptionState& s) { s.fixupoverflow_given = true; },
-       {"--std=c99", "--callgraph=none", "--warn=-3"}},
-      {"-c with C sources", [](OptionState& s) { s.compile_only = s.c_source_seen = true; },
-       {"-L--fixupoverflow=error", "--pass1", "--std=c99", "--callgraph=none", "--warn=-3"}},
-      {"-c with both kinds",
-       [](OptionState& s) { s.compile_only = s.c_source_seen = s.asm_source_seen = s.asm_cpp_seen = true; },
-       {"-L--fixupoverflow=error", "-c", "--pass1", "-P", "--std=c99", "--callgraph=none", "--warn=-3"}},
-      {"sources without -c", [](OptionState& s) { s.c_source_seen = s.asm_source_seen = s.asm_cpp_seen = true; },
-       {"-L--fixupoverflow=error", "-P", "--std=c99", "--callgraph=none", "--warn=-3"}},
-      {"-c without sources", [](OptionState& s) { s.compile_only = true; }, kZirDefaults},
-      {"std and mwarn given", [](OptionState& s) { s.std_given = s.mwarn_given = true; },
-       {"-L--fixupoverflow=error", "--callgraph=none"}},
-      {"-w", [](OptionState& s) { s.nowarn_given = true; }, with(kZirDefaults, {"-R-w"})},
-      {"-w with C90", [](OptionState& s) { s.nowarn_given = s.c90_selected = s.std_given = true; },
-       {"-L--fixupoverflow=error", "--callgraph=none", "--warn=-3"}},
-      {"-Wpedantic", [](OptionState& s) { s.pedantic_given = true; },
-       with(kZirDefaults, {"-R-pedantic", "--strict"})},
-      {"-w -Wpedantic", [](OptionState& s) { s.pedantic_given = s.nowarn_given = true; },
-       with(kZirDefaults, {"-R-w", "-R-pedantic", "--strict"})},
-      {"-Wpedantic with C90", [](OptionState& s) { s.pedantic_given = s.c90_selected = s.std_given = true; },
-       {"-L--fixupoverflow=error", "--callgraph=none", "--warn=-3", "--strict"}},
-      {"libraries without -L",
-       [](OptionState& s) {
-         s.libraries = vec_new();
-         vec_push(s.libraries, sc_intern("foo"));
-         vec_push(s.libraries, sc_intern("/abs/libbar.a"));
-       },
-       with(kZirDefaults, {"foo", "/abs/libbar.a"})},
-  };
-  for (const C& c : cases) {
-    SCOPED_TRACE(c.name);
-    Outcome o = run_closing(c.family, c.set);
-    EXPECT_EQ(o.out, c.expected);
-  }
-}
-
-TEST(OptionsClosing, NoFamilyGetsNone) {
-  EXPECT_TRUE(run_closing(N, [](OptionState& s) { s.pedantic_given = true; }).out.empty());
+// The closing options of family once set has filled the option state, in a
+// child (the option state is process-wide); prepare runs first, in cwd.
+Texts run_closing(DeviceType family, const SetState& set, const std::function<void()>& prepare = {},
+                  const std::string& cwd = ".") {
+  testutil::RunResult r = testutil::in_child(
+      [&] {
+        option_state_reset();
+        if (prepare) prepare();
+        set(option_state());
+        vector* out = vec_new();
+        options_closing(family, out);
+        for (const char* text : VecItems<const char*>(out)) printf("%s\n", text);
+        return 0;
+      },
+      cwd);
+  Texts lines;
+  std::istringstream in(r.out);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
 }
 
 // A version directory in a scratch directory, with or without the
@@ -78,8 +50,8 @@ TEST(OptionsClosing, NoFamilyGetsNone) {
 class TevClosing : public ::testing::Test {
  protected:
   void SetUp() override { std::filesystem::create_directories(version_ + "/zir"); }
-  Outcome closing(const SetState& set) {
-    return run_closing(T, set, [this] { lumoinstdir_set(version_.c_str()); });
+  Texts closing(const SetState& set) {
+    return run_closing(DEVICE_TEV, set, [this] { lumoinstdir_set(version_.c_str()); });
   }
   std::string dfp() const { return version_ + "/dfp/lumo8"; }
 
@@ -88,21 +60,21 @@ class TevClosing : public ::testing::Test {
 };
 
 TEST_F(TevClosing, WithoutTheInstallationPack) {
-  EXPECT_EQ(closing([](OptionState&) {}).out, (Texts{"-Wl,--info-linker", "-mconst-data-in-progmem"}));
-  EXPECT_EQ(closing([](OptionState& s) { s.mdevice_option = sc_intern("-mdevice=kx40"); }).out,
+  EXPECT_EQ(closing([](OptionState&) {}), (Texts{"-Wl,--info-linker", "-mconst-data-in-progmem"}));
+  EXPECT_EQ(closing([](OptionState& s) { s.mdevice_option = sc_intern("-mdevice=kx40"); }),
             (Texts{"-Wl,--info-linker", "-mdevice=kx40", "-mconst-data-in-progmem"}));
   EXPECT_EQ(closing([](OptionState& s) {
               s.mdevice_option = sc_intern("-mdevice=kx40");
               s.mdevice_given = s.const_data_given = true;
-            }).out,
+            }),
             (Texts{"-Wl,--info-linker"}));
 }
 
 TEST_F(TevClosing, WithTheInstallationPack) {
   std::filesystem::create_directories(dfp());
-  EXPECT_EQ(closing([](OptionState&) {}).out,
+  EXPECT_EQ(closing([](OptionState&) {}),
             (Texts{"-Wl,--info-linker", "-mconst-data-in-progmem", "-mdfp=" + dfp()}));
-  EXPECT_EQ(closing([](OptionState& s) { s.dfp_given = true; }).out,
+  EXPECT_EQ(closing([](OptionState& s) { s.dfp_given = true; }),
             (Texts{"-Wl,--info-linker", "-mconst-data-in-progmem"}));
 }
 
@@ -119,8 +91,8 @@ class LibraryResolution : public ::testing::Test {
   }
   // The last closing option for the libraries and directories given.
   Texts resolved(const Texts& libraries, const Texts& dirs) {
-    Outcome o = run_closing(
-        Z,
+    Texts out = run_closing(
+        DEVICE_ZIR,
         [&](OptionState& s) {
           s.libraries = vec_new();
           for (const std::string& l : libraries) vec_push(s.libraries, sc_intern(l.c_str()));
@@ -130,7 +102,7 @@ class LibraryResolution : public ::testing::Test {
           for (const std::string& d : dirs) vec_push(s.library_dirs, sc_intern(d.c_str()));
         },
         {}, dir_.path());
-    return Texts(o.out.end() - static_cast<long>(libraries.size()), o.out.end());
+    return Texts(out.end() - static_cast<long>(libraries.size()), out.end());
   }
 
   testutil::TempDir dir_;
@@ -162,88 +134,34 @@ TEST_F(LibraryResolution, UnresolvedAbsoluteAndUnsearchedNamesStayAsGiven) {
   EXPECT_EQ(resolved({"foo"}, {}), (Texts{"foo"}));
 }
 
-// Whole command lines through the option table.
-struct Line {
-  DeviceType family;
-  Texts args;
-  Texts out;
-  std::string messages = "";
-  bool final = false;
-};
+// 2044 is a warning of the catalogue.
+constexpr uint32_t kWarning = 2044;
 
-void check_lines(const std::vector<Line>& lines) {
-  for (const Line& l : lines) {
-    SCOPED_TRACE(std::string(family_name(l.family)) + " [" + join(l.args) + "]");
-    Outcome o = run_line(l.family, l.args, l.final);
-    EXPECT_EQ(o.status, 0) << o.stderr_text;
-    EXPECT_EQ(o.out, l.out);
-    EXPECT_EQ(o.messages, l.messages) << o.stderr_text;
+// The message states the warning options set for the message facility.
+TEST(OptionsTools, MessageStates) {
+  struct StateCase {
+    Texts args;
+    uint32_t state;  // of the warning kWarning afterwards
+  };
+  const std::vector<StateCase> cases = {
+      {{"-Wno-2044"}, MSGSTATE_OFF},
+      {{"-Wno-2044", "-W2044"}, MSGSTATE_NONE},
+      {{"-Wno-all"}, MSGSTATE_QUIET},
+      {{"-Wno-all", "-Wall"}, MSGSTATE_NONE},
+      {{"-Wno-2044", "-Wall"}, MSGSTATE_NONE},
+  };
+  for (const StateCase& c : cases) {
+    SCOPED_TRACE(c.args.front());
+    auto r = testutil::in_child([&c] {
+      options_initialize(OPT_ENABLED);
+      vector* out = vec_new();
+      vector* args = vec_new();
+      for (const std::string& a : c.args) vec_push(args, sc_intern(a.c_str()));
+      for (uint32_t i = 0; i < vec_size(args); ++i) option_translate(args, i, DEVICE_ZIR, out);
+      return static_cast<int>(alert_msgstate_get(kWarning));
+    });
+    EXPECT_EQ(r.status, static_cast<int>(c.state)) << r.err;
   }
-}
-
-TEST(OptionLines, SubOptionsOfTheLinkerAndAssembler) {
-  check_lines({
-      {Z, {"-Wl,-Map=out.map,--data-init"}, {"-Mout.map", "--runtime=+clear", "--runtime=+init"}},
-      {T, {"-Wl,-Map=out.map,--data-init"}, {"-Wl,-Map=out.map", "-Wl,--data-init"}},
-      {Z, {"-Wl,-Map,out.map"}, {"-Mout.map"}},
-      {Z, {"-Wl,a,,b"}, {"-La", "-Lb"}},
-      {T, {"-Wl,a,b"}, {"-Wl,a", "-Wl,b"}},
-      {T, {"-Wl,-nostdlib"}, {"-nostdlib"}},
-      {Z, {"-Wl,-nostdlib"}, {"--runtime=-clib", "--runtime=+no_startup"}},
-      {Z, {"-Wl,--fixupoverflow=warn"}, {"-L--fixupoverflow=warn"}},
-      {Z, {"-Wl,--memorysummary,sum"}, {"--summary=+xml", "--summarydir=sum"}},
-      {Z, {"-Wa,-a,-x"}, {"--asmlist", "-A-x"}},
-      {Z, {"-Wa,-adhln"}, {"--asmlist"}},
-      {T, {"-Wa,-a,-x"}, {"-Wa,-a,-x"}},
-      {T, {"-Wa,-x"}, {"-Wa,-x"}},
-  });
-}
-
-TEST(OptionLines, ValuesAndOrder) {
-  check_lines({
-      {Z, {"-O2", "-Os"}, {"--opt=+2", "--opt=+s"}},
-      {Z, {"-o", "build\\out.hex", "-DX"}, {"-oout.hex", "--objdir=build", "--outdir=build", "-DX"}},
-      {T, {"-Xparser", "foo.c"}, {"foo.c"}, "1428"},
-      {T, {"-Xlumo8", "-O2"}, {"-O2"}, "1428"},
-      {Z, {"-Xlinker", "-Map=a.map", "-O1"}, {"-Ma.map", "--opt=+1"}},
-      {Z, {"-Wall", "-Wno-unused", "-Werror=2044"}, {"-R-Wall", "-R-Wno-unused", "--Werror=2044"}},
-      {Z, {"-Wno-error=2044"}, {"--Wno-error=2044"}},
-  });
-}
-
-TEST(OptionLines, ClosingOptionsFollowTheTranslation) {
-  check_lines({
-      {Z, {"-w", "-Wpedantic"}, with({"--msgdisable=0"}, {"-L--fixupoverflow=error", "--std=c99",
-                                      "--callgraph=none", "--warn=-3", "-R-w", "-R-pedantic", "--strict"}),
-       "", true},
-      {Z, {"-ansi", "-w", "-Wpedantic"},
-       {"--std=c90", "--msgdisable=0", "-L--fixupoverflow=error", "--callgraph=none", "--warn=-3", "--strict"},
-       "", true},
-      {Z, {"-std=gnu99"}, {"--std=c99", "-L--fixupoverflow=error", "--callgraph=none", "--warn=-3"}, "2054", true},
-      {Z, {"-c", "main.c"}, {"main.c", "-L--fixupoverflow=error", "--pass1", "--std=c99", "--callgraph=none",
-                             "--warn=-3"}, "", true},
-      {Z, {"-c", "start.as"}, {"start.as", "-L--fixupoverflow=error", "-c", "--std=c99", "--callgraph=none",
-                               "--warn=-3"}, "", true},
-      {Z, {"-c", "x.S"}, {"x.S", "-L--fixupoverflow=error", "-c", "-P", "--std=c99", "--callgraph=none",
-                          "--warn=-3"}, "", true},
-      {Z, {"-Wl,--fixupoverflow=warn"}, {"-L--fixupoverflow=warn", "--std=c99", "--callgraph=none", "--warn=-3"},
-       "", true},
-      {N, {"-Wpedantic", "-O2"}, {}, "", true},
-  });
-}
-
-TEST(OptionLines, LibrariesComeLast) {
-  testutil::TempDir dir;
-  std::filesystem::create_directories(dir.file("lib"));
-  testutil::write_file(dir.file("lib/libfoo.a"), "");
-  std::string resolved = std::filesystem::canonical(dir.path()).string() + "/lib/libfoo.a";
-  Outcome o = run_line(Z, {"-lfoo", "-L", "lib", "-O2"}, true, {}, dir.path());
-  ASSERT_FALSE(o.out.empty()) << o.stderr_text;
-  EXPECT_EQ(o.out.front(), "--opt=+2");
-  EXPECT_EQ(o.out.back(), resolved);
-  o = run_line(Z, {"-lfoo", "-O2"}, true, {}, dir.path());
-  ASSERT_FALSE(o.out.empty()) << o.stderr_text;
-  EXPECT_EQ(o.out.back(), "foo");
 }
 
 }  // namespace
