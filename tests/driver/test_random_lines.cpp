@@ -2,16 +2,12 @@
 // installation with its real back ends: option names from the option
 // table, plausible values, input files and random bytes, from a fixed seed.
 // Every run must end by itself (a generous limit catches a hang), with an
-// exit status rather than a signal, and leave nothing in its private
+// exit status below 128 (not a signal), and leave nothing in its private
 // temporary base.
 //
 // Left out on purpose: the installation commands (--selfinit rewrites the
 // staged manifest, --selftest builds the examples), --nodel (it keeps the
 // temporary files by design) and --lumodebug (it may start a debugger).
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -22,7 +18,6 @@
 #include <map>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "driver/options.h"
@@ -144,55 +139,6 @@ void populate(const std::string& dir) {
   fs::create_directory(dir + "/inc");
 }
 
-struct Outcome {
-  bool finished = false;
-  bool signalled = false;
-  int status = -1;
-};
-
-// One run in its own process group, so that a hung run and its back end
-// can be stopped together.
-Outcome run_line(const std::string& cc, const std::vector<std::string>& args, const std::string& cwd,
-                 const std::string& temp) {
-  pid_t pid = fork();
-  if (pid == 0) {
-    setpgid(0, 0);
-    int null = open("/dev/null", O_RDWR);
-    dup2(null, 0);
-    dup2(null, 1);
-    dup2(null, 2);
-    if (chdir(cwd.c_str()) != 0) _exit(126);
-    setenv("TEMP", temp.c_str(), 1);
-    unsetenv("TMP");
-    std::vector<std::string> argv{cc};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> raw;
-    for (std::string& a : argv) raw.push_back(a.data());
-    raw.push_back(nullptr);
-    execv(raw[0], raw.data());
-    _exit(127);
-  }
-  Outcome o;
-  if (pid < 0) return o;
-  setpgid(pid, pid);
-  const auto deadline = std::chrono::steady_clock::now() + kRunLimit;
-  int wstatus = 0;
-  for (;;) {
-    pid_t r = waitpid(pid, &wstatus, WNOHANG);
-    if (r == pid) break;
-    if (std::chrono::steady_clock::now() > deadline) {
-      kill(-pid, SIGKILL);
-      waitpid(pid, &wstatus, 0);
-      return o;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  o.finished = true;
-  o.signalled = WIFSIGNALED(wstatus);
-  o.status = o.signalled ? WTERMSIG(wstatus) : WEXITSTATUS(wstatus);
-  return o;
-}
-
 std::string shown(const std::vector<std::string>& args) {
   std::string s;
   for (const std::string& a : args) {
@@ -228,14 +174,15 @@ TEST(RandomLines, EveryRunEndsCleanly) {
     fs::remove_all(dir);
     fs::create_directory(dir);
     populate(dir);
-    Outcome o = run_line(cc, args, dir, temp.path());
+    std::vector<std::string> argv{cc};
+    argv.insert(argv.end(), args.begin(), args.end());
+    testutil::RunResult o = testutil::run(argv, dir, {"TEMP=" + temp.path(), "-TMP"}, kRunLimit);
     const std::vector<std::string> left = testutil::list_dir(temp.path());
-    bool ok = o.finished && !o.signalled && o.status < 128 && left.empty();
-    if (!ok) {
+    if (o.timed_out || o.status >= 128 || !left.empty()) {
       ++failures;
       ADD_FAILURE() << "line " << i << ":" << shown(args) << "\n  "
-                    << (!o.finished ? "did not end" : o.signalled ? "ended by signal " : "status ")
-                    << (o.finished ? std::to_string(o.status) : "") << (left.empty() ? "" : ", left " + left[0]);
+                    << (o.timed_out ? "did not end" : "status " + std::to_string(o.status))
+                    << (left.empty() ? "" : ", left " + left[0]);
       for (const std::string& name : left) fs::remove_all(temp.file(name));
     }
     ++statuses[o.status];
