@@ -13,16 +13,16 @@
 #include "common/cleanup.h"
 #include "common/hash.h"
 #include "common/messages.h"
+#include "common/msgnum.h"
 #include "common/osdep.h"
 #include "common/stringcache.h"
 #include "common/vector.h"
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 
 namespace {
 
 constexpr const char* kProgramName = "lumo8-cc";
 constexpr const char* kNoLineFileText = "Non line specific message";
-constexpr uint32_t kOnceBuckets = 199;
 
 struct Context {
   const char* file = nullptr;  // null when none
@@ -39,26 +39,18 @@ bool g_format_mode = false;
 
 uint32_t g_max_errors = kAlertDefaultMaxErrors;
 uint32_t g_errors = 0;
-uint32_t g_warnings = 0;
 int g_threshold = 0;
-bool g_warn_as_error = false;
 
 Context g_context;
-vector* set_alert_stack = nullptr;
 
 // Set for the duration of one raise.
 bool g_noline = false;
 bool g_nofile = false;
 
 int g_saved_errno = 0;
-hashtable* g_once = nullptr;
 alert_output_fn g_output = nullptr;
-alert_callback_fn g_callback = nullptr;
 
 char g_line[kAlertLineMax + 2];
-char g_continued[kAlertLineMax + 1];
-size_t g_continued_length = 0;
-bool g_continuing = false;
 
 // Keeps the no-line and no-file markers for one raise.
 class MarkerScope {
@@ -140,8 +132,6 @@ void expand_errno(const char* text, char* out) {
     }
   }
 }
-
-int current_line() { return g_context.line ? *g_context.line : 0; }
 
 bool has_column() {
   return g_context.line_start && g_context.position && *g_context.line_start && *g_context.position &&
@@ -240,7 +230,7 @@ void write_message(uint32_t kind, uint32_t number, const char* text, va_list arg
 void count_error() {
   uint32_t before = g_errors++;
   if (before >= g_max_errors) {
-    alert_typed(1, "M", "too many errors (%u)", g_errors);
+    alert_typed(kMsgTooManyErrors, "M", "too many errors (%u)", g_errors);
     cleanup(1);
   }
 }
@@ -251,25 +241,14 @@ const char* format_or_default(const char* env, const char* given, const char* fa
   return sc_intern(chosen ? chosen : fallback);
 }
 
-bool first_time_shown(uint32_t number) {
-  if (!g_once) g_once = hash_new(kOnceBuckets, hash_string, hash_string_compare);
-  const char* key = sc_printf("%u:%d:%s", number, current_line(), g_context.file ? g_context.file : "");
-  if (hash_haskey(g_once, key)) return false;
-  hash_insert(g_once, key, key);
-  return true;
-}
-
-int raise_message(uint32_t number, va_list args, bool noline, bool nofile, bool once) {
+int raise_message(uint32_t number, va_list args, bool noline, bool nofile) {
   g_saved_errno = errno;
   alert_init();
   msg m = alert_lookup(number);
   if (m.kind == MSG_SUPPRESSED) return 0;
   if (m.kind == MSG_WARNING && m.level < g_threshold) return 0;
   MarkerScope markers(noline, nofile);
-  if (once && !first_time_shown(number)) return 0;
-  if (g_callback) g_callback();
   if (m.kind == MSG_ERROR) count_error();
-  if (m.kind == MSG_WARNING) ++g_warnings;
   write_message(m.kind, number, m.text, args);
   if (m.kind == MSG_FATAL) cleanup(1);
   return 1;
@@ -294,30 +273,27 @@ int level_of_type(const char* type) {
 
 int alert_raise_va(uint32_t number, va_list args) {
   DB_ENTER("%u", number);
-  return raise_message(number, args, false, false, false);
+  return raise_message(number, args, false, false);
 }
 
 int alert_raise_nofile_va(uint32_t number, va_list args) {
   DB_ENTER("%u", number);
-  return raise_message(number, args, true, true, false);
+  return raise_message(number, args, true, true);
 }
 
-#define LUMO_RAISE_FORM(name, noline, nofile, once)          \
+#define LUMO_RAISE_FORM(name, noline, nofile)                \
   int name(uint32_t number, ...) {                            \
     DB_ENTER("%u", number);                                   \
     va_list args;                                             \
     va_start(args, number);                                   \
-    int shown = raise_message(number, args, noline, nofile, once); \
+    int shown = raise_message(number, args, noline, nofile);  \
     va_end(args);                                             \
     return shown;                                             \
   }
 
-LUMO_RAISE_FORM(alert_raise, false, false, false)
-LUMO_RAISE_FORM(alert_raise_noline, true, false, false)
-LUMO_RAISE_FORM(alert_raise_nofile, true, true, false)
-LUMO_RAISE_FORM(alert_raise_once, false, false, true)
-LUMO_RAISE_FORM(alert_raise_once_noline, true, false, true)
-LUMO_RAISE_FORM(alert_raise_once_nofile, true, true, true)
+LUMO_RAISE_FORM(alert_raise, false, false)
+LUMO_RAISE_FORM(alert_raise_noline, true, false)
+LUMO_RAISE_FORM(alert_raise_nofile, true, true)
 
 int alert_vtyped(uint32_t number, const char* type, const char* format, va_list args) {
   DB_ENTER("%u, \"%s\"", number, type ? type : "(null)");
@@ -360,26 +336,6 @@ int alert_raise_as(uint32_t number, const char* type, ...) {
   return shown;
 }
 
-int alert_typed_nonum(const char* type, const char* format, ...) {
-  DB_ENTER("\"%s\"", type ? type : "(null)");
-  if (g_callback) g_callback();
-  va_list args;
-  va_start(args, format);
-  int shown = alert_vtyped(0, type, format, args);
-  va_end(args);
-  return shown;
-}
-
-void alert_fatal(int code) {
-  DB_ENTER("%d", code);
-  char* exe = osd_progname();
-  const char* details = sc_printf("%s%s fatal error %d", "", exe ? path_basename_ptr(exe) : "Lumo8", code);
-  free(exe);
-  alert_raise(5, details);
-  // Only a message file that made row 5 non-fatal gets here.
-  cleanup(code ? code : 1);
-}
-
 // The raw lines are not traced: the debug facility's own warnings go out
 // through them, from inside the trace writer.
 void alert_vprint(const char* format, va_list args) {
@@ -393,23 +349,6 @@ void alert_print(const char* format, ...) {
   va_start(args, format);
   alert_vprint(format, args);
   va_end(args);
-}
-
-void alert_continue(int last, const char* format, ...) {
-  DB_ENTER("%d", last);
-  LineBuilder piece(g_continued + g_continued_length, kAlertLineMax - g_continued_length);
-  if (!g_continuing) piece.add('\t');
-  g_continuing = true;
-  va_list args;
-  va_start(args, format);
-  piece.vaddf(format, args);
-  va_end(args);
-  g_continued_length += piece.length();
-  if (last != 1) return;
-  memcpy(g_line, g_continued, g_continued_length);
-  output_line(g_continued_length);
-  g_continued_length = 0;
-  g_continuing = false;
 }
 
 void alert_set_formats(const char* err, const char* warn, const char* msg) {
@@ -431,12 +370,6 @@ void alert_use_formats(bool on) {
   g_format_mode = on;
 }
 
-// The getters below are not traced.
-bool alert_formats_in_use() { return g_format_mode; }
-const char* alert_error_format() { return g_error_format; }
-const char* alert_warning_format() { return g_warning_format; }
-const char* alert_message_format() { return g_message_format; }
-
 uint32_t set_maxerrors(uint32_t n) {
   DB_ENTER("%u", n);
   uint32_t previous = g_max_errors;
@@ -455,14 +388,7 @@ int alert_set_warnlevel(int level) {
 
 int alert_warnlevel() { return g_threshold; }
 
-void alert_set_warn_as_error(bool on) {
-  DB_ENTER("%d", on);
-  g_warn_as_error = on;
-}
-
-int alert_has_errors() { return g_errors > 0 || (g_warn_as_error && g_warnings > 0) ? 1 : 0; }
-uint32_t alert_error_count() { return g_errors; }
-uint32_t alert_warning_count() { return g_warnings; }
+int alert_has_errors() { return g_errors > 0 ? 1 : 0; }
 
 void alert_set_context(const char* file, const int* line, const char* const* lineStart,
                        const char* const* position) {
@@ -470,42 +396,7 @@ void alert_set_context(const char* file, const int* line, const char* const* lin
   g_context = {file && *file ? file : nullptr, line, lineStart, position};
 }
 
-void alert_push_context() {
-  DB_ENTER();
-  if (!set_alert_stack) set_alert_stack = vec_new();
-  vec_push(set_alert_stack, new Context(g_context));
-}
-
-void alert_pop_context() {
-  DB_ENTER();
-  assert(set_alert_stack != NULL);
-  if (!set_alert_stack || vec_size(set_alert_stack) == 0) return;
-  Context* saved = static_cast<Context*>(vec_pop(set_alert_stack));
-  g_context = *saved;
-  delete saved;
-}
-
 void alert_set_output(alert_output_fn fn) {
   DB_ENTER("%s", fn ? "routine" : "standard error");
   g_output = fn;
-}
-
-alert_output_fn alert_get_output() { return g_output; }
-
-void alert_set_callback(alert_callback_fn fn) {
-  DB_ENTER("%s", fn ? "routine" : "none");
-  g_callback = fn;
-}
-
-alert_callback_fn alert_get_callback() { return g_callback; }
-
-// Lookups of the message table, as alert_lookup: not traced.
-bool alert_isWarning(uint32_t number) {
-  const msg* record = msg_record(number);
-  return record && record->kind == MSG_WARNING;
-}
-
-bool alert_isMessage(uint32_t number) {
-  const msg* record = msg_record(number);
-  return record && record->kind == MSG_MESSAGE;
 }

@@ -26,7 +26,6 @@ inline constexpr const char* kDefaultWarningFormat = "%f: %l: (%n) %s (warning)"
 inline constexpr const char* kDefaultMessageFormat = "%f: %l: %s";
 
 using alert_output_fn = void (*)(const char* line);
-using alert_callback_fn = void (*)();
 
 #define LUMO_PRINTF(f, a) __attribute__((format(printf, f, a)))
 
@@ -35,9 +34,6 @@ int alert_raise_noline(uint32_t number, ...);
 int alert_raise_nofile(uint32_t number, ...);
 int alert_raise_va(uint32_t number, va_list args);
 int alert_raise_nofile_va(uint32_t number, va_list args);
-int alert_raise_once(uint32_t number, ...);
-int alert_raise_once_noline(uint32_t number, ...);
-int alert_raise_once_nofile(uint32_t number, ...);
 // A message whose type ("F", "E", "M", or a signed level such as "0" or
 // "-1") and text the caller gives instead of the catalogue.
 int alert_typed(uint32_t number, const char* type, const char* format, ...) LUMO_PRINTF(3, 4);
@@ -47,16 +43,10 @@ int alert_vtyped(uint32_t number, const char* type, const char* format, va_list 
 // reported as the kind type gives ("E", "M", a level) instead of the row's
 // own: for a caller that ends the run itself with a status of its own.
 int alert_raise_as(uint32_t number, const char* type, ...);
-// alert_typed with number 0; also calls the pre-report callback.
-int alert_typed_nonum(const char* type, const char* format, ...) LUMO_PRINTF(2, 3);
-[[noreturn]] void alert_fatal(int code);
 
 // One raw line (no number, no kind, no format) through the output routine.
 void alert_print(const char* format, ...) LUMO_PRINTF(1, 2);
 void alert_vprint(const char* format, va_list args) LUMO_PRINTF(1, 0);
-// Appends a piece to a line in progress (a new line starts with a tab);
-// last == 1 writes the line.
-void alert_continue(int last, const char* format, ...) LUMO_PRINTF(2, 3);
 
 // For each format: the environment variable wins, then the given one, then
 // the default.
@@ -64,32 +54,16 @@ void alert_set_formats(const char* err, const char* warn, const char* msg);
 // For each format: the given one wins, then the environment, then the default.
 void alert_override_formats(const char* err, const char* warn, const char* msg);
 void alert_use_formats(bool on);
-bool alert_formats_in_use();
-const char* alert_error_format();
-const char* alert_warning_format();
-const char* alert_message_format();
 
 uint32_t set_maxerrors(uint32_t n);
 int alert_set_warnlevel(int level);
 int alert_warnlevel();
-void alert_set_warn_as_error(bool on);
 int alert_has_errors();
-uint32_t alert_error_count();
-uint32_t alert_warning_count();
 
 // file: the current file (empty counts as none); the references are read at
 // each raise for the line number and the column.
 void alert_set_context(const char* file, const int* line, const char* const* lineStart,
                        const char* const* position);
-void alert_push_context();
-void alert_pop_context();
 
 // Receives each finished line instead of standard error; null restores it.
 void alert_set_output(alert_output_fn fn);
-alert_output_fn alert_get_output();
-// Called before each message that is going to be printed.
-void alert_set_callback(alert_callback_fn fn);
-alert_callback_fn alert_get_callback();
-
-bool alert_isWarning(uint32_t number);
-bool alert_isMessage(uint32_t number);

@@ -8,11 +8,12 @@
 
 #include "common/alert.h"
 #include "common/messages.h"
+#include "common/msgnum.h"
 #include "common/numset.h"
 #include "common/stringcache.h"
 #include "common/vector.h"
-#include "debug/lumodebug.h"
 #include "debug/lumodebug_assert.h"
+#include "debug/lumodebug_trace.h"
 
 namespace {
 
@@ -51,8 +52,6 @@ struct WerrState {
   bool all = false;
   numset* errors = nullptr;
   numset* exempted = nullptr;
-  vector* options = nullptr;
-  vector* driver_options = nullptr;
 };
 WerrState* g_werr = nullptr;
 
@@ -61,8 +60,6 @@ WerrState& werr_state() {
     g_werr = new WerrState;
     g_werr->errors = numset_new();
     g_werr->exempted = numset_new();
-    g_werr->options = vec_new();
-    g_werr->driver_options = vec_new();
   }
   return *g_werr;
 }
@@ -79,8 +76,6 @@ const char* after_form(const char* body, bool* negated) {
   if (!rest) rest = sc_afterPrefixNoCase(body, "Werror");
   return rest;
 }
-
-void record(vector* list, const char* text) { vec_push(list, sc_intern(text)); }
 
 }  // namespace
 
@@ -121,26 +116,6 @@ void alert_msgstate(uint32_t number, uint32_t op) {
 
 uint32_t alert_msgstate_get(uint32_t number) { return get_state(top_level(), number); }
 
-void alert_msgdisable(const char* list) {
-  DB_ENTER("\"%s\"", list ? list : "(null)");
-  if (!list || !*list) return;
-  if (list[0] == '0') {
-    alert_msgstate(0, MSGSTATE_QUIET_WARNINGS);
-    return;
-  }
-  vector* items = sc_split(list, ",");
-  for (const char* item : VecItems<const char*>(items)) {
-    if (!isdigit(static_cast<unsigned char>(*item))) continue;
-    uint32_t number = 0;
-    const char* p = item;
-    while (isdigit(static_cast<unsigned char>(*p)) && number <= kMsgNumberMax) number = number * 10 + (*p++ - '0');
-    if (isdigit(static_cast<unsigned char>(*p))) continue;  // far beyond any message number
-    bool off = strcasecmp(p, ":off") == 0;
-    alert_msgstate(number, off ? MSGSTATE_OFF : MSGSTATE_QUIET);
-  }
-  vec_free(items);
-}
-
 bool werr_isOption(const char* text) {
   if (!text || *text != '-') return false;
   bool negated;
@@ -155,33 +130,27 @@ int werr_process(const char* str, int lenient) {
   WerrState& w = werr_state();
   bool negated;
   const char* rest = after_form(skip_dashes(str), &negated);
-  const char* name = negated ? "Wno-error" : "Werror";
   numset* add_to = negated ? w.exempted : w.errors;
   numset* remove_from = negated ? w.errors : w.exempted;
   if (*rest == '\0' || strcasecmp(rest, "=all") == 0) {
     w.all = !negated;
-    record(w.options, sc_printf("-%s%s", name, *rest ? "=all" : ""));
-    record(w.driver_options, sc_printf("--%s", name));
     return 1;
   }
   const char* value = rest + 1;
   if (!*value) {
-    alert_raise_nofile(1606);
-    record(w.options, sc_printf("-%s=", name));
+    alert_raise_nofile(kMsgBadWerrorNumber);
     return lenient;
   }
   uint64_t n = 0;
   const char* p = value;
   while (isdigit(static_cast<unsigned char>(*p)) && n <= UINT32_MAX) n = n * 10 + static_cast<uint64_t>(*p++ - '0');
   if (n == 0 || n >= UINT32_MAX) {
-    if (!lenient) alert_raise_nofile(1606);
-    record(w.options, sc_printf("-%s=%s", name, value));
+    if (!lenient) alert_raise_nofile(kMsgBadWerrorNumber);
     return lenient;
   }
-  if (!lenient && *p) alert_raise_nofile(1606);
+  if (!lenient && *p) alert_raise_nofile(kMsgBadWerrorNumber);
   numset_add(add_to, static_cast<uint32_t>(n));
   numset_remove(remove_from, static_cast<uint32_t>(n));
-  record(w.driver_options, sc_printf("--%s=%s", name, value));
   return 1;
 }
 
@@ -190,9 +159,6 @@ bool werr_isError(uint32_t number) {
   if (g_werr->all) return !numset_has(g_werr->exempted, number);
   return numset_has(g_werr->errors, number);
 }
-
-vector* werr_options() { return werr_state().options; }
-vector* werr_driver_options() { return werr_state().driver_options; }
 
 uint32_t alert_adjust_kind(uint32_t number, uint32_t kind, int32_t* level) {
   if (kind == MSG_WARNING && werr_isError(number)) kind = MSG_ERROR;

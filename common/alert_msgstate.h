@@ -4,8 +4,6 @@
 
 #include <cstdint>
 
-struct vector;
-
 // States of a message number (top level of the message-state stack).
 enum MsgState : uint32_t {
   MSGSTATE_NONE = 0,
@@ -27,20 +25,17 @@ enum MsgStateOp : uint32_t {
 };
 
 void alert_msgstate(uint32_t number, uint32_t op);
-// Not traced, like the other lookups, getters and text tests below: they
-// run for every message raised and every warning option.
+// The state of number on the top level: for tests of the options that set
+// states (not traced, like the lookups below).
 uint32_t alert_msgstate_get(uint32_t number);
-// "0" quiets every warning; else "n[:off],..." (":off" state 5, else 1).
-void alert_msgdisable(const char* list);
 
 // The -Werror forms: dashes, then "Werror" or "Wno-error" (any case), then
-// the end or "=".
+// the end or "=". Not traced, like the lookups below: they run for every
+// message raised and every warning option.
 bool werr_isOption(const char* text);
 // 1 when the form was accepted; for an invalid number the result is lenient.
 int werr_process(const char* text, int lenient);
 bool werr_isError(uint32_t number);
-vector* werr_options();         // the recorded option texts
-vector* werr_driver_options();  // the recorded texts for the compiler driver
 
 // The kind after the -Werror rules and the message state (used by lookup).
 uint32_t alert_adjust_kind(uint32_t number, uint32_t kind, int32_t* level);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "common/alert.h"
+#include "common/msgnum.h"
 
 void alloc_out_of_memory() {
   // Reporting needs memory too: should that run out as well, the second
@@ -14,9 +15,9 @@ void alloc_out_of_memory() {
   static bool reporting = false;
   if (!reporting) {
     reporting = true;
-    alert_raise(296);  // fatal: ends the program
+    alert_raise(kMsgOutOfMemory);  // fatal: ends the program
   }
-  fputs("(296) out of memory\n", stderr);
+  fprintf(stderr, "(%u) out of memory\n", kMsgOutOfMemory);
   fflush(stderr);
   exit(1);
 }
@@ -42,20 +43,6 @@ char* xstrdup(const char* text) {
   size_t n = strlen(text);
   char* p = text_block(n + 1);
   memcpy(p, text, n + 1);
-  return p;
-}
-
-char* xconcat(const char* a, const char* b) {
-  size_t na = strlen(a), nb = strlen(b);
-  char* p = text_block(na + nb + 1);
-  memcpy(p, a, na);
-  memcpy(p + na, b, nb + 1);
-  return p;
-}
-
-char* xconcat_free(char* a, const char* b) {
-  char* p = xconcat(a, b);
-  free(a);
   return p;
 }
 

@@ -1,8 +1,8 @@
 // Checked allocation and formatting.
 //
 // Running out of memory is never returned to a caller: these functions end
-// the program with message 296 "out of memory". Everything they return is a
-// heap block owned by the caller (release with free()). Not traced: every
+// the program with kMsgOutOfMemory ("out of memory"). Everything they
+// return is a heap block owned by the caller (release with free()). Not traced: every
 // container and text service allocates through them, element by element.
 #pragma once
 
@@ -13,10 +13,6 @@
 void* xcalloc(size_t n);
 // Heap copy of text.
 char* xstrdup(const char* text);
-// New text: a followed by b.
-char* xconcat(const char* a, const char* b);
-// As xconcat, and frees a.
-char* xconcat_free(char* a, const char* b);
 
 // Formatted text of at most 4095 characters. A longer result prints
 // "buffer overflow in vsnprintf" on standard error and is cut.

@@ -3,11 +3,11 @@
 
 #include <cstdlib>
 
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 
 void cleanup(int status) {
   DB_ENTER("%d", status);
-  lumodebug_cleanup();
+  lumodebug_end_run();
   // exit() leaves the scope without ending it: the record is closed here,
   // after the debug facility's own records and before the exit handlers.
   DB_EXIT("exiting with status %d", status);

@@ -14,7 +14,7 @@
 #include "common/objformat.h"
 #include "common/osdep.h"
 #include "common/stringcache.h"
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 
 namespace {
 
@@ -414,7 +414,7 @@ bool copy_contents(FILE* from, FILE* to) {
   return !ferror(from);
 }
 
-bool copy_files(const char* source, const char* destination, bool append) {
+bool copy_files(const char* source, const char* destination) {
   if (!source || !destination) return false;
   if (strcmp(source, destination) == 0) {
     DB_NOTE("source and destination files seem to be the same");
@@ -426,7 +426,7 @@ bool copy_files(const char* source, const char* destination, bool append) {
     DB_NOTE("could not open source file \"%s\", error: %d", source, err);
     return false;
   }
-  File to = open_file(destination, append ? "a" : "w");
+  File to = open_file(destination, "w");
   if (!to) {
     int err = errno;
     DB_NOTE("could not open destination file \"%s\", error: %d", destination, err);
@@ -447,7 +447,7 @@ bool copy_files(const char* source, const char* destination, bool append) {
     DB_NOTE("could not close destination file \"%s\", error: %d", destination, err);
     return false;
   }
-  DB_NOTE("file \"%s\" was successfully %s to \"%s\"", source, append ? "appended" : "copied", destination);
+  DB_NOTE("file \"%s\" was successfully copied to \"%s\"", source, destination);
   return true;
 }
 
@@ -467,20 +467,10 @@ bool fileid_is_c(uint64_t flags) {
   return (flags & kFileIdCBit) != 0;
 }
 
-bool fileid_is_c_path(const char* path) {
-  DB_ENTER("\"%s\"", shown(path));
-  return fileid_is_c(fileid(path));
-}
-
 bool fileid_is_asm_fid(uint64_t flags) {
   DB_ENTER("%#" PRIx64, flags);
   uint64_t masked = flags & kFileIdAsmMask;
   return masked == FID_AS || masked == FID_ASM || masked == FID_S || masked == FID_ASM_PREPROCESSED;
-}
-
-bool fileid_is_asm_path(const char* path) {
-  DB_ENTER("\"%s\"", shown(path));
-  return fileid_is_asm_fid(fileid(path));
 }
 
 uint64_t scan(const char* path) {
@@ -557,36 +547,11 @@ bool getrec(FILE* stream) {
   return ok;
 }
 
-unsigned getrec_lasttype() { return g_last_record_type; }
-
-const char* getString(FILE* stream) {
-  DB_ENTER();
-  if (!stream) return nullptr;
-  std::string text;
-  if (obj_read_name(stream, &text) == obj_name_status::too_long) {
-    DB_NOTE("expected string has exceeded reasonable length");
-    return nullptr;
-  }
-  const char* interned = sc_intern(text.c_str());
-  DB_EXIT("\"%s\"", interned);
-  return interned;
-}
-
 // ---- Copying ----
 
 bool copyfile(const char* source, const char* destination) {
   DB_ENTER("\"%s\", \"%s\"", shown(source), shown(destination));
-  return copyfile_helper(source, destination, false);
-}
-
-bool appendfile(const char* destination, const char* source) {
-  DB_ENTER("\"%s\", \"%s\"", shown(destination), shown(source));
-  return copyfile_helper(source, destination, true);
-}
-
-bool copyfile_helper(const char* source, const char* destination, bool append) {
-  DB_ENTER("\"%s\", \"%s\", %d", shown(source), shown(destination), append);
-  bool ok = copy_files(source, destination, append);
+  bool ok = copy_files(source, destination);
   DB_EXIT("%s", shown(ok));
   return ok;
 }

@@ -94,10 +94,8 @@ enum : uint16_t {
 
 uint64_t fileid(const char* path);
 bool fileid_is_c(uint64_t flags);
-bool fileid_is_c_path(const char* path);
 // Plain or preprocessed assembler source.
 bool fileid_is_asm_fid(uint64_t flags);
-bool fileid_is_asm_path(const char* path);
 
 // Flags from the content alone; each content test needs one of its own
 // extensions (p1 "p1:o", object "obj:o", library "lib:lpp:a"), so a file
@@ -121,22 +119,14 @@ unsigned fileid_is_library_fp(FILE* stream);
 // the last "." of path, case-sensitively; null when none does.
 const char* valid_ext(const char* path, const char* list);
 
-// ---- Record and name readers ----
+// ---- Record reader ----
 
-// One object record; its type becomes getrec_lasttype().
+// One object record of a known type and length, read whole.
 bool getrec(FILE* stream);
-// The type of the last record getrec() read, 0 before the first (a getter,
-// not traced).
-unsigned getrec_lasttype();
-// The text up to the next NUL or the end of the stream; null beyond
-// 32000 characters.
-const char* getString(FILE* stream);
 
 // ---- Copying ----
 
-// Both open the files in text mode and give false, without a message, when
-// a name is null, both names are equal, or a file cannot be opened, written
-// or closed.
+// Opens the files in text mode and gives false, without a message, when a
+// name is null, both names are equal, or a file cannot be opened, written or
+// closed.
 bool copyfile(const char* source, const char* destination);
-bool appendfile(const char* destination, const char* source);
-bool copyfile_helper(const char* source, const char* destination, bool append);

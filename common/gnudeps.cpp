@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "common/pathstyle.h"
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "common/alloc.h"
 #include "common/osd_sort.h"
 #include "common/vector.h"
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 
 // The key's full hash is kept with the entry: a chain walk compares it
 // before calling the compare function, which equal keys always pass.
@@ -145,7 +145,6 @@ void release_all(hashtable* h) {
   h->count = 0;
 }
 
-
 }  // namespace
 
 // The hash and compare functions run once per key and are not traced.
@@ -216,13 +215,6 @@ void hash_free(hashtable* h) {
   if (h->record) h->record->flags &= static_cast<uint8_t>(~kAlive);
   free(h->buckets);
   free(h);
-}
-
-void hash_clear(hashtable* h) {
-  DB_ENTER("%p", static_cast<void*>(h));
-  check(h);
-  release_all(h);
-  if (h->record) h->record->non_empty = 0;
 }
 
 int hash_insert(hashtable* h, const void* key, const void* value, const char* file, int line) {
@@ -300,14 +292,6 @@ int hash_haskey(const hashtable* h, const void* key) {
 
 namespace {
 
-vector* collect(const hashtable* h, bool keys) {
-  check(h);
-  vector* v = vec_new_sized(h->count ? h->count : 1);
-  for (uint32_t i = 0; i < h->size; ++i)
-    for (hash_entry* e = h->buckets[i]; e; e = e->next) vec_push(v, keys ? e->key : e->value);
-  return v;
-}
-
 int by_clashes(const void* a, const void* b) {
   const hash_record* x = *static_cast<hash_record* const*>(a);
   const hash_record* y = *static_cast<hash_record* const*>(b);
@@ -320,17 +304,17 @@ char yes_no(bool b) { return b ? 'Y' : 'n'; }
 
 vector* hash_keys(const hashtable* h) {
   DB_ENTER("%p", static_cast<const void*>(h));
-  return collect(h, true);
-}
-
-vector* hash_values(const hashtable* h) {
-  DB_ENTER("%p", static_cast<const void*>(h));
-  return collect(h, false);
+  check(h);
+  vector* v = vec_new_sized(h->count ? h->count : 1);
+  for (uint32_t i = 0; i < h->size; ++i)
+    for (hash_entry* e = h->buckets[i]; e; e = e->next) vec_push(v, e->key);
+  return v;
 }
 
 void hash_track(bool on) {
   DB_ENTER("%d", on);
   g_tracking = on;
+  if (on) lumodebug_add_report(hash_report);
 }
 
 // Not traced: the report is trace output itself, and nothing it calls

@@ -3,14 +3,15 @@
 //
 // Keys and values are untyped pointer-sized values; the table owns neither.
 // Released entries go to one program-wide free list and are reused before
-// new memory is taken, so tables that are filled and cleared repeatedly do
-// not call the allocator. While tracking is on, every new table gets a
-// master-list record with its usage statistics for hash_report().
+// new memory is taken, so tables that are filled and freed repeatedly do not
+// call the allocator. While tracking is on, every new table gets a
+// master-list record with its usage statistics for hash_report(), which
+// switching tracking on registers as an end-of-run report of the trace.
 //
-// Creating, clearing and freeing a table and taking its keys or values are
-// traced; the operations on one entry (insert, remove, lookup, haskey) and
-// the hash and compare functions are not: every text the string cache
-// holds and every option looked up passes through them.
+// Creating and freeing a table and taking its keys are traced; the
+// operations on one entry (insert, remove, lookup, haskey) and the hash and
+// compare functions are not: every text the string cache holds and every
+// option looked up passes through them.
 #pragma once
 
 #include <cstdint>
@@ -52,7 +53,6 @@ int voidcmp(const void* a, const void* b);
 hashtable* hash_new(uint32_t size, hash_fn hash, hash_compare_fn compare,
                     const char* file = LUMO_HERE_FILE, int line = LUMO_HERE_LINE);
 void hash_free(hashtable* h);
-void hash_clear(hashtable* h);
 // 1 when inserted, 0 when an equal key is present (that entry is unchanged).
 int hash_insert(hashtable* h, const void* key, const void* value,
                 const char* file = LUMO_HERE_FILE, int line = LUMO_HERE_LINE);
@@ -64,9 +64,8 @@ void hash_insert_new(hashtable* h, const void* key, const void* value,
 void* hash_remove(hashtable* h, const void* key);
 void* hash_lookup(const hashtable* h, const void* key);
 int hash_haskey(const hashtable* h, const void* key);
-// New vectors of all keys / values: buckets in index order, chains in order.
+// A new vector of all keys: buckets in index order, chains in order.
 vector* hash_keys(const hashtable* h);
-vector* hash_values(const hashtable* h);
 
 void hash_track(bool on);
 void hash_report();

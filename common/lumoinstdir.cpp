@@ -11,8 +11,8 @@
 
 #include "common/osdep.h"
 #include "common/stringcache.h"
-#include "debug/lumodebug.h"
 #include "debug/lumodebug_assert.h"
+#include "debug/lumodebug_trace.h"
 
 namespace {
 
@@ -99,51 +99,24 @@ bool derivation_fails(DbScope& scope, int line, const char* format, ...) {
 
 // ---- Path types ----
 
-enum OverrideSlot { SLOT_BIN, SLOT_LIB, SLOT_INCLUDE, SLOT_DAT, SLOT_SOURCES, SLOT_COUNT, SLOT_NONE };
-
-struct PathTypeRow {
-  const char* dirname;  // null for the base directory itself
-  OverrideSlot slot;
+// Directory names indexed by path type; null for the base directory itself.
+// The C include directory is the plain include one.
+constexpr const char* kPathTypeDirs[] = {
+    nullptr,      // REG_PATH_INSTALL
+    "bin",        // REG_PATH_BIN
+    "lib",        // REG_PATH_LIB
+    "help",       // REG_PATH_HELP
+    "include",    // REG_PATH_INCLUDE
+    "dat",        // REG_PATH_DAT
+    "sources",    // REG_PATH_SOURCES
+    "resources",  // REG_PATH_RESOURCES
+    "docs",       // REG_PATH_DOCS
+    nullptr,      // not a path type
+    "include",    // REG_PATH_C_INCLUDE
 };
-
-// Indexed by path type.
-constexpr PathTypeRow kPathTypes[] = {
-    {nullptr, SLOT_NONE},       // REG_PATH_INSTALL
-    {"bin", SLOT_BIN},          // REG_PATH_BIN
-    {"lib", SLOT_LIB},          // REG_PATH_LIB
-    {"help", SLOT_NONE},        // REG_PATH_HELP
-    {"include", SLOT_INCLUDE},  // REG_PATH_INCLUDE
-    {"dat", SLOT_DAT},          // REG_PATH_DAT
-    {"sources", SLOT_SOURCES},  // REG_PATH_SOURCES
-    {"resources", SLOT_NONE},   // REG_PATH_RESOURCES
-    {"docs", SLOT_NONE},        // REG_PATH_DOCS
-    {nullptr, SLOT_NONE},       // not a path type
-    {"include", SLOT_INCLUDE},  // REG_PATH_C_INCLUDE
-};
-constexpr uint32_t kPathTypeCount = sizeof kPathTypes / sizeof kPathTypes[0];
-
-constexpr const char* kSlotNames[SLOT_COUNT] = {"bin", "lib", "inc", "dat", "src"};
-
-const char* g_overrides[SLOT_COUNT] = {};
-const char* g_c_stdlib = nullptr;
+constexpr uint32_t kPathTypeCount = sizeof kPathTypeDirs / sizeof kPathTypeDirs[0];
 
 bool valid_type(uint32_t type) { return type < kPathTypeCount && type != 9; }
-
-// Without a C library the C include directory is the plain include one.
-uint32_t effective_type(uint32_t type) {
-  return type == REG_PATH_C_INCLUDE && !g_c_stdlib ? REG_PATH_INCLUDE : type;
-}
-
-const char* override_for(uint32_t type) {
-  DbScope db_scope_(__FILE__, __LINE__, "reg_path_mods");
-  if (lumodebug_flagword) db_scope_.enter("%u", type);
-  type = effective_type(type);
-  OverrideSlot slot = kPathTypes[type].slot;
-  if (slot == SLOT_NONE || !g_overrides[slot]) return nullptr;
-  const char* result = reg_create_path(g_overrides[slot], type);
-  DB_EXIT("\"%s\"", result);
-  return result;
-}
 
 // The directory the path types lie below: the version directory's "zir",
 // else the version directory itself.
@@ -251,12 +224,9 @@ void lumoinstdir_reset() {
 const char* reg_create_path(const char* base, uint32_t type) {
   DB_ENTER("\"%s\", %u", base ? base : "(null)", type);
   if (!base || !valid_type(type)) return nullptr;
-  const char* dir = kPathTypes[type].dirname;
+  const char* dir = kPathTypeDirs[type];
   const char* result = dir ? sc_pathJoin(base, dir) : base;
-  if (g_c_stdlib && (type == REG_PATH_C_INCLUDE || type == REG_PATH_LIB || type == REG_PATH_SOURCES))
-    result = sc_pathJoin(result, g_c_stdlib);
-  else if (dir)
-    DB_NOTE("Returning concatenation of path: \"%s\" and \"%s\"", base, dir);
+  if (dir) DB_NOTE("Returning concatenation of path: \"%s\" and \"%s\"", base, dir);
   DB_EXIT("\"%s\"", result);
   return result;
 }
@@ -264,10 +234,6 @@ const char* reg_create_path(const char* base, uint32_t type) {
 const char* reg_instdir(uint32_t type) {
   DB_ENTER("%u", type);
   if (!valid_type(type)) return nullptr;
-  if (const char* overridden = override_for(type)) {
-    DB_EXIT("\"%s\"", overridden);
-    return overridden;
-  }
   const char* base = path_type_base();
   if (!base) {
     DB_NOTE("Could not locate installation directory");
@@ -278,48 +244,7 @@ const char* reg_instdir(uint32_t type) {
     DB_EXIT("\"%s\"", base);
     return base;
   }
-  const char* result = reg_create_path(base, effective_type(type));
+  const char* result = reg_create_path(base, type);
   DB_EXIT("\"%s\"", result);
   return result;
-}
-
-int reg_set_path(uint32_t type, const char* path) {
-  DB_ENTER("%u, \"%s\"", type, path ? path : "(null)");
-  if (path && !path_exists(path)) {
-    DB_NOTE("Path does not exist: \"%s\"", path);
-    return 0;
-  }
-  if (path && !path_is_dir(path)) {
-    DB_NOTE("Path is not a directory: \"%s\"", path);
-    return 0;
-  }
-  // The C include type shares the include slot but cannot set it.
-  if (!valid_type(type) || type == REG_PATH_C_INCLUDE) return 0;
-  OverrideSlot slot = kPathTypes[type].slot;
-  if (slot == SLOT_NONE) return 0;
-  g_overrides[slot] = path ? sc_intern(path) : nullptr;
-  DB_NOTE("%s path now set to: \"%s\"", kSlotNames[slot], path ? path : "null");
-  DB_EXIT("1");
-  return 1;
-}
-
-const char* reg_set_c_stdlib(const char* name) {
-  DB_ENTER("\"%s\"", name ? name : "(null)");
-  g_c_stdlib = name ? sc_intern(name) : nullptr;
-  DB_NOTE("standard C library is now set to: \"%s\"", g_c_stdlib ? g_c_stdlib : "(null)");
-  DB_EXIT("\"%s\"", g_c_stdlib ? g_c_stdlib : "(null)");
-  return g_c_stdlib;
-}
-
-const char* reg_get_c_stdlib() {
-  DB_ENTER();
-  DB_NOTE("standard C library is presently: \"%s\"", g_c_stdlib ? g_c_stdlib : "(null)");
-  DB_EXIT("\"%s\"", g_c_stdlib ? g_c_stdlib : "(null)");
-  return g_c_stdlib;
-}
-
-void reg_reset() {
-  DB_ENTER();
-  for (const char*& slot : g_overrides) slot = nullptr;
-  g_c_stdlib = nullptr;
 }

@@ -2,8 +2,7 @@
 // are: the installation root and the version directory, derived from the
 // location of the running executable (or named by the self test), the fixed
 // sub-directories of the version directory by index, and the legacy driver's
-// path types with their per-type overrides and the standard C library
-// selection. Nothing here reads a system registry; the reg_ names keep the
+// path types. Nothing here reads a system registry; the reg_ names keep the
 // legacy driver's vocabulary.
 //
 // Installation layout: <root>/<version>/{bin,docs,include,etc,zir,tev,...}.
@@ -67,19 +66,9 @@ enum RegPathType : uint32_t {
   REG_PATH_C_INCLUDE = 10,
 };
 
-// The directory of a path type: its override when one is set, else below
-// the version directory's "zir" (the version directory itself when there is
-// no "zir"); null when the installation cannot be located or for a type
-// that is none.
+// The directory of a path type below the version directory's "zir" (the
+// version directory itself when there is no "zir"); null when the
+// installation cannot be located or for a type that is none.
 const char* reg_instdir(uint32_t type);
-// base joined with the directory of type and, for the C include, lib and
-// sources types, with the selected C library.
+// base joined with the directory of type.
 const char* reg_create_path(const char* base, uint32_t type);
-// Sets (an existing directory) or clears (null) the override of the bin,
-// lib, include, dat or sources type: 1 when a slot changed, else 0.
-int reg_set_path(uint32_t type, const char* path);
-// Selects the standard C library (null: none) and returns the selection.
-const char* reg_set_c_stdlib(const char* name);
-const char* reg_get_c_stdlib();
-// Clears every override and the C library selection.
-void reg_reset();

@@ -18,13 +18,14 @@
 #include "common/cleanup.h"
 #include "common/lumoinstdir.h"
 #include "common/messages_embedded.h"
+#include "common/msgnum.h"
 #include "common/msgrow.h"
 #include "common/osdep.h"
 #include "common/osdep_path.h"
 #include "common/registry.h"
 #include "common/stringcache.h"
 #include "common/vector.h"
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ class LineSource {
 };
 
 void report_malformed(unsigned line, const char* name) {
-  alert_typed(3, "M", "Malformed error information on line %u, in file %s\n", line, name);
+  alert_typed(kMsgMalformedMessageFile, "M", "Malformed error information on line %u, in file %s\n", line, name);
 }
 
 // One row of a message file into a new record; null for a comment or a
@@ -179,6 +180,18 @@ struct Table {
   const vector* merged = nullptr;  // by number; null for the embedded rows alone
 };
 
+// Frees a merged catalogue that a later load has replaced: its vector, the
+// message file's records in it (the rest are embedded rows) and the table.
+void release(const Table* table) {
+  if (!table || table == g_primary || !table->merged) return;
+  for (uint32_t n = 0; n < vec_size(table->merged); ++n) {
+    auto* record = static_cast<msg*>(vec_get(table->merged, n));
+    if (record != embedded_row(n)) free(record);
+  }
+  vec_free(const_cast<vector*>(table->merged));
+  free(const_cast<Table*>(table));
+}
+
 const msg* table_record(const Table* table, uint32_t number) {
   if (!table) return nullptr;
   if (!table->merged) return embedded_row(number);
@@ -218,32 +231,6 @@ const char* exe_parent_dir() {
   return parent ? sc_adopt(parent) : nullptr;
 }
 
-struct Language {
-  int id;
-  const char* names;
-  const char* code;
-};
-
-constexpr Language kLanguages[] = {
-    {kLangGerman, "German;Deutsch", "de"},
-    {kLangEnglish, "English", "en"},
-    {kLangFrench, "French;Francais", "fr"},
-    {kLangDefault, "English", "en"},
-};
-
-bool names_match(const char* names, const char* text) {
-  vector* parts = sc_split(names, ";,");
-  bool found = false;
-  for (const char* name : VecItems<const char*>(parts))
-    if (strcasecmp(name, text) == 0) found = true;
-  vec_free(parts);
-  return found;
-}
-
-}  // namespace
-
-namespace {
-
 // The first load: formats, then the given message file, or the embedded
 // catalogue when that file cannot be read.
 void initialise(const char* name) {
@@ -259,8 +246,6 @@ void alert_init() {
   DB_ENTER();
   initialise(msg_filename(kLangDefault));
 }
-
-bool alert_initialised() { return g_initialised; }
 
 int findMsgFiles(const char* dir, int lang, vector* list) {
   DB_ENTER("\"%s\", %d", dir ? dir : "(null)", lang);
@@ -330,10 +315,11 @@ bool alert_read_msgs(const char* name) {
     if (!file) return false;
     FileTable file_table = read_file_table(file, name);
     fclose(file);
-    auto* merged = static_cast<Table*>(xcalloc(sizeof(Table)));  // kept until the program ends
+    auto* merged = static_cast<Table*>(xcalloc(sizeof(Table)));  // kept until a later load replaces it
     merged->merged = merge_with_embedded(file_table, name);
     table = merged;
   }
+  release(g_latest);
   g_latest = table;
   if (!g_primary) g_primary = table;
   g_current_name = sc_intern(name);
@@ -360,20 +346,6 @@ bool open_edf(const char* name) {
   return alert_read_msgs(name);
 }
 
-bool open_edf_dir(const char* dir) {
-  DB_ENTER("\"%s\"", dir ? dir : "(null)");
-  if (!dir || !path_is_dir(dir)) return false;
-  vector* list = vec_new();
-  int found = findMsgFiles(dir, kLangDefault, list);
-  bool ok = true;
-  if (found) {
-    if (found > 1) vec_sort(list, msgfile_compare);
-    ok = open_edf(vec_get_as<const char*>(list, 0));
-  }
-  vec_free(list);
-  return ok;
-}
-
 void alert_load_language(int lang) {
   DB_ENTER("%d", lang);
   const char* name = msg_filename(lang);
@@ -385,8 +357,6 @@ void alert_load_language(int lang) {
     cleanup(1);
   }
 }
-
-const char* alert_msgfile_name() { return g_current_name; }
 
 const msg* msg_record(uint32_t number) {
   alert_init();
@@ -421,14 +391,3 @@ const char* lang_code(int id) {
   if (id == kLangFrench) return "fr";
   return "en";
 }
-
-int lang_id_from_name(const char* text) {
-  if (!text) return kLangDefault;
-  for (const Language& lang : kLanguages) {
-    if (strlen(text) == 2 && strcasecmp(text, lang.code) == 0) return lang.id;
-    if (names_match(lang.names, text)) return lang.id;
-  }
-  return kLangDefault;
-}
-
-int lang_current() { return kLangEnglish; }

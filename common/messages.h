@@ -71,7 +71,6 @@ inline constexpr int kLangDefault = 255;
 // Initialises the facility once: formats, then the chosen message file.
 // Only the call that initialises writes trace records.
 void alert_init();
-bool alert_initialised();  // a getter, not traced
 
 // Appends the full path of every message file of dir for the language;
 // returns how many were found (0 for a missing or unreadable directory).
@@ -89,10 +88,8 @@ int msgfile_compare(const void* a, const void* b);
 // change) when the file cannot be opened.
 bool alert_read_msgs(const char* name);
 bool open_edf(const char* name);
-bool open_edf_dir(const char* dir);
 // Loads the language's message file; ends the program when that fails.
 void alert_load_language(int lang);
-const char* alert_msgfile_name();
 
 // The lookups, the getters and the text functions below are not traced:
 // they run for every message raised.
@@ -110,5 +107,3 @@ extern const char kEmbeddedCatalogue[];
 extern const unsigned kEmbeddedCatalogueSize;
 
 const char* lang_code(int id);
-int lang_id_from_name(const char* text);
-int lang_current();

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "common/alloc.h"
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 
 struct numset {
   uint32_t count;
@@ -80,8 +80,6 @@ bool numset_has(const numset* s, uint32_t n) {
   uint32_t i = lower_bound(s, n);
   return i < s->count && s->items[i] == n;
 }
-
-uint32_t numset_count(const numset* s) { return s ? s->count : 0; }
 
 void numset_clear(numset* s) {
   DB_ENTER("%p", static_cast<void*>(s));

@@ -21,7 +21,6 @@ int numset_add(numset* s, uint32_t n);
 // 1 when n was removed, 0 when it was not a member.
 int numset_remove(numset* s, uint32_t n);
 bool numset_has(const numset* s, uint32_t n);
-uint32_t numset_count(const numset* s);
 void numset_clear(numset* s);
 // Ascending iteration: the smallest member, or the smallest member above n;
 // kNumsetEnd when there is none.

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "common/osd_byteio.h"
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 
 namespace {
 
@@ -48,20 +48,6 @@ const char* obj_rectype_name(unsigned type) {
 // A byte has no order: the process layer's reader and writer serve.
 bool obj_read_u8(FILE* f, uint8_t* value) { return value && osd_read_u8(f, value); }
 
-bool obj_read_u16(FILE* f, uint16_t* value) {
-  unsigned char b[2];
-  if (!value || !read_bytes(f, b, sizeof b)) return false;
-  *value = obj_get_u16(b);
-  return true;
-}
-
-bool obj_read_u32(FILE* f, uint32_t* value) {
-  unsigned char b[4];
-  if (!value || !read_bytes(f, b, sizeof b)) return false;
-  *value = obj_get_u32(b);
-  return true;
-}
-
 bool obj_write_u8(FILE* f, uint8_t value) { return osd_write_u8(f, value); }
 
 bool obj_write_u16(FILE* f, uint16_t value) {
@@ -84,13 +70,6 @@ bool obj_read_record_header(FILE* f, obj_record_header* header) {
   header->length = obj_get_u16(b);
   header->type = b[2];
   return true;
-}
-
-bool obj_write_record(FILE* f, obj_rectype type, const void* data, uint16_t length) {
-  if (!obj_rectype_valid(static_cast<unsigned>(type)) || length > kObjMaxRecordLength) return false;
-  if (length > 0 && !data) return false;
-  return obj_write_u16(f, length) && obj_write_u8(f, static_cast<uint8_t>(type)) &&
-         write_bytes(f, data, length);
 }
 
 // ---- Names ----
@@ -128,13 +107,6 @@ bool obj_read_lib_entry_fixed(FILE* f, obj_lib_entry_fixed* entry) {
   entry->size = obj_get_u32(b + 4);
   entry->reserved32 = obj_get_u32(b + 8);
   return true;
-}
-
-size_t obj_lib_entry_size(const obj_lib_module& module) {
-  size_t n = kObjLibEntryFixedSize + (module.name ? strlen(module.name) : 0) + 1;
-  for (uint16_t i = 0; i < module.symbol_count; ++i)
-    n += 1 + (module.symbols[i].name ? strlen(module.symbols[i].name) : 0) + 1;
-  return n;
 }
 
 bool obj_write_lib_header(FILE* f, const obj_lib_header& header) {

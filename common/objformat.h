@@ -74,8 +74,6 @@ struct obj_record_header {
 
 // The 3-byte header; nothing is checked beyond its being there.
 bool obj_read_record_header(FILE* f, obj_record_header* header);
-// One whole record. Data may be null when length is 0.
-bool obj_write_record(FILE* f, obj_rectype type, const void* data, uint16_t length);
 
 // ---- Little-endian fields ----
 
@@ -94,8 +92,6 @@ constexpr void obj_put_u32(unsigned char* p, uint32_t v) {
 }
 
 bool obj_read_u8(FILE* f, uint8_t* value);
-bool obj_read_u16(FILE* f, uint16_t* value);
-bool obj_read_u32(FILE* f, uint32_t* value);
 bool obj_write_u8(FILE* f, uint8_t value);
 bool obj_write_u16(FILE* f, uint16_t value);
 bool obj_write_u32(FILE* f, uint32_t value);
@@ -152,10 +148,6 @@ struct obj_lib_module {
   uint16_t reserved16 = 0;
   uint32_t reserved32 = 0;
 };
-
-// Bytes the module's directory entry takes: 12, the name with its NUL, and
-// for each symbol its flag byte and its name with its NUL.
-size_t obj_lib_entry_size(const obj_lib_module& module);
 
 bool obj_write_lib_header(FILE* f, const obj_lib_header& header);
 // The directory entry of module (not its data).

@@ -1,4 +1,4 @@
-// Sorting and searching over arrays of fixed-size elements.
+// Sorting arrays of fixed-size elements.
 #include "common/osd_sort.h"
 
 #include <cstdlib>
@@ -67,22 +67,4 @@ void osd_qsort(void* base, size_t count, size_t size, osd_compare_fn compare) {
     insertion_sort(r.lo, r.count, size, compare);
   }
   if (pivot != small) free(pivot);
-}
-
-void* osd_bsearch(const void* key, const void* base, size_t count, size_t size,
-                  osd_compare_fn compare) {
-  const unsigned char* lo = static_cast<const unsigned char*>(base);
-  while (count > 0) {
-    size_t half = count / 2;
-    const unsigned char* mid = lo + half * size;
-    int c = compare(key, mid);
-    if (c == 0) return const_cast<unsigned char*>(mid);
-    if (c > 0) {
-      lo = mid + size;
-      count -= half + 1;
-    } else {
-      count = half;
-    }
-  }
-  return nullptr;
 }

@@ -6,7 +6,7 @@
 
 #include "common/alloc.h"
 #include "common/stringcache.h"
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include "common/osdep_host.h"
 #include "common/stringcache.h"
 #include "common/vector.h"
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 
 namespace {
 
@@ -169,24 +169,6 @@ FILE* capture_output(char* const argv[]) {
   return fp;
 }
 
-// A non-zero integer (the whole text, blanks around allowed), at least 1;
-// 0 for anything else.
-int cores_from_text(const char* text) {
-  if (!text) return 0;
-  const int saved_errno = errno;
-  errno = 0;
-  char* end = nullptr;
-  long n = strtol(text, &end, 10);
-  const bool overflow = errno == ERANGE;
-  errno = saved_errno;
-  if (end == text || overflow) return 0;
-  while (isspace(static_cast<unsigned char>(*end))) ++end;
-  if (*end || n == 0) return 0;
-  return static_cast<int>(std::clamp<long>(n, 1, INT_MAX));
-}
-
-bool g_time_zone_set = false;
-
 }  // namespace
 
 // ---- Rules shared with the host files ----
@@ -239,14 +221,6 @@ const char* osd_tmp_base(PathStyle style) {
 const char* osd_tmpname(const char* ext) {
   DB_ENTER("%s", ext ? ext : "(null)");
   const char* path = next_tmpname(ext);
-  DB_EXIT("%s", path ? path : "(null)");
-  return path;
-}
-
-const char* osd_tmpdir() {
-  DB_ENTER();
-  const char* path = next_tmpname(nullptr);
-  if (path && mkdir_p(path) != 0 && !path_is_dir(path)) path = nullptr;
   DB_EXIT("%s", path ? path : "(null)");
   return path;
 }
@@ -366,18 +340,6 @@ int osd_setenv(const char* name, const char* value) {
   return result;
 }
 
-time_t osd_time(time_t* out) {
-  DB_ENTER();
-  if (!g_time_zone_set) {
-    g_time_zone_set = true;
-    osd_setenv("TZ", kOsdTimeZone);
-    osd_host_tzset();
-  }
-  time_t now = time(out);
-  DB_EXIT("%lld", static_cast<long long>(now));
-  return now;
-}
-
 bool osd_gmtime(time_t t, struct tm* out) { return out && osd_host_gmtime(t, out); }
 
 char* osd_progname() {
@@ -394,13 +356,6 @@ uint32_t osd_os_flags() {
   return flags;
 }
 
-const char* osd_os_name() {
-  DB_ENTER();
-  const char* name = osd_host_os_name();
-  DB_EXIT("%s", name);
-  return name;
-}
-
 int osd_max_cmdline() {
   DB_ENTER();
   DB_EXIT("%d", kOsdMaxCmdline);
@@ -412,14 +367,6 @@ char* osd_hostname() {
   char* name = osd_host_hostname();
   DB_EXIT("%s", name);
   return name;
-}
-
-int osd_cpu_count(bool useEnv) {
-  DB_ENTER("%d", useEnv);
-  int count = useEnv ? cores_from_text(getenv(kOsdCoresVariable)) : 0;
-  if (count == 0) count = std::max(1, osd_host_cpu_count());
-  DB_EXIT("%d", count);
-  return count;
 }
 
 const char* osd_exe_suffix() {

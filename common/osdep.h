@@ -28,10 +28,6 @@ inline constexpr int kOsdMaxCmdline = 7191;
 inline constexpr uint32_t kOsdPipeStatusBuckets = 5;
 // Program-name part of temporary names unless osd_set_tmpprefix says otherwise.
 inline constexpr const char* kOsdDefaultTmpPrefix = "lumo8-cc";
-// Environment variable that overrides the processor count.
-inline constexpr const char* kOsdCoresVariable = "bamboo_capability_Cores";
-// Time zone that osd_time applies before its first use.
-inline constexpr const char* kOsdTimeZone = "EST0EDT";
 
 // ---- Temporary files and directories ----
 
@@ -40,9 +36,6 @@ inline constexpr const char* kOsdTimeZone = "EST0EDT";
 // no extension. The file is not created. Null when no root can be made (the
 // next call tries again).
 const char* osd_tmpname(const char* ext);
-// A new temporary path as osd_tmpname(nullptr), created as a directory; null
-// when it can neither be created nor already is a directory.
-const char* osd_tmpdir();
 // The temporary root, or null while none has been made. Creates nothing.
 const char* osd_tmproot();
 // The program-name part of temporary names; blanks become "_".
@@ -117,19 +110,13 @@ FILE* osd_fopen_regular(const char* path, const char* mode = "r");
 // Sets name=value in the process environment (a null value counts as
 // empty); 0 without change for a null name, else the host's result.
 int osd_setenv(const char* name, const char* value);
-// The calendar time; the first call applies the time zone kOsdTimeZone.
-time_t osd_time(time_t* out);
 // The calendar time t in UTC; false when it cannot be converted.
 bool osd_gmtime(time_t t, struct tm* out);
 // The full path of the running executable, or null when the host cannot tell.
 char* osd_progname();
 uint32_t osd_os_flags();
-const char* osd_os_name();
 int osd_max_cmdline();
 char* osd_hostname();
-// With useEnv, a non-zero integer in kOsdCoresVariable wins (at least 1);
-// else the processors the host reports (at least 1).
-int osd_cpu_count(bool useEnv);
 // "" or ".exe": what executable names end in on this host.
 const char* osd_exe_suffix();
 // Whether osd_progname's path already has every symbolic link resolved

@@ -92,14 +92,11 @@ void osd_host_restore_console(int saved, int fd);
 bool osd_host_redirect(int from, int fd);
 
 int osd_host_setenv(const char* name, const char* value);
-void osd_host_tzset();
 bool osd_host_gmtime(time_t t, struct tm* out);
 unsigned long osd_host_pid();
 char* osd_host_progname();
 bool osd_host_progname_is_real();
-const char* osd_host_os_name();
 char* osd_host_hostname();
-int osd_host_cpu_count();
 uint32_t osd_host_os_flags();
 const char* osd_host_exe_suffix();
 bool osd_host_has_debugger();

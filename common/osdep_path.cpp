@@ -35,7 +35,7 @@
 
 #include "common/alloc.h"
 #include "common/vector.h"
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 
 namespace {
 
@@ -59,12 +59,6 @@ const char* last_separator(const char* p) {
   if (const char* s = strrchr(p, '\\')) return s;
   if (const char* s = strrchr(p, '/')) return s;
   return strrchr(p, ':');
-}
-
-bool equal_prefix_nocase(const char* a, const char* b, size_t n) {
-  for (size_t i = 0; i < n; ++i)
-    if (tolower(static_cast<unsigned char>(a[i])) != tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
 }
 
 // Length of the part of p that mkdir_p never creates: a drive, a drive root,
@@ -296,36 +290,6 @@ char* path_absolute(const char* p, PathStyle style) {
   return r;
 }
 
-char* path_relative(const char* p, PathStyle style) {
-  DB_ENTER("%s", p ? p : "(null)");
-  char* abs = path_absolute(p, style);
-  if (!abs) return nullptr;
-  char* raw_cwd = osd_getcwd();
-  char* cwd = path_normalise(raw_cwd, style);
-  free(raw_cwd);
-  size_t n = strlen(cwd);
-  // Windows file systems ignore letter case, so the prefix test does too.
-  bool prefix = strlen(abs) >= n && (style == PathStyle::windows ? equal_prefix_nocase(abs, cwd, n)
-                                                                 : strncmp(abs, cwd, n) == 0);
-  char* r = nullptr;
-  if (prefix) {
-    const char* rest = abs + n;
-    if (*rest == '\0')
-      r = xstrdup(".");
-    else if (is_sep(*rest))
-      r = xstrdup(rest + 1);
-    else if (n > 0 && is_sep(cwd[n - 1]))  // the current directory is a root
-      r = xstrdup(rest);
-  }
-  free(cwd);
-  if (r)
-    free(abs);
-  else
-    r = abs;
-  DB_EXIT("%s", r);
-  return r;
-}
-
 char* path_real(const char* p) {
   DB_ENTER("%s", p ? p : "(null)");
   if (!p || !*p) return nullptr;
@@ -379,8 +343,6 @@ const char* path_basename_ptr(const char* p) {
   const char* s = last_separator(p);
   return s ? s + 1 : p;
 }
-
-char* path_basename(const char* p) { return xstrdup(path_basename_ptr(p)); }
 
 char* path_stem_dot(const char* p) {
   const char* base = path_basename_ptr(p);
@@ -439,49 +401,6 @@ bool path_is_writable(const char* p) {
 #endif
   DB_EXIT("%d", writable);
   return writable;
-}
-
-bool path_exists_exact(const char* p) {
-  DB_ENTER("%s", p ? p : "(null)");
-  if (!path_exists(p)) return false;
-#ifdef _WIN32
-  std::string path(p);
-  while (path.size() > 1 && is_sep(path.back())) path.pop_back();
-  WIN32_FIND_DATAA found;
-  HANDLE h = FindFirstFileA(path.c_str(), &found);
-  if (h == INVALID_HANDLE_VALUE) return true;  // a drive or share root
-  FindClose(h);
-  bool same = strcmp(found.cFileName, path_basename_ptr(path.c_str())) == 0;
-#else
-  std::string path(p);
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  size_t cut = path.rfind('/');
-  std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
-  std::string dir = cut == std::string::npos ? "." : cut == 0 ? "/" : path.substr(0, cut);
-  if (name.empty() || name == "." || name == "..") return true;
-  bool same = false;
-  if (DIR* d = opendir(dir.c_str())) {
-    while (dirent* e = readdir(d))
-      if (name == e->d_name) {
-        same = true;
-        break;
-      }
-    closedir(d);
-  }
-#endif
-  DB_EXIT("%d", same);
-  return same;
-}
-
-uint32_t file_size(const char* p) {
-  DB_ENTER("%s", p ? p : "(null)");
-  struct stat st;
-  if (!p || stat(p, &st) != 0 || !S_ISREG(st.st_mode)) return 0;
-  // Larger files report the largest size rather than a wrapped one.
-  uint64_t size = static_cast<uint64_t>(st.st_size);
-  uint32_t r = size > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(size);
-  DB_EXIT("%u", r);
-  return r;
 }
 
 int mkdir_p(const char* p, PathStyle style) {
@@ -550,81 +469,4 @@ int osd_chdir(const char* p) {
 #endif
   DB_EXIT("%d", r);
   return r;
-}
-
-char* osd_shortpath(const char* p) {
-  DB_ENTER("%s", p ? p : "(null)");
-#ifdef _WIN32
-  if (!p) return nullptr;
-  std::vector<char> buf(kOsdPathBufferSize);
-  DWORD n = GetShortPathNameA(p, buf.data(), static_cast<DWORD>(buf.size()));
-  if (n == 0 || n >= buf.size()) return nullptr;
-  return xstrdup(buf.data());
-#else
-  (void)p;
-  return nullptr;
-#endif
-}
-
-char* quote_if_space(const char* s) {
-  if (!s) return nullptr;
-  for (const char* c = s; *c; ++c)
-    if (isspace(static_cast<unsigned char>(*c))) {
-      std::string r;
-      r.reserve(strlen(s) + 2);
-      r += '"';
-      r += s;
-      r += '"';
-      return copy_of(r);
-    }
-  return xstrdup(s);
-}
-
-char* osd_strlwr(char* s) {
-  if (s)
-    for (char* c = s; *c; ++c) *c = static_cast<char>(tolower(static_cast<unsigned char>(*c)));
-  return s;
-}
-
-char* osd_strupr(char* s) {
-  if (s)
-    for (char* c = s; *c; ++c) *c = static_cast<char>(toupper(static_cast<unsigned char>(*c)));
-  return s;
-}
-
-size_t osd_wcslen(const osd_wchar* s) {
-  size_t n = 0;
-  if (s)
-    while (s[n]) ++n;
-  return n;
-}
-
-osd_wchar* osd_wcscpy(osd_wchar* dst, const osd_wchar* src) {
-  size_t i = 0;
-  for (; src[i]; ++i) dst[i] = src[i];
-  dst[i] = 0;
-  return dst;
-}
-
-osd_wchar* osd_wcsdup(const osd_wchar* s) {
-  if (!s) return nullptr;
-  size_t n = osd_wcslen(s);
-  osd_wchar* r = static_cast<osd_wchar*>(xcalloc((n + 1) * sizeof(osd_wchar)));
-  return osd_wcscpy(r, s);
-}
-
-int osd_wcscmp(const osd_wchar* a, const osd_wchar* b) {
-  while (*a && *a == *b) {
-    ++a;
-    ++b;
-  }
-  return *a < *b ? -1 : *a > *b ? 1 : 0;
-}
-
-// Letters of the ASCII range only, as the "C" locale does.
-osd_wchar* osd_wcslwr(osd_wchar* s) {
-  if (s)
-    for (osd_wchar* c = s; *c; ++c)
-      if (*c >= 'A' && *c <= 'Z') *c = static_cast<osd_wchar>(*c - 'A' + 'a');
-  return s;
 }

@@ -8,8 +8,8 @@
 // each searched from the end in that order of preference, on both hosts.
 //
 // The functions that touch the file system are traced. Those that only work
-// on texts (joining, normalising, splitting, quoting, case and the 16-bit
-// strings) are not: they run on every path the program handles.
+// on texts (joining, normalising, splitting) are not: they run on every path
+// the program handles.
 #pragma once
 
 #include <cstddef>
@@ -19,7 +19,7 @@
 
 struct vector;
 
-// Working-directory and short-path buffer size.
+// Working-directory buffer size.
 inline constexpr size_t kOsdPathBufferSize = 20480;
 
 // Null when a is null or empty; else a, one separator, then b without a
@@ -30,9 +30,6 @@ char* path_join(const char* a, const char* b, PathStyle style = kNativePathStyle
 char* path_normalise(const char* p, PathStyle style = kNativePathStyle);
 // p normalised when absolute, else the current directory joined with p.
 char* path_absolute(const char* p, PathStyle style = kNativePathStyle);
-// The absolute form of p without the current directory in front ("." for the
-// directory itself); the absolute form when p lies elsewhere.
-char* path_relative(const char* p, PathStyle style = kNativePathStyle);
 // The absolute path of an existing p with every symbolic link, "." and ".."
 // resolved; null when p does not exist.
 char* path_real(const char* p);
@@ -40,7 +37,6 @@ bool path_is_absolute(const char* p, PathStyle style = kNativePathStyle);
 
 // Points into p after the last separator (p itself when none).
 const char* path_basename_ptr(const char* p);
-char* path_basename(const char* p);
 // The last component up to and including its last "." (the whole component
 // when it has none): x/foo.c gives "foo.".
 char* path_stem_dot(const char* p);
@@ -59,10 +55,6 @@ bool path_is_dir(const char* p);
 bool path_is_file(const char* p);
 // p exists and this process may write to it.
 bool path_is_writable(const char* p);
-// p exists and its last component has exactly these letters, case included.
-bool path_exists_exact(const char* p);
-// Size of an existing file, else 0.
-uint32_t file_size(const char* p);
 
 // Creates p and its missing parents (a bare drive counts as existing):
 // 0 on success, 1 on failure.
@@ -94,19 +86,4 @@ class PathListing {
 char* osd_getcwd();
 // Makes p the current directory: 0 on success, else -1.
 int osd_chdir(const char* p);
-// The host's short form of p, or null where the host has none.
-char* osd_shortpath(const char* p);
-// "\"s\"" when s holds white space, else a copy.
-char* quote_if_space(const char* s);
 
-// In-place case conversion; return their argument.
-char* osd_strlwr(char* s);
-char* osd_strupr(char* s);
-
-// 16-bit character strings (zero-terminated).
-using osd_wchar = uint16_t;
-size_t osd_wcslen(const osd_wchar* s);
-osd_wchar* osd_wcscpy(osd_wchar* dst, const osd_wchar* src);
-osd_wchar* osd_wcsdup(const osd_wchar* s);
-int osd_wcscmp(const osd_wchar* a, const osd_wchar* b);
-osd_wchar* osd_wcslwr(osd_wchar* s);

@@ -398,8 +398,6 @@ bool osd_host_redirect(int from, int fd) { return dup2(from, fd) >= 0; }
 
 int osd_host_setenv(const char* name, const char* value) { return setenv(name, value, 1); }
 
-void osd_host_tzset() { tzset(); }
-
 bool osd_host_gmtime(time_t t, struct tm* out) { return gmtime_r(&t, out) != nullptr; }
 
 unsigned long osd_host_pid() { return static_cast<unsigned long>(getpid()); }
@@ -425,20 +423,10 @@ char* osd_host_progname() {
 
 bool osd_host_progname_is_real() { return true; }
 
-const char* osd_host_os_name() {
-  struct utsname names {};
-  return sc_intern(uname(&names) == 0 ? names.sysname : "POSIX");
-}
-
 char* osd_host_hostname() {
   char name[256] = {};
   if (gethostname(name, sizeof name - 1) != 0 || !name[0]) return xstrdup("localhost");
   return xstrdup(name);
-}
-
-int osd_host_cpu_count() {
-  long n = sysconf(_SC_NPROCESSORS_ONLN);
-  return n < 1 ? 1 : static_cast<int>(n);
 }
 
 uint32_t osd_host_os_flags() { return 0; }

@@ -200,8 +200,6 @@ int osd_host_setenv(const char* name, const char* value) {
   return _putenv(entry.c_str());
 }
 
-void osd_host_tzset() { _tzset(); }
-
 bool osd_host_gmtime(time_t t, struct tm* out) { return gmtime_s(out, &t) == 0; }
 
 unsigned long osd_host_pid() { return static_cast<unsigned long>(GetCurrentProcessId()); }
@@ -219,15 +217,7 @@ char* osd_host_progname() {
 
 bool osd_host_progname_is_real() { return false; }
 
-const char* osd_host_os_name() { return "Microsoft Windows"; }
-
 char* osd_host_hostname() { return xstrdup("localhost"); }
-
-int osd_host_cpu_count() {
-  SYSTEM_INFO info{};
-  GetSystemInfo(&info);
-  return info.dwNumberOfProcessors < 1 ? 1 : static_cast<int>(info.dwNumberOfProcessors);
-}
 
 uint32_t osd_host_os_flags() { return kWindowsHostFlag; }
 

@@ -1,4 +1,4 @@
-// SHA-256 and SHA-1 as FIPS 180-4 defines them, over big-endian 32-bit words.
+// SHA-256 as FIPS 180-4 defines it, over big-endian 32-bit words.
 #include "common/sha.h"
 
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "common/osdep.h"
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 
 namespace {
 
@@ -63,45 +63,7 @@ void sha256_compress(uint32_t state[8], const unsigned char block[64]) {
   state[7] += h;
 }
 
-constexpr uint32_t kSha1Initial[5] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476, 0xc3d2e1f0};
-
-constexpr uint32_t rotl(uint32_t x, unsigned n) { return (x << n) | (x >> (32 - n)); }
-
-void sha1_compress(uint32_t state[5], const unsigned char block[64]) {
-  uint32_t w[80];
-  for (int i = 0; i < 16; ++i) w[i] = word_at(block + 4 * i);
-  for (int i = 16; i < 80; ++i) w[i] = rotl(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
-  uint32_t a = state[0], b = state[1], c = state[2], d = state[3], e = state[4];
-  for (int i = 0; i < 80; ++i) {
-    uint32_t f, k;
-    if (i < 20) {
-      f = (b & c) | (~b & d);
-      k = 0x5a827999;
-    } else if (i < 40) {
-      f = b ^ c ^ d;
-      k = 0x6ed9eba1;
-    } else if (i < 60) {
-      f = (b & c) | (b & d) | (c & d);
-      k = 0x8f1bbcdc;
-    } else {
-      f = b ^ c ^ d;
-      k = 0xca62c1d6;
-    }
-    uint32_t t = rotl(a, 5) + f + e + k + w[i];
-    e = d;
-    d = c;
-    c = rotl(b, 30);
-    b = a;
-    a = t;
-  }
-  state[0] += a;
-  state[1] += b;
-  state[2] += c;
-  state[3] += d;
-  state[4] += e;
-}
-
-// Both hashes take bytes into 64-byte blocks the same way.
+// Bytes go into 64-byte blocks, each compressed when it is full.
 template <typename Ctx, typename Compress>
 void feed(Ctx* ctx, const void* data, size_t size, Compress compress_block) {
   const auto* p = static_cast<const unsigned char*>(data);
@@ -178,15 +140,6 @@ void sha256_final(sha256_ctx* ctx, unsigned char digest[kSha256DigestSize]) { fi
 
 std::string sha256_hex(const unsigned char digest[kSha256DigestSize]) { return hex_of(digest, kSha256DigestSize); }
 
-std::string sha256_hex_of(const void* data, size_t size) {
-  sha256_ctx ctx;
-  sha256_init(&ctx);
-  sha256_update(&ctx, data, size);
-  unsigned char digest[kSha256DigestSize];
-  sha256_final(&ctx, digest);
-  return sha256_hex(digest);
-}
-
 bool sha256_file_hex(const char* path, std::string* out) {
   DB_ENTER("%s", path ? path : "(null)");
   sha256_ctx ctx;
@@ -198,40 +151,6 @@ bool sha256_file_hex(const char* path, std::string* out) {
   unsigned char digest[kSha256DigestSize];
   sha256_final(&ctx, digest);
   *out = sha256_hex(digest);
-  DB_EXIT("%s", out->c_str());
-  return true;
-}
-
-void sha1_init(sha1_ctx* ctx) {
-  memcpy(ctx->state, kSha1Initial, sizeof kSha1Initial);
-  ctx->length = 0;
-  ctx->used = 0;
-}
-
-void sha1_update(sha1_ctx* ctx, const void* data, size_t size) { feed(ctx, data, size, sha1_compress); }
-
-void sha1_final(sha1_ctx* ctx, unsigned char digest[kSha1DigestSize]) { finish(ctx, digest, 5, sha1_compress); }
-
-std::string sha1_hex_of(const void* data, size_t size) {
-  sha1_ctx ctx;
-  sha1_init(&ctx);
-  sha1_update(&ctx, data, size);
-  unsigned char digest[kSha1DigestSize];
-  sha1_final(&ctx, digest);
-  return hex_of(digest, kSha1DigestSize);
-}
-
-bool sha1_file_hex(const char* path, std::string* out) {
-  DB_ENTER("%s", path ? path : "(null)");
-  sha1_ctx ctx;
-  sha1_init(&ctx);
-  if (!feed_file(path, &ctx, sha1_update)) {
-    DB_EXIT("cannot be read");
-    return false;
-  }
-  unsigned char digest[kSha1DigestSize];
-  sha1_final(&ctx, digest);
-  *out = hex_of(digest, kSha1DigestSize);
   DB_EXIT("%s", out->c_str());
   return true;
 }

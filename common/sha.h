@@ -1,7 +1,7 @@
-// SHA-256 and SHA-1 (FIPS 180-4): the digests of the installation manifest.
-// A running context takes bytes in pieces of any size; the file forms read
+// SHA-256 (FIPS 180-4): the digests of the installation manifest.
+// A running context takes bytes in pieces of any size; the file form reads
 // the file untranslated in blocks of kSha256FileChunk bytes. Only the file
-// forms are traced; the rest is arithmetic over bytes, block by block.
+// form is traced; the rest is arithmetic over bytes, block by block.
 #pragma once
 
 #include <cstddef>
@@ -25,23 +25,6 @@ void sha256_final(sha256_ctx* ctx, unsigned char digest[kSha256DigestSize]);
 
 // 64 lower-case hexadecimal digits, high nibble first.
 std::string sha256_hex(const unsigned char digest[kSha256DigestSize]);
-std::string sha256_hex_of(const void* data, size_t size);
 // The digest of a whole file; false (out untouched) when it cannot be opened
 // or read.
 bool sha256_file_hex(const char* path, std::string* out);
-
-inline constexpr size_t kSha1DigestSize = 20;
-
-struct sha1_ctx {
-  uint32_t state[5];
-  uint64_t length;
-  unsigned char block[64];
-  size_t used;
-};
-
-void sha1_init(sha1_ctx* ctx);
-void sha1_update(sha1_ctx* ctx, const void* data, size_t size);
-void sha1_final(sha1_ctx* ctx, unsigned char digest[kSha1DigestSize]);
-// 40 lower-case hexadecimal digits.
-std::string sha1_hex_of(const void* data, size_t size);
-bool sha1_file_hex(const char* path, std::string* out);

@@ -12,7 +12,7 @@
 #include "common/alloc.h"
 #include "common/hash.h"
 #include "common/vector.h"
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 
 namespace {
 
@@ -147,7 +147,10 @@ const char* sc_adopt(char* text) {
   if (!text) return nullptr;
   hashtable* h = cache();
   uint32_t hash = 0;
-  if (const char* found = find_interned(h, text, hash)) return found;
+  if (const char* found = find_interned(h, text, hash)) {
+    free(text);
+    return found;
+  }
   return store(h, text, hash);
 }
 
@@ -259,19 +262,6 @@ const char* sc_basename(const char* path) {
   return sc_intern(cut ? cut + 1 : path);
 }
 
-const char* sc_trim(const char* text) {
-  const char* b = text;
-  while (*b && isspace(static_cast<unsigned char>(*b))) ++b;
-  const char* e = b + strlen(b);
-  while (e > b && isspace(static_cast<unsigned char>(e[-1]))) --e;
-  return intern_n(b, static_cast<size_t>(e - b));
-}
-
-const char* sc_firstLine(const char* text) {
-  if (!text) return nullptr;
-  return intern_n(text, strcspn(text, "\n\r"));
-}
-
 const char* sc_translate(const char* text, const char* from, const char* to) {
   int map[256];
   for (int& m : map) m = -1;
@@ -295,24 +285,6 @@ void text_escape_into(std::string& out, const char* text, const char* chars, cha
   }
 }
 
-const char* sc_escape(const char* text, const char* chars, char esc) {
-  if (!strpbrk(text, chars)) return sc_intern(text);
-  static std::string buf;
-  buf.clear();
-  text_escape_into(buf, text, chars, esc);
-  return sc_intern(buf.c_str());
-}
-
-const char* sc_quote(const char* text, char q) {
-  size_t n = strlen(text);
-  char* buf = scratch(n + 3);
-  buf[0] = q;
-  memcpy(buf + 1, text, n);
-  buf[n + 1] = q;
-  buf[n + 2] = '\0';
-  return sc_intern(buf);
-}
-
 vector* sc_split(const char* text, const char* separators) {
   vector* pieces = vec_new();
   const char* s = text;
@@ -326,31 +298,27 @@ vector* sc_split(const char* text, const char* separators) {
   return pieces;
 }
 
-// A line longer than one chunk is gathered whole and interned once: keeping
-// every longer part of it in the cache would cost the square of its length
-// (a response file of 2 MB on one line would take gigabytes).
-//
-// Every file is read as text, as a Windows build reads it: a carriage return
-// before the line feed is part of the line end, so that a file saved on
-// Windows reads the same on every host.
-const char* sc_readLine(FILE* stream) {
+// Every file is read as text, as a Windows build reads it: a carriage
+// return before the line feed is part of the line end, so that a file saved
+// on Windows reads the same on every host.
+bool sc_readLine(FILE* stream, std::string& line) {
   constexpr int kChunk = 1024;
   char chunk[kChunk];
-  if (!fgets(chunk, kChunk, stream)) return nullptr;
+  line.clear();
+  if (!fgets(chunk, kChunk, stream)) return false;
   size_t n = strlen(chunk);
   auto ends_line = [&] { return n > 0 && chunk[n - 1] == '\n'; };
-  if (n < kChunk - 1 || ends_line()) {
-    if (n >= 2 && chunk[n - 2] == '\r' && chunk[n - 1] == '\n') memcpy(chunk + n - 2, "\n", 2);
-    return sc_intern(chunk);
-  }
-  std::string line(chunk, n);
-  while (fgets(chunk, kChunk, stream)) {
-    n = strlen(chunk);
-    line.append(chunk, n);
-    if (ends_line()) break;
+  line.append(chunk, n);
+  // A chunk filled without a line end goes on in the next.
+  if (n >= kChunk - 1 && !ends_line()) {
+    while (fgets(chunk, kChunk, stream)) {
+      n = strlen(chunk);
+      line.append(chunk, n);
+      if (ends_line()) break;
+    }
   }
   if (line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0) line.erase(line.size() - 2, 1);
-  return sc_intern(line.c_str());
+  return true;
 }
 
 bool sc_startsWith(const char* text, const char* prefix) {
@@ -361,16 +329,6 @@ bool sc_startsWithNoCase(const char* text, const char* prefix) {
   return text && prefix && strncasecmp(text, prefix, strlen(prefix)) == 0;
 }
 
-const char* sc_afterPrefix(const char* text, const char* prefix) {
-  return sc_startsWith(text, prefix) ? sc_intern(text + strlen(prefix)) : nullptr;
-}
-
 const char* sc_afterPrefixNoCase(const char* text, const char* prefix) {
   return sc_startsWithNoCase(text, prefix) ? sc_intern(text + strlen(prefix)) : nullptr;
-}
-
-bool sc_endsWith(const char* text, const char* suffix) {
-  if (!text || !suffix) return false;
-  size_t nt = strlen(text), ns = strlen(suffix);
-  return ns <= nt && memcmp(text + nt - ns, suffix, ns) == 0;
 }

@@ -24,8 +24,8 @@ inline constexpr uint32_t kStringCacheBuckets = 5077;
 inline constexpr uint32_t kScratchMinimum = 4096;
 
 const char* sc_intern(const char* text);
-// For a heap text of the caller: the cached equal text if there is one (the
-// caller keeps its own), else text itself, now owned by the cache.
+// Takes over a heap text of the caller: the cached equal text if there is
+// one (text is then freed), else text itself, now owned by the cache.
 const char* sc_adopt(char* text);
 // a followed by b; an absent a gives b, an absent b gives a (unchanged).
 const char* sc_concat(const char* a, const char* b);
@@ -44,27 +44,23 @@ const char* sc_stripExt(const char* path, PathStyle style = kNativePathStyle);
 // The text after the last backslash, else after the last "/", else after
 // the last ":", else all of path (the same on every host).
 const char* sc_basename(const char* path);
-const char* sc_trim(const char* text);
-const char* sc_firstLine(const char* text);
 const char* sc_translate(const char* text, const char* from, const char* to);
-// esc (0: backslash) before each character of chars; a backslash escape
-// character directly before a quote is copied without an escape.
-const char* sc_escape(const char* text, const char* chars, char esc);
-// The same escaping appended to out, for a writer that needs no cached copy.
+// text appended to out with esc (0: backslash) before each character of
+// chars; a backslash escape character directly before a quote is copied
+// without an escape. Nothing is cached.
 void text_escape_into(std::string& out, const char* text, const char* chars, char esc);
-const char* sc_quote(const char* text, char q);
 // New vector of the non-empty pieces between separator characters.
 vector* sc_split(const char* text, const char* separators);
-// Next line with its line feed, any length; null at the end. The file is
-// read as text on every host: a carriage return before the line feed is
-// dropped with it.
-const char* sc_readLine(FILE* stream);
+// The next line with its line feed, any length, into line (false at the
+// end). The file is read as text on every host: a carriage return before
+// the line feed is dropped with it. The line is the caller's and is not
+// cached: most lines are read only to be parsed, so a caller interns what
+// it keeps.
+bool sc_readLine(FILE* stream, std::string& line);
 
 bool sc_startsWith(const char* text, const char* prefix);
 bool sc_startsWithNoCase(const char* text, const char* prefix);
-const char* sc_afterPrefix(const char* text, const char* prefix);
 const char* sc_afterPrefixNoCase(const char* text, const char* prefix);
-bool sc_endsWith(const char* text, const char* suffix);
 
 // Number of distinct texts held (for tests and benchmarks).
 uint32_t sc_count();

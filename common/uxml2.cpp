@@ -1,4 +1,4 @@
-// The micro XML reader and writer.
+// The micro XML reader.
 #include "common/uxml2.h"
 
 #include <cctype>
@@ -8,14 +8,13 @@
 #include <string>
 
 #include "common/alloc.h"
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 
 namespace {
 
 constexpr int kEof = -1;
 constexpr size_t kDeclarationLine = 255;
 constexpr const char* kDeclarationStart = "<?xml version=\"1.";
-constexpr const char* kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 constexpr int kEntityLimit = 10;
 
 struct ElementDeleter {
@@ -157,8 +156,7 @@ void replace(char*& field, const char* value) {
 }
 
 // A name scanned up to '>' that ends in '/' is the name of an empty
-// element or the last attribute of one: the writer writes "<name/>" and
-// "<a b/>", and the reader takes back what the writer wrote. The slash is
+// element or the last attribute of one ("<name/>", "<a b/>"). The slash is
 // an ordinary name character everywhere else.
 bool strip_empty_element_slash(Reader& in, std::string& name) {
   if (name.size() < 2 || name.back() != '/' || in.peek() != '>') return false;
@@ -261,23 +259,6 @@ uxml_element* read_element(Reader& in) {
   return element.release();
 }
 
-bool write_escaped(const char* text, FILE* stream) {
-  for (const char* p = text; *p; ++p) {
-    int rc;
-    switch (*p) {
-      case '&': rc = fputs("&amp;", stream); break;
-      case '<': rc = fputs("&lt;", stream); break;
-      case '>': rc = fputs("&gt;", stream); break;
-      case '"': rc = fputs("&quot;", stream); break;
-      default: rc = putc(*p, stream); break;
-    }
-    if (rc == EOF) return false;
-  }
-  return true;
-}
-
-bool write_indent(unsigned depth, FILE* stream) { return fprintf(stream, "%*s", static_cast<int>(2 * depth), "") >= 0; }
-
 }  // namespace
 
 uxml_element* uxml_read(FILE* stream) {
@@ -294,32 +275,6 @@ uxml_element* uxml_read(FILE* stream) {
   uxml_element* root = read_element(in);
   DB_EXIT("%s", root ? root->name : "not well-formed");
   return root;
-}
-
-bool uxml_write(const uxml_element* element, FILE* stream) {
-  DB_ENTER("%s", element && element->name ? element->name : "(null)");
-  bool written = fputs(kDeclaration, stream) != EOF && uxml_writeElement(element, stream, 0);
-  DB_EXIT("%d", written);
-  return written;
-}
-
-bool uxml_writeElement(const uxml_element* element, FILE* stream, unsigned depth) {
-  if (!write_indent(depth, stream) || putc('<', stream) == EOF || !write_escaped(element->name, stream)) return false;
-  const uint32_t attributes = vec_size(element->attributes);
-  for (uint32_t i = 0; i < attributes; ++i) {
-    const auto* a = vec_get_as<const uxml_attribute*>(element->attributes, i);
-    if (putc(' ', stream) == EOF || !write_escaped(a->name, stream) || fputs("=\"", stream) == EOF ||
-        !write_escaped(a->value, stream) || putc('"', stream) == EOF)
-      return false;
-  }
-  const uint32_t children = vec_size(element->children);
-  if (children == 0 && !*element->text) return fputs("/>\n", stream) != EOF;
-  if (putc('>', stream) == EOF || !write_escaped(element->text, stream)) return false;
-  if ((depth == 0 || attributes > 0) && putc('\n', stream) == EOF) return false;
-  for (uint32_t i = 0; i < children; ++i)
-    if (!uxml_writeElement(vec_get_as<const uxml_element*>(element->children, i), stream, depth + 1)) return false;
-  if (attributes > 0 && !write_indent(depth, stream)) return false;
-  return fputs("</", stream) != EOF && write_escaped(element->name, stream) && fputs(">\n", stream) != EOF;
 }
 
 uxml_element* uxml_newElement(const char* name) {
@@ -344,38 +299,10 @@ void uxml_freeElement(uxml_element* element) {
   free(element);
 }
 
-const char* uxml_getName(const uxml_element* element) { return element->name; }
-const char* uxml_getText(const uxml_element* element) { return element->text; }
-vector* uxml_getChildren(const uxml_element* element) { return vec_copy(element->children); }
-vector* uxml_getAttributes(const uxml_element* element) { return vec_copy(element->attributes); }
-
-uxml_attribute* uxml_findAttribute(const uxml_element* element, const char* name) {
-  for (uint32_t i = 0; i < vec_size(element->attributes); ++i) {
-    auto* a = vec_get_as<uxml_attribute*>(element->attributes, i);
-    if (strcmp(a->name, name) == 0) return a;
-  }
-  return nullptr;
-}
-
 // The setters release what they replace: nothing else holds the old copy.
-void uxml_setName(uxml_element* element, const char* name) { replace(element->name, name); }
 void uxml_setText(uxml_element* element, const char* text) { replace(element->text, text); }
 void uxml_addChild(uxml_element* element, uxml_element* child) { vec_push(element->children, child); }
 void uxml_addAttribute(uxml_element* element, uxml_attribute* attribute) { vec_push(element->attributes, attribute); }
-int uxml_removeChild(uxml_element* element, const uxml_element* child) { return vec_remove(element->children, child); }
-int uxml_removeAttribute(uxml_element* element, const uxml_attribute* attribute) {
-  return vec_remove(element->attributes, attribute);
-}
-
-void uxml_setChildren(uxml_element* element, const vector* children) {
-  vec_clear(element->children);
-  vec_append(element->children, children);
-}
-
-void uxml_setAttributes(uxml_element* element, const vector* attributes) {
-  vec_clear(element->attributes);
-  vec_append(element->attributes, attributes);
-}
 
 uxml_attribute* uxml_newAttribute(const char* name) {
   auto* a = static_cast<uxml_attribute*>(xcalloc(sizeof(uxml_attribute)));
@@ -391,7 +318,4 @@ void uxml_freeAttribute(uxml_attribute* attribute) {
   free(attribute);
 }
 
-const char* uxml_getAttributeName(const uxml_attribute* attribute) { return attribute->name; }
-const char* uxml_getAttributeValue(const uxml_attribute* attribute) { return attribute->value; }
-void uxml_setAttributeName(uxml_attribute* attribute, const char* name) { replace(attribute->name, name); }
 void uxml_setAttributeValue(uxml_attribute* attribute, const char* value) { replace(attribute->value, value); }

@@ -9,7 +9,7 @@
 
 #include "common/alloc.h"
 #include "common/osd_sort.h"
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 
 struct vec_iterator {
   uint32_t next;
@@ -169,19 +169,6 @@ uint32_t vec_push(vector* p, const void* x) {
   return p->count - 1;
 }
 
-uint32_t vec_insert(vector* p, const void* x, uint32_t i) {
-  check(p);
-  uint32_t at = i < p->count ? i : p->count;
-  grow(p, p->count);
-  memmove(p->data + at + 1, p->data + at, (p->count - at) * sizeof(void*));
-  p->data[at] = const_cast<void*>(x);
-  ++p->count;
-  for (vec_iterator* it = p->iterators; it; it = it->below)
-    if (it->next >= at) ++it->next;
-  note_count(p);
-  return at;
-}
-
 void vec_set(vector* p, const void* x, uint32_t i) {
   check(p);
   grow(p, i > p->count ? i : p->count);
@@ -240,19 +227,6 @@ uint32_t vec_append(vector* dst, const vector* src) {
   return src->count;
 }
 
-uint32_t vec_union(vector* dst, const vector* src) {
-  DB_ENTER("%p, %p", static_cast<void*>(dst), static_cast<const void*>(src));
-  check(dst);
-  const vector* n = src;
-  assert(n != NULL);
-  for (uint32_t i = 0; i < src->count; ++i) {
-    bool held = false;
-    for (uint32_t j = 0; j < dst->count && !held; ++j) held = dst->data[j] == src->data[i];
-    if (!held) vec_push(dst, src->data[i]);
-  }
-  return src->count;
-}
-
 void vec_sort(vector* p, int (*compare)(const void* a, const void* b)) {
   DB_ENTER("%p", static_cast<void*>(p));
   check(p);
@@ -295,25 +269,33 @@ int vec_foreach_continue(vector* p, int more) {
   return more;
 }
 
-void* vec_first(vector* p) {
-  check(p);
-  vec_foreach_begin(p);
-  return vec_next(p);
+namespace {
+
+// Switching tracking on again starts a new master list: the records of the
+// old one are never reported, and a vector still alive stops keeping its
+// own. Freed directly, as the list was made untracked.
+void drop_master() {
+  if (!g_master) return;
+  for (uint32_t i = 0; i < g_master->count; ++i) {
+    auto* r = static_cast<vec_record*>(g_master->data[i]);
+    if (r->flags & kAlive) const_cast<vector*>(r->address)->record = nullptr;
+    free(r);
+  }
+  free(g_master->data);
+  free(g_master);
+  g_master = nullptr;
 }
 
-void* vec_current(const vector* p) {
-  check(p);
-  assert(p->iterators != NULL);
-  uint32_t i = p->iterators->next;
-  return i < p->count ? p->data[i] : nullptr;
-}
+}  // namespace
 
 void vec_track(bool on) {
   DB_ENTER("%d", on);
   g_tracking = false;
   if (!on) return;
+  drop_master();
   g_master = vec_new();  // created while tracking is off: the list has no record of its own
   g_tracking = true;
+  lumodebug_add_report(vec_report);
 }
 
 bool vec_tracking() { return g_tracking; }

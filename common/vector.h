@@ -3,14 +3,15 @@
 //
 // Elements are compared by identity and never owned. Each vector carries a
 // stack of iterators, which makes the for-each protocol safe against
-// insertions and removals during a loop and lets loops over one vector nest.
+// additions and removals during a loop and lets loops over one vector nest.
 // While tracking is on (the debug facility's container-report flag), every
-// new vector gets a master-list record that vec_report() prints at the end.
+// new vector gets a master-list record that vec_report() prints at the end:
+// switching tracking on registers it as an end-of-run report of the trace.
 //
 // Growth: the first allocation holds the initial capacity (10 for vec_new),
 // each later one twice the capacity, until the target index fits.
 //
-// The element operations (size, get, set, push, insert, pop, remove, the
+// The element operations (size, get, set, push, pop, remove, the
 // for-each protocol) are not traced: every loop of the program runs through
 // them, so their trace would drown the rest. Creating, copying, freeing,
 // clearing, appending and sorting a whole vector are, and switching the
@@ -48,7 +49,6 @@ void vec_free(vector* p);
 uint32_t vec_size(const vector* p);
 void* vec_get(const vector* p, uint32_t i);
 uint32_t vec_push(vector* p, const void* x);
-uint32_t vec_insert(vector* p, const void* x, uint32_t i);
 void vec_set(vector* p, const void* x, uint32_t i);
 void* vec_pop(vector* p);
 uint32_t vec_add_unique(vector* p, const void* x);
@@ -56,7 +56,6 @@ int vec_remove_at(vector* p, uint32_t i);
 int vec_remove(vector* p, const void* x);
 void vec_clear(vector* p);
 uint32_t vec_append(vector* dst, const vector* src);
-uint32_t vec_union(vector* dst, const vector* src);
 // compare receives pointers to two slots.
 void vec_sort(vector* p, int (*compare)(const void* a, const void* b));
 
@@ -70,8 +69,6 @@ void vec_foreach_begin(vector* p);
 bool vec_has_more(const vector* p);
 void* vec_next(vector* p);
 int vec_foreach_continue(vector* p, int more);
-void* vec_first(vector* p);
-void* vec_current(const vector* p);
 
 // Master list of vectors for the container report.
 void vec_track(bool on);
@@ -92,7 +89,7 @@ T vec_get_as(const vector* p, uint32_t i) {
 // Range-for over a vector through its iterator stack:
 //   for (const char* s : VecItems<const char*>(list)) ...
 // The iterator is pushed when the loop starts and popped when it ends, also
-// when the loop is left by break or return, so the body may insert and
+// when the loop is left by break or return, so the body may add and
 // remove elements and other loops over the same vector may nest inside.
 template <typename T>
 class VecItems {

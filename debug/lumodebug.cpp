@@ -15,16 +15,13 @@
 
 #include "common/alert.h"
 #include "common/hash.h"
+#include "common/msgnum.h"
 #include "common/osdep.h"
 #include "common/osdep_path.h"
 #include "common/stringcache.h"
 #include "common/vector.h"
 #include "debug/lumodebug_state.h"
 #include "debug/ziplib.h"
-
-uint32_t lumodebug_flagword = 0;
-uint32_t lumodebug_assertlevel = LDB_ASSERT_IGNORE;
-LumodebugState g_lumodebug;
 
 namespace {
 
@@ -39,8 +36,8 @@ void open_out(const char* path, bool append) {
   s.out = fopen(path, append ? "a" : "w");
   if (!s.out) {
     s.out_path = nullptr;
-    alert_raise(141, "debug-out", path);
-    exit(1);  // should a message file have made 141 non-fatal
+    alert_raise(kMsgCannotOpenFile, "debug-out", path);
+    exit(1);  // should a message file have made the row non-fatal
   }
   s.out_path = path;
 }
@@ -158,10 +155,21 @@ const SubOption* find_suboption(const char* token) {
   return nullptr;
 }
 
+// The warnings of the facility go out as the program's other lines do.
+void print_warning(const char* line) { alert_print("%s", line); }
+
+// The assertion message of each level: fatal (1), error (2), warning (3).
+constexpr uint32_t kAssertMessages[] = {0, kMsgAssertionFatal, kMsgAssertionError, kMsgAssertionWarning};
+
+void raise_assertion(uint32_t level, const char* condition, const char* file, int line) {
+  alert_raise_noline(kAssertMessages[level], condition, file, line);
+}
+
 }  // namespace
 
 void lumodebug_parse(const char* arg) {
   DB_ENTER("%s", arg);
+  lumodebug_set_hooks({print_warning, raise_assertion, lumodebug_cleanup});
   LumodebugState& s = g_lumodebug;
   if (s.option_seen) {
     lumodebug_warning("Ignoring extra --lumodebug options");
@@ -196,21 +204,6 @@ void lumodebug_parse(const char* arg) {
     vec_track(true);
     hash_track(true);
   }
-}
-
-void lumodebug_warning(const char* format, ...) {
-  char text[1024];
-  va_list args;
-  va_start(args, format);
-  vsnprintf(text, sizeof text, format, args);
-  va_end(args);
-  if (lumodebug_flagword & LDB_TRACE) {
-    // Written literally: the warning's text may hold "%" from user input.
-    char line[sizeof text + 32];
-    snprintf(line, sizeof line, "LUMODEBUG (warning): %s", text);
-    lumodebug_trace(__FILE__, __LINE__, line);
-  }
-  alert_print("LUMODEBUG (warning): %s", text);
 }
 
 // Text alone, no file-system access: not traced.
@@ -255,22 +248,15 @@ void lumodebug_cleanup() {
     if (s.out_path && !foreign_out) lumodebug_addToPackage(s.out_path, nullptr);
   }
   // The reports are trace output themselves: they follow the records.
-  if (lumodebug_flagword & LDB_ADT) {
-    hash_report();
-    vec_report();
-  }
+  if (lumodebug_flagword & LDB_ADT) lumodebug_run_reports();
 }
 
 void lumodebug_set_appname(const char* name) {
   DB_ENTER("%s", name ? name : "(null)");
   g_lumodebug.appname = name;
 }
-const char* lumodebug_appname() { return g_lumodebug.appname; }
 
 void lumodebug_set_outstem(const char* stem) { g_lumodebug.out_stem = stem && *stem ? stem : "lumo8-cc"; }
-const char* lumodebug_outpath() { return g_lumodebug.out ? g_lumodebug.out_path : nullptr; }
-unsigned lumodebug_num() { return g_lumodebug.num; }
-const char* lumodebug_zippath() { return g_lumodebug.zip_path; }
 
 bool lumodebug_in_debug_set(const char* name) {
   return g_lumodebug.debug_set && name && hash_haskey(g_lumodebug.debug_set, name);

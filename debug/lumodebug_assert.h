@@ -1,10 +1,10 @@
 // db_assert(condition): while an assert level is set ("--lumodebug=assert:N"),
 // a false condition raises the assertion message of that level with the
 // condition text, the source file and the line. At level 0 nothing is
-// evaluated beyond the level test.
+// evaluated beyond the level test. Part of the trace core.
 #pragma once
 
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 
 void db_assert_fail(const char* condition, const char* file, int line);
 

@@ -1,4 +1,7 @@
 // State of the debug facility, shared by its modules (parsing, trace lines).
+// Plain data: the trace core defines it, and writes through the stream and
+// the layout fields; the containers it points to belong to the rest of the
+// facility.
 #pragma once
 
 #include <cstdint>

@@ -1,17 +1,26 @@
-// Trace lines of the debug facility: ENTER and EXIT records, notes, alert
-// copies and the argument log, with the location column and indentation.
+// Trace core of the debug facility: ENTER and EXIT records, notes, alert
+// copies and the argument log, with the location column and indentation;
+// the facility's warnings, and the hooks and reports of the layers above.
 //
 // Nothing here uses the string cache or the containers: they trace through
 // this module, and a trace line must never re-enter them.
+#include "debug/lumodebug_trace.h"
+
 #include <algorithm>
+#include <cassert>
 #include <cctype>
 #include <climits>
 #include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "debug/lumodebug.h"
 #include "debug/lumodebug_state.h"
+
+uint32_t lumodebug_flagword = 0;
+uint32_t lumodebug_assertlevel = LDB_ASSERT_IGNORE;
+// The whole facility's state lives with the core that writes through it.
+LumodebugState g_lumodebug;
 
 namespace {
 
@@ -32,10 +41,6 @@ void write_prefix(FILE* out, const char* file, int line) {
 }
 
 uint32_t saturating_add(uint32_t a, uint32_t b) { return a > UINT32_MAX - b ? UINT32_MAX : a + b; }
-uint32_t saturating_mul(uint32_t a, uint32_t b) {
-  uint64_t r = static_cast<uint64_t>(a) * b;
-  return r > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(r);
-}
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
@@ -124,22 +129,8 @@ void lumodebug_enter(const char* file, int line, const char* function) {
   write_enter(file, line, function, nullptr, nullptr);
 }
 
-void lumodebug_enterf(const char* file, int line, const char* function, const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  lumodebug_venter(file, line, function, format, args);
-  va_end(args);
-}
-
 void lumodebug_exit(const char* file, int line, const char* function) {
   write_exit(file, line, function, nullptr, nullptr);
-}
-
-void lumodebug_exitf(const char* file, int line, const char* function, const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  lumodebug_vexit(file, line, function, format, args);
-  va_end(args);
 }
 
 void DbScope::enter(const char* format, ...) {
@@ -205,58 +196,48 @@ void lumodebug_logArgs(int argc, const char* const* argv) {
 
 namespace {
 
-// One row of a hex dump: the bytes, then (when shown) the padding of a
-// short row and the characters.
-void write_hex_row(FILE* out, const unsigned char* row, size_t count, size_t per_row, bool show_chars) {
-  for (size_t i = 0; i < count; ++i) fprintf(out, " %02X", row[i]);
-  if (!show_chars) return;
-  for (size_t i = count; i < per_row; ++i) fputs("   ", out);
-  fputs(" |", out);
-  for (size_t i = 0; i < count; ++i) fprintf(out, " %c", isprint(row[i]) ? row[i] : '.');
-}
+LumodebugHooks g_hooks;
 
-constexpr size_t kDefaultHexRow = 16;
+// Container reports, in the order registered; a run has two.
+constexpr size_t kMaxReports = 4;
+void (*g_reports[kMaxReports])() = {};
+size_t g_report_count = 0;
 
 }  // namespace
 
-void lumodebug_hexdump(const char* name, const void* address, size_t length, size_t per_row, bool show_chars,
-                       const char* file, int line) {
-  FILE* out = g_lumodebug.out;
-  if (!out) return;
-  if (per_row == 0) per_row = kDefaultHexRow;
-  const auto* bytes = static_cast<const unsigned char*>(address);
-  write_prefix(out, file, line);
-  fprintf(out, "Hexdump: %s (%p)", name ? name : "", address);
-  if (length == 0 || !bytes) {
-    fputs(" zero bytes\n", out);
-  } else if (length <= per_row) {
-    fputs(" |", out);
-    write_hex_row(out, bytes, length, per_row, show_chars);
-    fputc('\n', out);
+void lumodebug_set_hooks(const LumodebugHooks& hooks) { g_hooks = hooks; }
+const LumodebugHooks& lumodebug_hooks() { return g_hooks; }
+
+// Not traced: the end_run hook writes the records of the facility's work.
+void lumodebug_end_run() {
+  if (g_hooks.end_run) g_hooks.end_run();
+}
+
+void lumodebug_add_report(void (*report)()) {
+  for (size_t i = 0; i < g_report_count; ++i)
+    if (g_reports[i] == report) return;
+  assert(g_report_count < kMaxReports);
+  g_reports[g_report_count++] = report;
+}
+
+void lumodebug_run_reports() {
+  for (size_t i = g_report_count; i > 0; --i) g_reports[i - 1]();
+}
+
+void lumodebug_warning(const char* format, ...) {
+  char text[1024];
+  va_list args;
+  va_start(args, format);
+  vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  char line[sizeof text + 32];
+  snprintf(line, sizeof line, "LUMODEBUG (warning): %s", text);
+  // Written literally: the warning's text may hold "%" from user input.
+  if (lumodebug_flagword & LDB_TRACE) lumodebug_trace(__FILE__, __LINE__, line);
+  if (g_hooks.print_warning) {
+    g_hooks.print_warning(line);
   } else {
-    fputc('\n', out);
-    for (size_t at = 0; at < length; at += per_row) {
-      write_prefix(out, file, line);
-      fprintf(out, "%p |", static_cast<const void*>(bytes + at));
-      write_hex_row(out, bytes + at, std::min(per_row, length - at), per_row, show_chars);
-      fputc('\n', out);
-    }
+    fprintf(stderr, "%s\n", line);
+    fflush(stderr);
   }
-  fflush(out);
 }
-
-void lumodebug_set_trace_width(uint32_t width) { g_lumodebug.trace_width = width; }
-uint32_t lumodebug_trace_width() { return g_lumodebug.trace_width; }
-
-void lumodebug_set_indent_step(uint32_t step) {
-  g_lumodebug.indent_step = step;
-  g_lumodebug.indent_columns = saturating_mul(step, g_lumodebug.indent_level);
-}
-uint32_t lumodebug_indent_step() { return g_lumodebug.indent_step; }
-
-void lumodebug_set_indent_level(uint32_t level) {
-  g_lumodebug.indent_level = level;
-  g_lumodebug.indent_columns = saturating_mul(level, g_lumodebug.indent_step);
-}
-uint32_t lumodebug_indent_level() { return g_lumodebug.indent_level; }
-uint32_t lumodebug_indent_columns() { return g_lumodebug.indent_columns; }

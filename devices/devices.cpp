@@ -11,8 +11,8 @@
 #include "common/osdep_path.h"
 #include "common/stringcache.h"
 #include "common/uxml2.h"
-#include "debug/lumodebug.h"
-#include "driver/options_process.h"
+#include "debug/lumodebug_trace.h"
+#include "devices/family.h"
 
 namespace {
 
@@ -41,12 +41,10 @@ bool windows_host() { return (osd_os_flags() & kOsdWindowsFlag) != 0; }
 const char* executable(const char* name) { return sc_concat(name, windows_host() ? ".exe" : ""); }
 
 // Whole lines of the stream, one call each, without their line ends.
-const char* next_line(FILE* stream) {
-  const char* line = sc_readLine(stream);
-  if (!line) return nullptr;
-  size_t n = strlen(line);
-  while (n && (line[n - 1] == '\n' || line[n - 1] == '\r')) --n;
-  return sc_substr(line, n);
+bool next_line(FILE* stream, std::string& line) {
+  if (!sc_readLine(stream, line)) return false;
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  return true;
 }
 
 bool in_mask(DeviceType type, uint32_t mask) {
@@ -94,11 +92,12 @@ vector* getZIRDeviceList_helper(uint32_t kind) {
     return nullptr;
   }
   vector* list = vec_new();
-  while (const char* line = next_line(pipe)) {
-    const char* colon = strrchr(line, ':');
-    const char* name = colon ? sc_substr(line, static_cast<size_t>(colon - line)) : line;
-    DB_NOTE("found chip: \"%s\"", name);
-    vec_push(list, sc_intern(sc_lower(name)));
+  std::string line;
+  while (next_line(pipe, line)) {
+    const size_t colon = line.rfind(':');
+    if (colon != std::string::npos) line.resize(colon);
+    DB_NOTE("found chip: \"%s\"", line.c_str());
+    vec_push(list, sc_lower(line.c_str()));
   }
   osd_pclose(pipe);
   DB_EXIT("%u devices", vec_size(list));
@@ -115,7 +114,9 @@ vector* getTEVDeviceList() {
   }
   vector* list = vec_new();
   bool in_names = false;
-  while (const char* line = sc_readLine(pipe)) {
+  std::string text;
+  while (sc_readLine(pipe, text)) {
+    const char* line = text.c_str();
     if (!in_names) {
       if (sc_startsWith(line, "Known MCU names")) {
         DB_NOTE("Found \"Known MCU names\"");

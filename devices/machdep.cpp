@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "common/vector.h"
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 
 namespace {
 

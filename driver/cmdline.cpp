@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/alert.h"
+#include "common/msgnum.h"
 #include "common/osdep.h"
 #include "common/osdep_path.h"
 #include "common/stringcache.h"
@@ -30,19 +31,12 @@ cmdline_input_fn g_is_input = nullptr;
 // layer is used without cmdline_driver).
 const vector* g_typed = nullptr;
 
-// Message raised when a command file names itself, directly or through
-// others; the argument is then dropped.
-constexpr uint32_t kMsgCommandFileLoop = 2103;
 // Characters that get a backslash in a command file.
 constexpr const char* kCommandFileEscapes = "\\ '\"";
 // An option holding one of these cannot go into a command file: the reader
 // ends an argument at a tab or line feed, and takes a carriage return
 // before a line feed as part of the line end.
 constexpr const char* kCommandFileUncarried = "\t\n\r";
-constexpr uint32_t kMsgUncarried = 2077;
-// Catalogued as fatal; reported as an error, so that the run's status stays
-// the -1 of a driver that could not be started.
-constexpr uint32_t kMsgCannotExecute = 2015;
 
 struct FileCloser {
   void operator()(FILE* f) const { fclose(f); }
@@ -79,6 +73,8 @@ vector* expand_command_file(const char* name, cmdline_argument_fn per_argument) 
   const std::string real = real_path(name);
   for (const std::string& open : g_open_command_files)
     if (open == real) {
+      // A command file that names itself, directly or through others, is
+      // dropped.
       alert_raise(kMsgCommandFileLoop, name);
       return vec_new();
     }
@@ -271,6 +267,8 @@ int cmdline_exe(vector* options, uint32_t mode, int verbosity) {
   int status = lumodebug_spawn(driver, run, false);
   if (status < 0) {
     errno = osd_spawn_error();
+    // Catalogued as fatal; reported as an error, so that the run's status
+    // stays the -1 of a driver that could not be started.
     alert_raise_as(kMsgCannotExecute, "E", driver);
   }
   if (run != options) vec_free(run);
@@ -343,6 +341,7 @@ int cmdline_driver(int argc, char** argv, cmdline_options_fn options_process, ui
   int status = 1;
   if (!alert_has_errors()) status = cmdline_spawn(options, mode, verbosity ? *verbosity : 0);
   if (g_finish && !alert_has_errors()) status = g_finish(status);
+  vec_free(options);
   DB_EXIT("Returning status: %d", status);
   lumodebug_cleanup();
   return status;

@@ -42,9 +42,9 @@ vector* cmdline_args(int argc, char** argv, cmdline_argument_fn per_argument);
 // Runs options[0] with the other elements, through a command file as mode
 // says; verbosity > 0 echoes the command. The driver's status; 1 when there
 // is nothing to run, an option cannot go into the command file (a tab, line
-// feed or carriage return: message 2077 names the argument as typed) or no
+// feed or carriage return: kMsgUncarried names the argument as typed) or no
 // command file can be written; -1 when the driver cannot be started
-// (message 2015, reported as an error so that the status stays the
+// (kMsgCannotExecute, reported as an error so that the status stays the
 // driver's).
 int cmdline_spawn(vector* options, uint32_t mode, int verbosity);
 // Registers the step that finishes the run after the driver (the last

@@ -8,6 +8,7 @@
 
 #include "common/alert.h"
 #include "common/alloc.h"
+#include "common/msgnum.h"
 #include "common/osdep.h"
 #include "common/stringcache.h"
 #include "debug/lumodebug.h"
@@ -95,7 +96,7 @@ bool split_line(const char* line) {
       stored = stored && store(c);
     }
     if (!stored) {
-      alert_raise(917);
+      alert_raise(kMsgArgumentTooLong);
       DB_NOTE("argument cut to %u characters: \"%.40s...\"", kGetargsTokenMax, token.c_str());
       end_token();
       return false;
@@ -105,18 +106,13 @@ bool split_line(const char* line) {
   return true;
 }
 
-char** read_args(FILE* stream, int one_line, const char* name, bool prompt) {
+char** read_args(FILE* stream, int one_line, const char* name) {
   release_items();
   if (!g_args.items) grow();
   add(name, strlen(name));
-  for (;;) {
-    if (prompt) {
-      printf("%s> ", name);
-      fflush(stdout);
-    }
-    const char* line = stream ? sc_readLine(stream) : nullptr;
-    if (!line) break;
-    split_line(line);
+  std::string line;
+  while (stream && sc_readLine(stream, line)) {
+    split_line(line.c_str());
     if (one_line) break;
   }
   return terminated();
@@ -124,21 +120,11 @@ char** read_args(FILE* stream, int one_line, const char* name, bool prompt) {
 
 }  // namespace
 
-char** getargs(int one_line, const char* name) {
-  DB_ENTER("%d, \"%s\"", one_line, name ? name : "(null)");
-  const char* own = name ? name : "";
-  char** list = read_args(stdin, one_line, own, !one_line && osd_isatty(stdin));
-  DB_EXIT("%u arguments", g_args.count);
-  return list;
-}
-
 char** getargs_from(FILE* stream, int one_line, const char* name) {
   DB_ENTER("%d, \"%s\"", one_line, name ? name : "(null)");
-  char** list = read_args(stream, one_line, name ? name : "", false);
+  char** list = read_args(stream, one_line, name ? name : "");
   DB_EXIT("%u arguments", g_args.count);
   return list;
 }
 
 uint32_t getargs_count() { return g_args.count; }
-
-uint32_t getargs_capacity() { return g_args.capacity; }

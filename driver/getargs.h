@@ -8,7 +8,7 @@
 // carry over to the next line. Lines are read as text on every host: a
 // carriage return before the line feed belongs to the line end, so a file
 // saved on Windows gives the same arguments. An argument holds at most
-// kGetargsTokenMax characters: a longer one is error 917, cut, and the rest
+// kGetargsTokenMax characters: a longer one is kMsgArgumentTooLong, cut, and the rest
 // of its line is dropped.
 //
 // The result is one module-wide list, reused by every call: entry 0 is the
@@ -22,13 +22,8 @@
 inline constexpr uint32_t kGetargsTokenMax = 2047;
 inline constexpr uint32_t kGetargsGrowth = 1024;
 
-// Reads standard input, prompting with "<name>> " before each line while it
-// is a terminal (unless one_line). With one_line set, reads one line only.
-char** getargs(int one_line, const char* name);
-// The same over any stream, never prompting.
+// Reads the lines of stream; with one_line set, one line only.
 char** getargs_from(FILE* stream, int one_line, const char* name);
-// The getters below are not traced.
-// Entries of the last list, entry 0 included, the closing null not.
+// Entries of the last list, entry 0 included, the closing null not (a
+// getter, not traced).
 uint32_t getargs_count();
-// Capacity of the list (for tests of its growth).
-uint32_t getargs_capacity();

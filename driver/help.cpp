@@ -120,18 +120,19 @@ void print_tev_target_specific_options() {
     if (!driver) DB_NOTE("Could not get driver name");
     if (driver && !pipe) DB_NOTE("could not create pipe to driver");
     bool printing = false, headed = false;
-    while (const char* line = pipe ? sc_readLine(pipe) : nullptr) {
+    std::string line;
+    while (pipe && sc_readLine(pipe, line)) {
       if (!printing) {
-        printing = sc_startsWith(line, "The following");
+        printing = sc_startsWith(line.c_str(), "The following");
         continue;
       }
-      if (sc_startsWith(line, "Assembler")) {
+      if (sc_startsWith(line.c_str(), "Assembler")) {
         printing = false;
         continue;
       }
       if (!headed) fputs(kTevTargetHeader, stdout);
       headed = true;
-      fputs(line, stdout);
+      fputs(line.c_str(), stdout);
     }
     if (pipe) osd_pclose(pipe);
   }

@@ -30,7 +30,7 @@ LUMO_OPTION_HANDLER(opt_library_dir);     // -L for ZIR
 // The options appended after every translated argument of a top-level run.
 void options_closing(DeviceType device_type, vector* out);
 // Updates the disabled messages: enabling removes number (0: all), disabling
-// adds it unless it is neither a warning nor an advisory (message 1607).
+// adds it unless it is neither a warning nor an advisory (kMsgCannotDisable).
 void message_enable(uint32_t number, bool enable);
 // "--msgdisable=N:off" for each disabled number but 0, then "--msgdisable=0"
 // when 0 is disabled.

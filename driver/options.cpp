@@ -12,6 +12,7 @@
 #include "common/cleanup.h"
 #include "common/fileutils.h"
 #include "common/hash.h"
+#include "common/msgnum.h"
 #include "common/osdep.h"
 #include "common/stringcache.h"
 #include "common/vector.h"
@@ -20,12 +21,6 @@
 #include "driver/option_state.h"
 
 namespace {
-
-constexpr uint32_t kMsgBadSyntax = 1195;
-constexpr uint32_t kMsgNotSupported = 1428;
-constexpr uint32_t kMsgMissingArgument = 2041;
-constexpr uint32_t kMsgUnrecognized = 2044;
-constexpr uint32_t kMsgStdinIsTerminal = 2039;
 
 hashtable* g_lookup = nullptr;
 uint32_t g_mask = 0;
@@ -297,8 +292,6 @@ void options_initialize(uint32_t mask) {
 }
 
 hashtable* options_table() { return g_lookup; }
-
-const char* options_separators() { return g_separators.c_str(); }
 
 bool option_registered(const option_row& row) { return g_lookup && (row.flags & g_mask); }
 

@@ -13,20 +13,10 @@
 
 #include <cstdint>
 
+#include "devices/family.h"
+
 struct vector;
 struct hashtable;
-
-// Device families as a bit set. Code tests masks: ZIR is type & 6, TEV is
-// type & 8.
-using DeviceType = uint32_t;
-enum : DeviceType {
-  DEVICE_NONE = 0,
-  DEVICE_ZIR = 2,    // ZIR10/12/14/16
-  DEVICE_ZIR18 = 4,
-  DEVICE_TEV = 8,
-};
-inline bool device_is_zir(DeviceType t) { return (t & 6) != 0; }
-inline bool device_is_tev(DeviceType t) { return (t & 8) != 0; }
 
 // Flag bits of a row.
 enum : uint32_t {
@@ -45,12 +35,13 @@ enum : uint32_t {
   OPT_SUBOPTIONS = 0x2000, // the rest of the argument is a list of sub-options
   OPT_SUBOPTION = 0x4000,  // a sub-option, found only inside its group
   OPT_ALTSET = 0x8000,     // member of an option set this program never selects
-  OPT_LIST_REQUIRED = 0x10000,  // a list row that is nothing without its list (1195 when bare)
+  OPT_LIST_REQUIRED = 0x10000,  // a list row that is nothing without its list (kMsgBadSyntax when bare)
 };
 
 // How a row takes its value. The value is taken only when the family's
 // translation uses it (see Action); a value that is not there then ends
-// the program: 1195 for a missing "=value", 2041 for a missing argument.
+// the program: kMsgBadSyntax for a missing "=value", kMsgMissingArgument
+// for a missing argument.
 enum class Takes : uint8_t {
   nothing,  // no value; anything typed after the name is ignored
   equals,   // "=value" anywhere after the name ("-std=c99"), possibly empty
@@ -73,7 +64,7 @@ enum class Action : uint8_t {
   value_or_text,  // as value when the value is there, else text[1]
   take,         // takes the value and appends nothing
   checked,      // the argument as typed, once its value is there (as for value)
-  unsupported,  // warning 1428 for the argument, appends nothing
+  unsupported,  // kMsgNotSupported for the argument, appends nothing
   handler,      // the row's handler, with the value when the row takes one
 };
 
@@ -112,8 +103,6 @@ inline constexpr uint32_t kOptionLookupBuckets = 127;
 void options_initialize(uint32_t mask);
 // The lookup table of the last options_initialize (null before).
 hashtable* options_table();
-// The characters at which option_lookup cuts an argument.
-const char* options_separators();
 const option_row* option_lookup(hashtable* table, const char* key, const char* group);
 const option_row* option_prefix_lookup(hashtable* table, const char* key, const char* group, uint32_t n);
 // True when arg is the row's name and the row's value is the next argument.
@@ -137,13 +126,13 @@ vector* options_handler(vector* args, DeviceType family, bool closing = true);
 
 // Input files (classified for ZIR) and unknown options, passed on unchanged.
 void option_default(DeviceType family, const char* arg, vector* out);
-// The first ch in text; when there is none, or nothing follows it, message
-// 1195 and the program ends with status 1.
+// The first ch in text; when there is none, or nothing follows it,
+// kMsgBadSyntax and the program ends with status 1.
 const char* skipTo(const char* text, char ch);
-// The value of an "=value" option; when it is missing or empty, message
-// 1195 for arg and the program ends with status 1.
+// The value of an "=value" option; when it is missing or empty,
+// kMsgBadSyntax for arg and the program ends with status 1.
 const char* option_required(const char* arg, const char* value);
-// Warning 1428 for an option the family does not support.
+// kMsgNotSupported for an option the family does not support.
 void option_unsupported(const char* arg);
 // Appends an interned formatted text to out.
 void option_push(vector* out, const char* format, ...) __attribute__((format(printf, 2, 3)));

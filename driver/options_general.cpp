@@ -6,6 +6,7 @@
 #include <strings.h>
 
 #include "common/alert.h"
+#include "common/msgnum.h"
 #include "common/stringcache.h"
 #include "common/vector.h"
 #include "debug/lumodebug.h"
@@ -14,7 +15,6 @@
 
 namespace {
 
-constexpr uint32_t kMsgStandardNotSupported = 2054;
 
 // The directory part of a path: up to the last backslash, else the last
 // "/", else the last ":" (the same search on every host); null when none.

@@ -1,18 +1,16 @@
-// Options processing: which device family the command line targets, where
-// that family's driver is, the driver's fixed leading options, the
+// Options processing: which device family the command line targets (the
+// device and pack options, classified by devices/family.h), where that
+// family's driver is, the driver's fixed leading options, the
 // translation of every argument through the option table, and the closing
 // options of the family. Also the handlers of the special options and of
 // "--memorysummary".
 #include "driver/options_process.h"
 
-#include <cstring>
-#include <initializer_list>
-#include <strings.h>
-
 #include "common/alert.h"
 #include "common/cleanup.h"
 #include "common/lumoinstdir.h"
 #include "common/messages.h"
+#include "common/msgnum.h"
 #include "common/osdep.h"
 #include "common/registry.h"
 #include "common/stringcache.h"
@@ -27,9 +25,6 @@
 
 namespace {
 
-constexpr uint32_t kMsgNoDevice = 2042;
-constexpr uint32_t kMsgUnknownDevice = 2043;
-constexpr uint32_t kMsgNoDriver = 2045;
 constexpr int kLanguageEnglish = 9;
 
 constexpr const char* kErrorFormat = "%f:%l:%c: error: (%n) %s";
@@ -40,37 +35,6 @@ constexpr const char* kAdvisoryFormat = "%f:%l:%c: advisory: (%n) %s";
 constexpr const char* kTevMacros[] = {"-D__LUMO", "-D__LUMO8", "-D__LUMO__", "-D__LUMO8__"};
 constexpr int kTevVersionMacro = 2500;
 
-struct DeviceRule {
-  const char* prefix;
-  DeviceType type;
-};
-// Tested in order on the device name, without regard to case.
-constexpr DeviceRule kDevicePrefixes[] = {
-    {"kx", DEVICE_TEV}, {"tev", DEVICE_TEV}, {"nolo", DEVICE_TEV},
-    {"wy", DEVICE_ZIR}, {"dqs", DEVICE_ZIR}, {"dqv", DEVICE_ZIR},
-};
-
-const char* device_trace(DeviceType type) {
-  switch (type) {
-    case DEVICE_TEV:
-      return "device identified as an TEV";
-    case DEVICE_ZIR:
-      return "device identified as a ZIR10/12/14/16";
-    case DEVICE_ZIR18:
-      return "device identified as a ZIR18\n";
-    default:
-      return "device was not identified\n";
-  }
-}
-
-DeviceType device_from_number(const char* name) {
-  const char* number = strncasecmp(name, "zir", 3) == 0 ? name + 3 : name;
-  if (strncmp(number, "18", 2) == 0) return DEVICE_ZIR18;
-  for (const char* series : {"10", "12", "14", "16"})
-    if (strncmp(number, series, 2) == 0) return DEVICE_ZIR;
-  return DEVICE_NONE;
-}
-
 // The final family: the device option's, unless a pack names another
 // family (two ZIR types stay the device's).
 DeviceType combine(DeviceType device, DeviceType dfp) {
@@ -78,7 +42,7 @@ DeviceType combine(DeviceType device, DeviceType dfp) {
   return dfp;
 }
 
-// The driver in the first directory that holds it; message 2045 (fatal)
+// The driver in the first directory that holds it; kMsgNoDriver (fatal)
 // when none does.
 const char* locate_driver(const char* name, const char* first_dir) {
   const char* exe = sc_concat(name, (osd_os_flags() & kOsdWindowsFlag) ? ".exe" : "");
@@ -152,38 +116,6 @@ Scan scan_arguments(vector* args) {
 }
 
 }  // namespace
-
-DeviceType option_DFPType(const char* arg) {
-  DB_ENTER("%s", arg ? arg : "(null)");
-  // A pack option needs its directory, as any option with a value.
-  const char* dir = skipTo(arg, '=') + 1;
-  DeviceType type = DEVICE_NONE;
-  if (path_exists(sc_pathJoin(dir, "zir"))) {
-    type = DEVICE_ZIR;
-    DB_EXIT("The DFP has a 'zir' subdirectory");
-  } else if (path_exists(sc_pathJoin(dir, "tev"))) {
-    type = DEVICE_TEV;
-    DB_EXIT("The DFP has an 'tev' subdirectory");
-  } else {
-    DB_EXIT("device was not identified\n");
-  }
-  return type;
-}
-
-DeviceType option_DeviceType(const char* arg) {
-  DB_ENTER("%s", arg ? arg : "(null)");
-  const char* eq = arg ? strchr(arg, '=') : nullptr;
-  const char* name = eq ? eq + 1 : (arg ? arg : "");
-  DeviceType type = DEVICE_NONE;
-  for (const DeviceRule& rule : kDevicePrefixes)
-    if (strncasecmp(name, rule.prefix, strlen(rule.prefix)) == 0) {
-      type = rule.type;
-      break;
-    }
-  if (type == DEVICE_NONE) type = device_from_number(name);
-  DB_EXIT("%s", device_trace(type));
-  return type;
-}
 
 vector* options_process(vector* args) {
   DB_ENTER("%u arguments", vec_size(args));

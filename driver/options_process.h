@@ -10,9 +10,3 @@ struct vector;
 // Ends the program (status 1) when no family can be identified or the
 // driver is missing.
 vector* options_process(vector* args);
-// The family of a "-mdfp=<directory>" pack: ZIR when it holds "zir", else
-// TEV when it holds "tev", else none. Without a directory: message 1195 and
-// status 1.
-DeviceType option_DFPType(const char* arg);
-// The family of a "-mcpu=", "-mmcu=" or "-mprocessor=" device name.
-DeviceType option_DeviceType(const char* arg);

@@ -16,7 +16,7 @@ using S = OptionState;
 
 constexpr Translation no{};                       // nothing
 constexpr Translation same{unchanged};            // the argument as typed
-constexpr Translation refused{unsupported};       // warning 1428
+constexpr Translation refused{unsupported};       // kMsgNotSupported
 constexpr Translation call{handler};              // the row's handler
 constexpr Translation taken{take};                // the value is taken and dropped
 constexpr Translation with_value{checked};        // as typed, once its value is there

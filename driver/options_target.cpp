@@ -8,6 +8,7 @@
 #include <strings.h>
 
 #include "common/alert.h"
+#include "common/msgnum.h"
 #include "common/stringcache.h"
 #include "common/vector.h"
 #include "debug/lumodebug.h"
@@ -16,10 +17,6 @@
 
 namespace {
 
-constexpr uint32_t kMsgBadSyntax = 1195;
-constexpr uint32_t kMsgUnrecognized = 2044;
-constexpr uint32_t kMsgExtensionNotSupported = 2048;
-constexpr uint32_t kMsgCciDeprecated = 2050;
 
 // The value of "-mext=", checked the same way for every family; null when
 // nothing is to be passed on.

@@ -15,6 +15,7 @@
 #include "common/alert.h"
 #include "common/alert_msgstate.h"
 #include "common/messages.h"
+#include "common/msgnum.h"
 #include "common/numset.h"
 #include "common/stringcache.h"
 #include "common/vector.h"
@@ -24,8 +25,6 @@
 
 namespace {
 
-constexpr uint32_t kMsgBadSyntax = 1195;
-constexpr uint32_t kMsgCannotDisable = 1607;
 
 void push(vector* out, const char* text) { vec_push(out, sc_intern(text)); }
 

@@ -12,6 +12,7 @@
 
 #include "common/alert.h"
 #include "common/fileutils.h"
+#include "common/msgnum.h"
 #include "common/osdep.h"
 #include "common/stringcache.h"
 #include "common/vector.h"
@@ -22,10 +23,6 @@
 
 namespace {
 
-constexpr uint32_t kMsgStdinNeedsLanguage = 2035;
-constexpr uint32_t kMsgCannotOpenInput = 2030;
-constexpr uint32_t kMsgDriverRules = 2056;
-constexpr uint32_t kMsgCannotWrite = 2032;
 
 // The file the driver writes its rules into; null when no rules were asked.
 const char* g_rules = nullptr;
@@ -103,7 +100,7 @@ bool write_output(const depfile_output& out) {
     return fflush(stdout) == 0;
   }
   if (write_whole(out.path, out.text)) return true;
-  alert_raise(kMsgCannotWrite, out.path.c_str());
+  alert_raise(kMsgCannotWriteOutput, out.path.c_str());
   return false;
 }
 
@@ -135,7 +132,7 @@ int zir_bridge_finish(int status) {
   std::string text;
   std::vector<depfile_rule> rules;
   if (!read_whole(g_rules, &text) || !depfile_parse(text, &rules) || !rules_match_inputs(rules)) {
-    alert_raise(kMsgDriverRules, g_rules);
+    alert_raise(kMsgDriverDepfile, g_rules);
     DB_EXIT("1");
     return 1;
   }

@@ -9,13 +9,14 @@
 struct vector;
 
 // The closing part of a ZIR translation: reports standard input without a
-// language (2035), opens the "-x" input as standard input, and asks the
-// driver for its rules when the "-M" group was used (registering the
+// language (kMsgStdinNeedsLanguage), opens the "-x" input as standard
+// input, and asks the driver for its rules when the "-M" group was used (registering the
 // finishing step with the command line).
 void zir_bridge_close(vector* out);
 
 // After the driver: with status 0, writes the GNU dependency files from the
-// driver's rules. A rules file that is missing or damaged is message 2056,
-// a file that cannot be written 2032; either makes the status 1. Nothing is
-// left half-written: each file is written beside its place and renamed.
+// driver's rules. A rules file that is missing or damaged is
+// kMsgDriverDepfile, a file that cannot be written kMsgCannotWriteOutput;
+// either makes the status 1. Nothing is left half-written: each file is
+// written beside its place and renamed.
 int zir_bridge_finish(int status);

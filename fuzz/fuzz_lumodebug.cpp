@@ -40,6 +40,9 @@ bool usable(const std::string& text) {
 
 void reset() {
   if (g_lumodebug.out) fclose(g_lumodebug.out);
+  hash_free(g_lumodebug.debug_set);
+  hash_free(g_lumodebug.child_counts);
+  vec_free(g_lumodebug.debug_names);
   g_lumodebug = LumodebugState{};
   lumodebug_flagword = 0;
   lumodebug_assertlevel = LDB_ASSERT_IGNORE;

@@ -6,13 +6,11 @@
 namespace {
 
 void check_and_free(vector* records) {
-  if (!records) return;
   for (uint32_t i = 0; i < vec_size(records); ++i) {
     auto* r = vec_get_as<manifest_record*>(records, i);
     if (!r || !r->hash || !r->path) abort();
-    delete r;
   }
-  vec_free(records);
+  shahash_freeManifest(records);
 }
 
 }  // namespace

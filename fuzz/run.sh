@@ -20,7 +20,9 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 cmake --build "$build" --target lumo_fuzzers
 
-export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"
+# An input that leaks fails like a crash (libFuzzer checks each input that
+# allocated more than it freed).
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 mkdir -p "$build/artifacts"
 failed=0
@@ -29,14 +31,14 @@ for t in "${targets[@]}"; do
   mkdir -p "$work"
   log="$build/$t.log"
   status=0
-  "$build/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=8192 \
+  "$build/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=8192 -detect_leaks=1 \
     -close_fd_mask=3 -print_final_stats=1 -artifact_prefix="$build/artifacts/$t-" \
     "$work" "$here/corpus/$t" >"$log" 2>&1 || status=$?
   runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)"
   if [ "$status" -ne 0 ]; then
     failed=1
     echo "$t: FAILED after ${runs:-?} executions (status $status), see $log"
-    grep -m1 -E "ERROR|runtime error|deadly signal|timeout" "$log" || true
+    grep -m1 -E "ERROR|runtime error|deadly signal|timeout|leak" "$log" || true
   else
     echo "$t: ${runs:-?} executions in ${seconds} s"
   fi

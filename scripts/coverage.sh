@@ -10,12 +10,13 @@ set -euo pipefail
 
 src="$(cd "$(dirname "$0")/.." && pwd)"
 
-# Lines of the files git knows that are code or build and test scripts;
-# recorded data (tests/driver/data, corpora, catalogues, docs) is not code.
+# Lines of the code, build and test-script files in the tree (tracked or
+# new, not ignored); recorded data (tests/driver/data, corpora, catalogues,
+# docs) is not code.
 count_lines() {
-  git -C "$src" ls-files -- "$@" |
-    grep -E '(\.(cpp|h|c|sh|py|cmake)|CMakeLists\.txt)$' |
-    (cd "$src" && xargs cat) | wc -l
+  git -C "$src" ls-files --cached --others --exclude-standard -- "$@" |
+    grep -E '(\.(cpp|h|c|sh|py|cmake)|CMakeLists\.txt)$' | sort -u |
+    while read -r f; do if [ -f "$src/$f" ]; then cat "$src/$f"; fi; done | wc -l
 }
 
 tests=$(count_lines tests)

@@ -16,9 +16,9 @@ cmake --build "$build"
 
 rm -rf "$reports"
 mkdir -p "$reports"
-# Memory the program keeps until it ends is deliberate, not a leak; tests
-# that ask for impossible sizes expect a null, not an abort.
-export ASAN_OPTIONS="detect_leaks=0:allocator_may_return_null=1:log_path=$reports/asan:log_exe_name=1"
+# Leaks are reported like any other error. Tests that ask for impossible
+# sizes expect a null, not an abort.
+export ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=1:log_path=$reports/asan:log_exe_name=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:log_path=$reports/ubsan:log_exe_name=1"
 
 status=0

@@ -9,7 +9,7 @@
 #include "common/cleanup.h"
 #include "common/osdep_path.h"
 #include "common/stringcache.h"
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 #include "selftests/stBuild.h"
 #include "selftests/stDocumentation.h"
 #include "selftests/stIntegrity.h"
@@ -100,14 +100,16 @@ void remove_rows(vector* selection, const char* name) {
     if (r != row && strncasecmp(r->name, name, strlen(name)) == 0) vec_remove(selection, r);
 }
 
-void select_pieces(vector* selection, const char* list) {
+// False when a piece asks for the help, which ends the selection.
+bool select_pieces(vector* selection, const char* list) {
   vector* pieces = sc_split(list, ",");
+  bool help = false;
   for (const char* piece : VecItems<const char*>(pieces)) {
     if (strcmp(piece, "help") == 0) {
-      st_verbose_add();
-      print_help();
-      cleanup(0);
-    } else if (strcmp(piece, "all") == 0) {
+      help = true;
+      break;
+    }
+    if (strcmp(piece, "all") == 0) {
       append_rows(selection, false);
     } else if (strcmp(piece, "default") == 0) {
       append_rows(selection, true);
@@ -120,6 +122,7 @@ void select_pieces(vector* selection, const char* list) {
     }
   }
   vec_free(pieces);
+  return !help;
 }
 
 void console(const char* text) {
@@ -136,8 +139,11 @@ int selftest(const char* list) {
   if (!list || !*list) {
     for (const CatalogueRow* row = kCatalogue; row->name; ++row)
       if (row->by_default && !row->group) vec_push(selection, row);
-  } else {
-    select_pieces(selection, list);
+  } else if (!select_pieces(selection, list)) {
+    vec_free(selection);
+    st_verbose_add();
+    print_help();
+    cleanup(0);
   }
   tsuite* suite = tsuite_new("Lumo8-CC self test");
   for (uint32_t i = 0; i < vec_size(selection); ++i) {

@@ -14,7 +14,7 @@
 #include "common/osdep.h"
 #include "common/osdep_path.h"
 #include "common/stringcache.h"
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 
 namespace {
 
@@ -44,13 +44,6 @@ const char* shahash_fileSha256(const char* path) {
   return sc_intern(hex.c_str());
 }
 
-const char* shahash_fileSha1(const char* path) {
-  DB_ENTER("%s", path ? path : "(null)");
-  std::string hex;
-  if (!sha1_file_hex(path, &hex)) cannot_open(path);
-  return sc_intern(hex.c_str());
-}
-
 bool shahash_checkFile(const char* expected, const char* path) {
   DB_ENTER("%s", path ? path : "(null)");
   if (!expected || !path || !path_exists(path) || path_is_dir(path)) return false;
@@ -67,11 +60,12 @@ vector* shahash_readManifest(const char* path, const char* base) {
     return nullptr;
   }
   vector* records = vec_new();
-  while (const char* line = sc_readLine(f.get())) {
+  std::string text;
+  while (sc_readLine(f.get(), text)) {
+    const char* line = text.c_str();
     const char* blank = strchr(line, ' ');
     if (!blank) {
-      for (uint32_t i = 0; i < vec_size(records); ++i) delete vec_get_as<manifest_record*>(records, i);
-      vec_free(records);
+      shahash_freeManifest(records);
       DB_EXIT("a line without a blank");
       return nullptr;
     }
@@ -88,6 +82,11 @@ vector* shahash_readManifest(const char* path, const char* base) {
   }
   DB_EXIT("%u records", vec_size(records));
   return records;
+}
+
+void shahash_freeManifest(vector* records) {
+  for (uint32_t i = 0; i < vec_size(records); ++i) delete vec_get_as<manifest_record*>(records, i);
+  vec_free(records);
 }
 
 void shahash_collect(PathStyle style, vector* records, const char* directory, const char* prefix) {

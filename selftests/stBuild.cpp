@@ -12,19 +12,19 @@
 #include "common/alert.h"
 #include "common/fileutils.h"
 #include "common/lumoinstdir.h"
+#include "common/msgnum.h"
 #include "common/osdep.h"
 #include "common/osdep_path.h"
 #include "common/stringcache.h"
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 #include "devices/devices.h"
-#include "driver/options_process.h"
+#include "devices/family.h"
 #include "selftests/shahash.h"
 #include "selftests/stUtil.h"
 #include "selftests/tsuite.h"
 
 namespace {
 
-constexpr uint32_t kMsgNoTempFile = 2082;
 constexpr const char* kType = "build test";
 
 // TEV devices announced for later releases: their packs are not part of

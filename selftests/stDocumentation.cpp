@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "common/lumoinstdir.h"
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 #include "selftests/shahash.h"
 #include "selftests/tsuite.h"
 

@@ -9,7 +9,7 @@
 #include "common/osdep.h"
 #include "common/osdep_path.h"
 #include "common/stringcache.h"
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 #include "selftests/shahash.h"
 #include "selftests/stUtil.h"
 #include "selftests/tsuite.h"
@@ -39,7 +39,9 @@ int Manifest(tsuite_test* test) {
     return 0;
   }
   fclose(f);
-  if (!shahash_readManifest(path, version_dir())) fail(test, "manifest check", "The manifest file is corrupted");
+  vector* records = shahash_readManifest(path, version_dir());
+  if (!records) fail(test, "manifest check", "The manifest file is corrupted");
+  shahash_freeManifest(records);
   return 0;
 }
 

@@ -6,7 +6,7 @@
 
 #include "common/osdep.h"
 #include "common/stringcache.h"
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 
 namespace {
 int g_verbose = 0;
@@ -34,7 +34,8 @@ const char* fpString(FILE* stream, bool numbered) {
   if (!stream) return nullptr;
   std::string all;
   int n = 0;
-  while (const char* line = sc_readLine(stream)) {
+  std::string line;
+  while (sc_readLine(stream, line)) {
     if (numbered) all += std::to_string(++n) + ": ";
     all += line;
   }

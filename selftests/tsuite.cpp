@@ -8,11 +8,12 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/alloc.h"
 #include "common/osdep.h"
 #include "common/stringcache.h"
-#include "debug/lumodebug.h"
+#include "debug/lumodebug_trace.h"
 
 namespace {
 
@@ -25,6 +26,10 @@ tsuite_print_fn g_print = nullptr;
 int g_mode = TSUITE_PROGRESS;
 int g_suite_counter = 0;
 int g_test_counter = 0;
+// Every suite made, with its records (and through them the data of its
+// tests): they live until the program ends. Not a vector, which the
+// container report would list.
+std::vector<tsuite*>* g_suites = new std::vector<tsuite*>;
 
 const char* copy(const char* text) { return text ? sc_intern(text) : nullptr; }
 
@@ -103,6 +108,7 @@ tsuite* tsuite_new(const char* name) {
   suite->hostname = copy(host ? host : "localhost");
   free(host);
   suite->list = vec_new();
+  g_suites->push_back(suite);
   return suite;
 }
 
@@ -201,15 +207,6 @@ void tsuite_addTestFailFL(const char* file, uint32_t line, tsuite_test* test, co
   test->fail_type = copy(type ? type : "");
   test->fail_message = copy(message);
   test->fail_details = copy(details);
-}
-
-void tsuite_vaddTestFailFL(const char* file, uint32_t line, tsuite_test* test, const char* type, const char* message,
-                           const char* details_format, va_list args) {
-  DB_ENTER("%s:%u, %s", file ? file : "(null)", line, message ? message : "(null)");
-  if (!test) return;
-  char* details = details_format ? xvsprintf(details_format, args) : nullptr;
-  tsuite_addTestFailFL(file, line, test, type, message, details);
-  free(details);
 }
 
 void tsuite_addTestDetail(tsuite_test* test, const char* text) {

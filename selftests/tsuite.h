@@ -58,8 +58,6 @@ int tsuite_addtest(tsuite* suite, tsuite_test* test);
 int tsuite_run(tsuite* suite, tsuite_print_fn print);
 void tsuite_addTestFailFL(const char* file, uint32_t line, tsuite_test* test, const char* type, const char* message,
                           const char* details);
-void tsuite_vaddTestFailFL(const char* file, uint32_t line, tsuite_test* test, const char* type, const char* message,
-                           const char* details_format, va_list args) __attribute__((format(printf, 6, 0)));
 void tsuite_addTestDetail(tsuite_test* test, const char* text);
 void tsuite_setOutputMode(int mode);
 int tsuite_writeJUnit(const tsuite* suite, const char* path);

@@ -48,9 +48,6 @@ TEST(Hash, InsertLookupRemove) {
   EXPECT_EQ(hash_remove(h, "key"), &one);
   EXPECT_EQ(hash_remove(h, "key"), nullptr);
   EXPECT_EQ(h->count, 1u);
-  hash_clear(h);
-  EXPECT_EQ(h->count, 0u);
-  EXPECT_EQ(hash_haskey(h, "null"), 0);
   hash_free(h);
   hash_free(nullptr);
 }
@@ -62,9 +59,6 @@ TEST(Hash, ChainsKeepInsertionOrder) {
   hash_remove(h, "alpha");
   hash_insert(h, "alpha", "alpha");
   EXPECT_EQ(keys_of(h), (std::vector<std::string>{"delta", "charlie", "bravo", "alpha"}));
-  vector* values = hash_values(h);
-  EXPECT_EQ(vec_size(values), 4u);
-  vec_free(values);
   hash_free(h);
 }
 
@@ -89,7 +83,8 @@ TEST(Hash, ManyKeysAcrossRefills) {
     for (const std::string& k : keys) ASSERT_EQ(hash_lookup(h, k.c_str()), k.c_str());
     for (size_t i = 0; i < keys.size(); i += 2) ASSERT_EQ(hash_remove(h, keys[i].c_str()), keys[i].c_str());
     EXPECT_EQ(h->count, 250u);
-    hash_clear(h);
+    hash_free(h);
+    h = hash_new(13, hash_string, hash_string_compare);
   }
   hash_free(h);
 }
@@ -97,7 +92,7 @@ TEST(Hash, ManyKeysAcrossRefills) {
 // hash_insert_new against hash_insert on the same operations: the chains
 // hold the same keys in the same order, before and after the chain ends are
 // kept (a table of 3 buckets keeps them from 12 entries on), through
-// removals anywhere in a chain and clears.
+// removals anywhere in a chain and refills of new tables.
 TEST(Hash, InsertNewKeepsTheChainsOfInsert) {
   hashtable* plain = hash_new(3, hash_string, hash_string_compare);
   hashtable* fast = hash_new(3, hash_string, hash_string_compare);
@@ -111,8 +106,10 @@ TEST(Hash, InsertNewKeepsTheChainsOfInsert) {
     const size_t i = next() % keys.size();
     const char* k = keys[i].c_str();
     if (step % 500 == 499) {
-      hash_clear(plain);
-      hash_clear(fast);
+      hash_free(plain);
+      hash_free(fast);
+      plain = hash_new(3, hash_string, hash_string_compare);
+      fast = hash_new(3, hash_string, hash_string_compare);
       live.assign(keys.size(), false);
     } else if (!live[i] || next() % 3 == 0) {
       if (live[i]) continue;

@@ -52,7 +52,6 @@ class InstDirs : public testing::Test {
  protected:
   void SetUp() override {
     lumoinstdir_reset();
-    reg_reset();
   }
   void TearDown() override { SetUp(); }
 };
@@ -202,6 +201,7 @@ TEST_F(InstDirs, DatDirectoryWithAndWithoutZir) {
       {"with/v2.50", REG_PATH_DAT, "with/v2.50/zir/dat"},
       {"with/v2.50", REG_PATH_INSTALL, "with/v2.50/zir"},
       {"with/v2.50", REG_PATH_BIN, "with/v2.50/zir/bin"},
+      {"with/v2.50", REG_PATH_C_INCLUDE, "with/v2.50/zir/include"},
       {"without/v2.50", REG_PATH_DAT, "without/v2.50/dat"},
       {"without/v2.50", REG_PATH_INSTALL, "without/v2.50"},
       {"without/v2.50", REG_PATH_DOCS, "without/v2.50/docs"},
@@ -214,72 +214,6 @@ TEST_F(InstDirs, DatDirectoryWithAndWithoutZir) {
   }
   EXPECT_EQ(reg_instdir(9), nullptr);
   EXPECT_EQ(reg_instdir(11), nullptr);
-}
-
-// The types that take the C library, below the installation and below an
-// override, with and without a library selected.
-TEST_F(InstDirs, OverridesAndCLibrarySelection) {
-  Tree tree;
-  tree.dirs({"lumo8/v2.50/zir", "mine"});
-  ASSERT_EQ(lumoinstdir_set(tree.at("lumo8/v2.50").c_str()), 0);
-  const std::string inst = tree.at("lumo8/v2.50/zir"), mine = tree.at("mine");
-  const struct {
-    uint32_t type;
-    const char* plain;
-    const char* with_lib;
-  } cases[] = {
-      {REG_PATH_LIB, "/lib", "/lib/clib"},
-      {REG_PATH_INCLUDE, "/include", "/include"},
-      {REG_PATH_SOURCES, "/sources", "/sources/clib"},
-      {REG_PATH_C_INCLUDE, "/include", "/include/clib"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.type);
-    uint32_t slot_type = c.type == REG_PATH_C_INCLUDE ? REG_PATH_INCLUDE : c.type;
-    for (bool overridden : {false, true}) {
-      reg_reset();
-      if (overridden) {
-        ASSERT_EQ(reg_set_path(slot_type, mine.c_str()), 1);
-      }
-      const std::string& base = overridden ? mine : inst;
-      EXPECT_EQ(text(reg_instdir(c.type)), base + c.plain) << overridden;
-      EXPECT_EQ(text(reg_set_c_stdlib("clib")), "clib");
-      EXPECT_EQ(text(reg_instdir(c.type)), base + c.with_lib) << overridden;
-      EXPECT_EQ(reg_set_c_stdlib(nullptr), nullptr);
-      EXPECT_EQ(text(reg_instdir(c.type)), base + c.plain) << overridden;
-    }
-  }
-  reg_reset();
-  EXPECT_EQ(text(reg_instdir(REG_PATH_C_INCLUDE)), text(reg_instdir(REG_PATH_INCLUDE)));
-}
-
-TEST_F(InstDirs, SettingAndClearingOverrides) {
-  Tree tree;
-  tree.dirs({"mine"});
-  const std::string mine = tree.at("mine"), file = tree.exe("a-file");
-  const std::string missing = tree.at("missing");
-  const struct {
-    uint32_t type;
-    const char* path;
-    int result;
-  } cases[] = {
-      {REG_PATH_BIN, mine.c_str(), 1},     {REG_PATH_LIB, mine.c_str(), 1},
-      {REG_PATH_INCLUDE, mine.c_str(), 1}, {REG_PATH_DAT, mine.c_str(), 1},
-      {REG_PATH_SOURCES, mine.c_str(), 1}, {REG_PATH_SOURCES, nullptr, 1},
-      {REG_PATH_INSTALL, mine.c_str(), 0}, {REG_PATH_HELP, mine.c_str(), 0},
-      {REG_PATH_DOCS, mine.c_str(), 0},    {REG_PATH_C_INCLUDE, mine.c_str(), 0},
-      {9, mine.c_str(), 0},                {REG_PATH_DAT, missing.c_str(), 0},
-      {REG_PATH_DAT, file.c_str(), 0},
-  };
-  for (const auto& c : cases) EXPECT_EQ(reg_set_path(c.type, c.path), c.result) << c.type << " " << text(c.path);
-
-  // An override answers without any installation; clearing it falls back.
-  reg_reset();
-  ASSERT_EQ(reg_set_path(REG_PATH_DAT, mine.c_str()), 1);
-  EXPECT_EQ(text(reg_instdir(REG_PATH_DAT)), mine + "/dat");
-  EXPECT_EQ(reg_instdir(REG_PATH_BIN), nullptr);
-  ASSERT_EQ(reg_set_path(REG_PATH_DAT, nullptr), 1);
-  EXPECT_EQ(reg_instdir(REG_PATH_DAT), nullptr);
 }
 
 // The derivation's failures are records of set_lumoinstall_paths itself;

@@ -20,7 +20,6 @@ TEST(Numset, AgreesWithAnOrderedSet) {
     }
     ASSERT_EQ(numset_has(s, n), model.count(n) == 1);
   }
-  EXPECT_EQ(numset_count(s), model.size());
   std::vector<uint32_t> ascending;
   for (uint32_t n = numset_first(s); n != kNumsetEnd; n = numset_next(s, n)) ascending.push_back(n);
   EXPECT_EQ(ascending, std::vector<uint32_t>(model.begin(), model.end()));
@@ -35,7 +34,7 @@ TEST(Numset, Limits) {
   EXPECT_EQ(numset_next(s, 0), UINT32_MAX - 1);
   EXPECT_EQ(numset_next(s, UINT32_MAX - 1), kNumsetEnd);
   numset_clear(s);
-  EXPECT_EQ(numset_count(s), 0u);
+  EXPECT_EQ(numset_first(s), kNumsetEnd);
   EXPECT_FALSE(numset_has(nullptr, 1));
   numset_free(s);
 }

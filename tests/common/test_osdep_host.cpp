@@ -177,36 +177,3 @@ TEST(OsdepHost, MakesTheTemporaryRootUnderTheFirstSetVariable) {
 
 }  // namespace
 
-// The exact letter case of a name, and the short form of a path: Windows
-// finds a file whatever the case of its name and has a short form for it;
-// the POSIX host has neither.
-TEST(OsdepHost, ExactLetterCaseAndShortPaths) {
-  testutil::TempDir dir;
-  testutil::write_file(dir.file("Mixed Case.txt"), "x");
-  const bool windows = osd_os_flags() & kOsdWindowsFlag;
-  struct Case {
-    std::string path;
-    bool exists, exact;
-  };
-  const Case cases[] = {
-      {dir.file("Mixed Case.txt"), true, true},
-      {dir.file("mixed case.txt"), windows, false},
-      {dir.file("MIXED CASE.TXT"), windows, false},
-      {dir.file("absent.txt"), false, false},
-      {dir.path(), true, true},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(path_exists(c.path.c_str()), c.exists) << c.path;
-    EXPECT_EQ(path_exists_exact(c.path.c_str()), c.exact) << c.path;
-  }
-  char* short_path = osd_shortpath(dir.file("Mixed Case.txt").c_str());
-  if (windows) {
-    ASSERT_NE(short_path, nullptr);
-    EXPECT_TRUE(path_exists(short_path)) << short_path;
-    EXPECT_EQ(strchr(short_path, ' '), nullptr) << short_path;
-  } else {
-    EXPECT_EQ(short_path, nullptr);
-  }
-  free(short_path);
-  EXPECT_EQ(osd_shortpath(dir.file("absent.txt").c_str()), nullptr);
-}

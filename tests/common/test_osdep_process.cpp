@@ -104,10 +104,6 @@ TEST(OsdTemp, NamesCountUpInsideTheRoot) {
   unsigned n = static_cast<unsigned>(std::stoul(std::string(first).substr(lead.size())));
   const std::pair<const char*, const char*> cases[] = {{".c", ".c"}, {"", ""}, {"tar.gz", ".tar.gz"}};
   for (const auto& [ext, suffix] : cases) EXPECT_EQ(osd_tmpname(ext), lead + std::to_string(++n) + suffix);
-  const char* dir = osd_tmpdir();
-  ASSERT_NE(dir, nullptr);
-  EXPECT_EQ(dir, lead + std::to_string(++n));
-  EXPECT_TRUE(path_is_dir(dir));
 }
 
 TEST(OsdTemp, ProbeRootPlacementAndNames) {
@@ -418,41 +414,14 @@ TEST(OsdPopen, ParentOutputStillReachesItsStdout) {
 
 // ---- Environment and host ----
 
-TEST(OsdHost, CpuCountEnvironmentRule) {
-  const int host = std::max(1L, sysconf(_SC_NPROCESSORS_ONLN));
-  struct Case {
-    const char* value;  // null: unset
-    bool use_env;
-    int expected;  // 0: the host's count
-  };
-  const Case cases[] = {
-      {"4", true, 4},         {" 12 ", true, 12}, {"-2", true, 1},  {"0", true, 0},
-      {"abc", true, 0},       {"3x", true, 0},    {"", true, 0},    {nullptr, true, 0},
-      {"4", false, 0},        {"99999999999999999999", true, 0},
-  };
-  for (const Case& c : cases) {
-    EnvScope env;
-    env.set(kOsdCoresVariable, c.value);
-    EXPECT_EQ(osd_cpu_count(c.use_env), c.expected ? c.expected : host) << (c.value ? c.value : "(unset)");
-  }
-}
-
-TEST(OsdHost, EnvironmentAndTimeZone) {
+TEST(OsdHost, Environment) {
   EnvScope env;
   env.set("OSD_TEST_VAR", "old");
-  env.set("TZ", nullptr);
   EXPECT_EQ(osd_setenv(nullptr, "x"), 0);
   EXPECT_EQ(osd_setenv("OSD_TEST_VAR", "new value"), 0);
   EXPECT_STREQ(getenv("OSD_TEST_VAR"), "new value");
   EXPECT_EQ(osd_setenv("OSD_TEST_VAR", nullptr), 0);
   EXPECT_STREQ(getenv("OSD_TEST_VAR"), "");
-
-  time_t out = 0, before = time(nullptr);
-  time_t now = osd_time(&out);
-  EXPECT_EQ(now, out);
-  EXPECT_GE(now, before);
-  EXPECT_LE(now, time(nullptr));
-  EXPECT_STREQ(getenv("TZ"), "EST0EDT");
 }
 
 TEST(OsdHost, PosixHostFacts) {
@@ -467,7 +436,6 @@ TEST(OsdHost, PosixHostFacts) {
   free(host);
 
   EXPECT_EQ(osd_os_flags() & kOsdWindowsFlag, 0u);
-  EXPECT_STREQ(osd_os_name(), "Linux");
   EXPECT_STREQ(osd_exe_suffix(), "");
   EXPECT_EQ(osd_max_cmdline(), 7191);
 }

@@ -48,18 +48,4 @@ TEST(Sort, QuicksortOfWideElements) {
   for (size_t i = 0; i < v.size(); ++i) ASSERT_EQ(v[i].key, static_cast<int>(i));
 }
 
-TEST(Sort, BinarySearch) {
-  std::vector<int> v;
-  for (int i = 0; i < 101; ++i) v.push_back(2 * i);
-  for (int i = -1; i <= 202; ++i) {
-    void* hit = osd_bsearch(&i, v.data(), v.size(), sizeof(int), compare_int);
-    if (i >= 0 && i <= 200 && i % 2 == 0)
-      ASSERT_EQ(hit, &v[static_cast<size_t>(i / 2)]) << i;
-    else
-      ASSERT_EQ(hit, nullptr) << i;
-  }
-  int key = 0;
-  EXPECT_EQ(osd_bsearch(&key, v.data(), 0, sizeof(int), compare_int), nullptr);
-}
-
 }  // namespace

@@ -78,26 +78,21 @@ TEST(Vector, ElementOperations) {
   vector* p = make(4);  // 0 1 2 3
   EXPECT_EQ(vec_get(p, 4), nullptr);
   EXPECT_EQ(vec_remove_at(p, 4), 0);
-  EXPECT_EQ(vec_insert(p, item(9), 100), 4u);  // past the end: appended
-  EXPECT_EQ(vec_insert(p, item(8), 1), 1u);
-  EXPECT_EQ(contents(p), (std::vector<int>{0, 8, 1, 2, 3, 9}));
-  EXPECT_EQ(vec_add_unique(p, item(2)), 3u);
-  EXPECT_EQ(vec_add_unique(p, item(7)), 6u);
-  EXPECT_EQ(vec_remove(p, item(8)), 1);
-  EXPECT_EQ(vec_remove(p, item(8)), 0);
+  EXPECT_EQ(vec_add_unique(p, item(2)), 2u);
+  EXPECT_EQ(vec_add_unique(p, item(7)), 4u);
+  EXPECT_EQ(vec_remove(p, item(1)), 1);
+  EXPECT_EQ(vec_remove(p, item(1)), 0);
   EXPECT_EQ(p->data[p->count], nullptr);  // the vacated slot is cleared
   EXPECT_EQ(vec_pop(p), item(7));
-  EXPECT_EQ(contents(p), (std::vector<int>{0, 1, 2, 3, 9}));
+  EXPECT_EQ(contents(p), (std::vector<int>{0, 2, 3}));
 
   vector* q = make(2);  // 0 1
   vector* b = vec_new();
   vec_push(b, item(5));
   vec_push(b, item(1));
   vec_push(b, item(5));
-  EXPECT_EQ(vec_union(q, b), 3u);
-  EXPECT_EQ(contents(q), (std::vector<int>{0, 1, 5}));
   EXPECT_EQ(vec_append(q, b), 3u);
-  EXPECT_EQ(contents(q), (std::vector<int>{0, 1, 5, 5, 1, 5}));
+  EXPECT_EQ(contents(q), (std::vector<int>{0, 1, 5, 1, 5}));
 
   vector* c = vec_copy(q);
   EXPECT_EQ(contents(c), contents(q));
@@ -155,18 +150,6 @@ TEST(Vector, LoopsSurviveChangesToTheVector) {
        [](vector* p, void*, int step) { if (step == 2) vec_remove_at(p, 0); }, {0, 1, 2, 3, 4}, {1, 2, 3, 4}},
       {"remove an element not yet visited",
        [](vector* p, void*, int step) { if (step == 0) vec_remove(p, item(3)); }, {0, 1, 2, 4}, {0, 1, 2, 4}},
-      {"insert at the current position",
-       [](vector* p, void* x, int step) { if (step == 1) vec_insert(p, item(9), static_cast<uint32_t>(index_of(x))); },
-       {0, 1, 2, 3, 4}, {0, 9, 1, 2, 3, 4}},
-      {"insert at the front",
-       [](vector* p, void*, int step) { if (step < 2) vec_insert(p, item(9 + step), 0); },
-       {0, 1, 2, 3, 4}, {10, 9, 0, 1, 2, 3, 4}},
-      {"insert at the next position",
-       [](vector* p, void*, int step) { if (step == 0) vec_insert(p, item(9), 1); },
-       {0, 1, 2, 3, 4}, {0, 9, 1, 2, 3, 4}},
-      {"insert beyond the next position",
-       [](vector* p, void*, int step) { if (step == 0) vec_insert(p, item(9), 2); },
-       {0, 1, 9, 2, 3, 4}, {0, 1, 9, 2, 3, 4}},
       {"push while looping",
        [](vector* p, void*, int step) { if (step == 4) vec_push(p, item(7)); }, {0, 1, 2, 3, 4, 7}, {0, 1, 2, 3, 4, 7}},
       {"clear", [](vector* p, void*, int step) { if (step == 1) vec_clear(p); }, {0, 1}, {}},
@@ -202,25 +185,10 @@ TEST(Vector, RangeLoopPopsItsIteratorWhenLeftEarly) {
   vec_next(p);
   EXPECT_TRUE(find(2));
   EXPECT_FALSE(find(42));
-  EXPECT_EQ(vec_current(p), item(1));  // the outer loop is untouched
+  EXPECT_EQ(vec_next(p), item(1));  // the outer loop is untouched
   EXPECT_EQ(vec_foreach_continue(p, 0), 0);
   EXPECT_EQ(p->iterators, nullptr);
   for (void* x : VecItems<void*>(nullptr)) ADD_FAILURE() << index_of(x);
-  vec_free(p);
-}
-
-TEST(Vector, FirstAndCurrent) {
-  vector* p = make(2);
-  EXPECT_EQ(vec_first(p), item(0));
-  EXPECT_EQ(vec_current(p), item(1));
-  EXPECT_EQ(vec_next(p), item(1));
-  EXPECT_EQ(vec_current(p), nullptr);
-  EXPECT_EQ(vec_next(p), nullptr);
-  vec_foreach_continue(p, 0);
-  vector* e = vec_new();
-  EXPECT_EQ(vec_first(e), nullptr);
-  EXPECT_NE(e->iterators, nullptr);  // stays pushed until popped
-  vec_free(e);                       // releases it
   vec_free(p);
 }
 

@@ -10,6 +10,7 @@
 
 #include "common/alert.h"
 #include "debug/lumodebug.h"
+#include "debug/lumodebug_state.h"
 #include "tests/support/testutil.h"
 
 namespace {
@@ -46,12 +47,12 @@ std::string warning(const std::string& text) { return "LUMODEBUG (warning): " + 
   };
   check(lumodebug_flagword == c.flags, "flags " + std::to_string(lumodebug_flagword));
   check(lumodebug_assertlevel == c.assert_level, "assert level " + std::to_string(lumodebug_assertlevel));
-  check(lumodebug_num() == c.num, "num " + std::to_string(lumodebug_num()));
-  const char* out = lumodebug_outpath();
+  check(g_lumodebug.num == c.num, "num " + std::to_string(g_lumodebug.num));
+  const char* out = g_lumodebug.out ? g_lumodebug.out_path : nullptr;
   check((out == nullptr) == (c.out == nullptr) && (!out || std::string(out) == c.out),
         std::string("out ") + (out ? out : "(none)"));
   check(!c.out || testutil::exists(dir + "/" + c.out), "out file exists");
-  const char* zip = lumodebug_zippath();
+  const char* zip = g_lumodebug.zip_path;
   check((zip == nullptr) == (c.zip == nullptr) && (!zip || std::string(zip) == c.zip),
         std::string("zip ") + (zip ? zip : "(none)"));
   check(g_lines == expected, "warnings");

@@ -1,4 +1,4 @@
-// The package zip, hex dumps and consistency checks of the debug facility.
+// The package zip and consistency checks of the debug facility.
 // Each case keeps process-wide facility state, so it runs in a child.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -153,43 +153,6 @@ TEST(LumodebugPackage, ExistingZipThatCannotBeRemovedIsUpdated) {
   EXPECT_EQ(r.err,
             "LUMODEBUG (warning): Package zip \"lumo8_package.zip\" already exists and will be over-written\n"
             "LUMODEBUG (warning): Unable to remove \"lumo8_package.zip\", it will be updated if possible\n");
-}
-
-// Hex dumps, read back from the trace.
-TEST(LumodebugHexdump, Layout) {
-  const unsigned char bytes[] = {'A', 'b', 0x00, 0x7F, 0xFF, '~', ' ', '1', '2'};
-  char head[64], row0[64], row1[64], row2[64];
-  snprintf(head, sizeof head, "d.c:9               > Hexdump: buf (%p)", static_cast<const void*>(bytes));
-  snprintf(row0, sizeof row0, "d.c:9               > %p |", static_cast<const void*>(bytes));
-  snprintf(row1, sizeof row1, "d.c:9               > %p |", static_cast<const void*>(bytes + 4));
-  snprintf(row2, sizeof row2, "d.c:9               > %p |", static_cast<const void*>(bytes + 8));
-  const struct {
-    size_t length, per_row;
-    bool chars;
-    std::string expected;
-  } cases[] = {
-      {0, 16, true, std::string(head) + " zero bytes\n"},
-      {3, 16, false, std::string(head) + " | 41 62 00\n"},
-      {3, 4, true, std::string(head) + " | 41 62 00    | A b .\n"},
-      {4, 4, true, std::string(head) + " | 41 62 00 7F | A b . .\n"},
-      {9, 4, true,
-       std::string(head) + "\n" + row0 + " 41 62 00 7F | A b . .\n" + row1 + " FF 7E 20 31 | . ~   1\n" + row2 +
-           " 32          | 2\n"},
-      {9, 4, false, std::string(head) + "\n" + row0 + " 41 62 00 7F\n" + row1 + " FF 7E 20 31\n" + row2 + " 32\n"},
-  };
-  for (const auto& c : cases) {
-    testutil::TempDir dir;
-    testutil::RunResult r = testutil::in_child(
-        [&] {
-          lumodebug_parse("--lumodebug=on,out:t.out");
-          lumodebug_hexdump("buf", bytes, c.length, c.per_row, c.chars, "src/d.c", 9);
-          return 0;
-        },
-        dir.path());
-    EXPECT_EQ(r.status, 0);
-    std::string trace = testutil::read_file(dir.file("t.out"));
-    EXPECT_EQ(trace, c.expected) << c.length << "/" << c.per_row;
-  }
 }
 
 // db_assert at each level: the message of the level, and whether the run

@@ -171,7 +171,7 @@ class CmdlineSpawn : public ::testing::Test {
         [&options, mode]() -> int {
           char prog[] = "prog";
           char* argv[] = {prog, nullptr};
-          cmdline_args(1, argv, nullptr);
+          vec_free(cmdline_args(1, argv, nullptr));
           vector* v = vec_new();
           for (const std::string& s : options) vec_push(v, sc_intern(s.c_str()));
           printf("status %d\n", cmdline_spawn(options.empty() ? nullptr : v, mode, 0));

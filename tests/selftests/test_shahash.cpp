@@ -22,7 +22,7 @@ std::string system_digest(const char* tool, const std::string& path) {
 
 TEST(Sha, FilesAgreeWithTheSystemTools) {
 #ifdef _WIN32
-  GTEST_SKIP() << "the digest tools sha1sum and sha256sum are programs of the POSIX host";
+  GTEST_SKIP() << "the digest tool sha256sum is a program of the POSIX host";
 #endif
   testutil::TempDir dir;
   for (size_t size : {0, 1, 55, 56, 63, 64, 65, 128, 16383, 16384, 16385, 32768, 100001}) {
@@ -31,7 +31,6 @@ TEST(Sha, FilesAgreeWithTheSystemTools) {
     const std::string path = dir.file("f" + std::to_string(size));
     testutil::write_file(path, data);
     EXPECT_EQ(shahash_fileSha256(path.c_str()), system_digest("sha256sum", path)) << size;
-    EXPECT_EQ(shahash_fileSha1(path.c_str()), system_digest("sha1sum", path)) << size;
   }
 }
 
@@ -51,6 +50,7 @@ std::string records(vector* list) {
     auto* r = vec_get_as<manifest_record*>(list, i);
     s += std::string(i ? "|" : "") + r->hash + " " + r->path;
   }
+  shahash_freeManifest(list);
   return s;
 }
 
@@ -109,6 +109,7 @@ TEST(Manifest, GeneratedFromATreeAndCheckedBack) {
     for (char& c : upper) c = static_cast<char>(toupper(c));
     EXPECT_FALSE(shahash_checkFile(upper.c_str(), rec->path));  // digests compare exactly
   }
+  shahash_freeManifest(list);
   EXPECT_FALSE(shahash_checkFile(nullptr, tree.file("top").c_str()));
   EXPECT_FALSE(shahash_checkFile("e3b0", tree.file("gone").c_str()));
 }

@@ -53,10 +53,16 @@ namespace {
 
 const char* or_null(const char* s) { return s ? s : "(null)"; }
 
+// A new directory inside the temporary root.
+const char* new_tmpdir() {
+  const char* path = osd_tmpname(nullptr);
+  return path && mkdir_p(path) == 0 ? path : nullptr;
+}
+
 void make_temps() {
   const char* first = osd_tmpname("c");
   const char* second = osd_tmpname(".c");
-  const char* dir = osd_tmpdir();
+  const char* dir = new_tmpdir();
   printf("root=%s\nname=%s\nname=%s\ndir=%s\n", or_null(osd_tmproot()), or_null(first), or_null(second),
          or_null(dir));
   if (second)
@@ -77,7 +83,7 @@ void redirect_stdout(const char* path) {
 }
 
 void deep_tree([[maybe_unused]] const char* target) {
-  const char* top = osd_tmpdir();
+  const char* top = new_tmpdir();
   if (!top) exit(119);
   std::string dir = top;
   for (int i = 0; i < 300; ++i)

@@ -219,6 +219,18 @@ std::vector<std::string> list_dir(const std::string& path) {
   return names;
 }
 
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::string stage() {
+  const char* s = getenv("LUMO_STAGE");
+  return s ? s : "";
+}
+
 #ifdef _WIN32
 
 namespace {

@@ -58,6 +58,10 @@ void write_file(const std::string& path, const std::string& contents);
 bool exists(const std::string& path);
 // Names in a directory, sorted, without "." and "..".
 std::vector<std::string> list_dir(const std::string& path);
+// The lines of a text, without their line feeds.
+std::vector<std::string> lines_of(const std::string& text);
+// The staged installation the tests run (LUMO_STAGE), empty when unset.
+std::string stage();
 
 struct RunResult {
   int status = -1;  // exit status, 128 + signal number when killed

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "common/alert.h"
+#include "common/msgnum.h"
 #include "common/osdep.h"
 #include "common/vector.h"
 #include "debug/lumodebug.h"
 #include "driver/cmdline.h"
 #include "toolchain/lumo8/lumo8_build.h"
 #include "toolchain/lumo8/lumo8_chips.h"
-#include "toolchain/lumo8/lumo8_messages.h"
 #include "toolchain/lumo8/lumo8_options.h"
 #include "toolchain/support/tc_diag.h"
 
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
   }
   if (!config.quiet) fputs(kBanner, stdout);
   if (config.chip.empty()) {
-    tc_raise(kL8NoChip);
+    tc_raise(kMsgNoChip);
     return 1;
   }
   l8_chip chip;
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     if (config.inputs.empty()) return 0;
   }
   if (config.inputs.empty()) {
-    tc_raise(kL8NoInput);
+    tc_raise(kMsgNoInputFiles);
     return 1;
   }
   return l8_build(config, chip);

@@ -12,10 +12,10 @@
 
 #include "common/alert.h"
 #include "common/gnudeps.h"
+#include "common/msgnum.h"
 #include "common/osdep.h"
 #include "common/stringcache.h"
 #include "toolchain/lumo8/lumo8_inputs.h"
-#include "toolchain/lumo8/lumo8_messages.h"
 #include "toolchain/lumo8/lumo8_outputs.h"
 #include "toolchain/support/tc_pre.h"
 #include "toolchain/support/tc_diag.h"
@@ -47,7 +47,7 @@ bool read_source(const std::string& path, std::string* text) {
   std::ostringstream all;
   all << file.rdbuf();
   if (!file) {
-    tc_raise(kL8ReadFailed, path.c_str());
+    tc_raise(kMsgAsCannotRead, path.c_str());
     return false;
   }
   *text = all.str();
@@ -100,7 +100,7 @@ class Build {
   bool unit_of(const l8_input& in, l8_unit* unit, Pre* pp);
   void dependencies(const l8_input& in, const Pre& pp, const std::string& target);
   void nothing_to_do(const l8_input& in) const {
-    tc_raise(kL8NothingToDo, in.path.c_str());
+    tc_raise(kMsgInputNotUsed, in.path.c_str());
   }
   std::string target(const l8_input& in) const;
   void stage_dependencies();
@@ -111,14 +111,14 @@ class Build {
   void listing(const l8_input& in, const l8_unit& unit);
   bool one_output(size_t count) const {
     if (c_.output.empty() || count <= 1) return true;
-    tc_raise(kL8OneOutput, c_.output.c_str(), static_cast<unsigned>(count));
+    tc_raise(kMsgOneOutput, c_.output.c_str(), static_cast<unsigned>(count));
     return false;
   }
   bool replaces_input() const {
     for (const l8_output& out : outputs_)
       for (const l8_input& in : inputs_)
         if (!out.path.empty() && in.path != kTcStdin && same_file(out.path, in.path)) {
-          tc_raise(kL8OverwritesInput, out.path.c_str());
+          tc_raise(kMsgOutputOverwritesInput, out.path.c_str());
           return true;
         }
     return false;
@@ -329,7 +329,7 @@ void Build::stage_link() {
   }
   if (tc_diag_errors()) return;
   if (words.size() > chip_.program_words) {
-    tc_raise(kL8RomFull, static_cast<unsigned>(words.size()), chip_.program_words);
+    tc_raise(kMsgRomFull, static_cast<unsigned>(words.size()), chip_.program_words);
     return;
   }
   l8_segment code{0, {}};
@@ -358,7 +358,7 @@ int Build::run() {
   }
   if (tc_diag_errors()) return 1;
   if (inputs_.empty()) {  // only the run time's own libraries were named
-    tc_raise(kL8NoInput);
+    tc_raise(kMsgNoInputFiles);
     return 1;
   }
   if (c_.dep && c_.dep_stop)
@@ -373,7 +373,7 @@ int Build::run() {
     stage_link();
   if (c_.dep && (c_.dep_stop || !c_.depfile.empty())) outputs_.push_back({c_.depfile, deps_});
   if (c_.werror && tc_diag_warnings())
-    tc_raise(kL8WarningsAreErrors, tc_diag_warnings());
+    tc_raise(kMsgWarningsAreErrors, tc_diag_warnings());
   if (tc_diag_errors() || alert_has_errors() || replaces_input()) return 1;
   return l8_write_outputs(outputs_) ? 0 : 1;
 }

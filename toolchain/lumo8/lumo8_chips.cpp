@@ -1,7 +1,7 @@
 // Finding the chip of a run in the installation's device list.
 #include "toolchain/lumo8/lumo8_chips.h"
 
-#include "toolchain/lumo8/lumo8_messages.h"
+#include "common/msgnum.h"
 #include "toolchain/support/tc_devices.h"
 #include "toolchain/support/tc_diag.h"
 
@@ -10,11 +10,6 @@ namespace {
 constexpr const char* kChipFile = "zirchips.txt";
 // NAME:SERIES:PROGRAM_WORDS:DATA_BYTES[:EEPROM_BYTES]
 constexpr uint32_t kChipValuesMin = 3;
-
-void free_devices(vector* devices) {
-  for (tc_device* d : VecItems<tc_device*>(devices)) delete d;
-  vec_free(devices);
-}
 
 }  // namespace
 
@@ -25,7 +20,7 @@ bool l8_find_chip(const std::string& chip, l8_chip* found) {
   if (!devices) {
     // A malformed line is shown where it is; the reader does not say which field.
     if (bad_line > 0) tc_diag_at(path, static_cast<int>(bad_line));
-    tc_raise(kL8ChipFile, path ? path : kChipFile, bad_line);
+    tc_raise(kMsgBadDeviceList, path ? path : kChipFile, bad_line);
     return false;
   }
   const tc_device* device = tc_device_find(devices, chip.c_str());
@@ -38,8 +33,8 @@ bool l8_find_chip(const std::string& chip, l8_chip* found) {
     found->data_bytes = device->values[2];
     found->eeprom_bytes = device->count > kChipValuesMin ? device->values[3] : 0;
   } else {
-    tc_raise(kL8UnknownChip, chip.c_str());
+    tc_raise(kMsgDeviceNotKnown, chip.c_str());
   }
-  free_devices(devices);
+  tc_devices_free(devices);
   return ok;
 }

@@ -14,5 +14,5 @@ struct l8_chip {
 
 // Looks the chip up in the installation's zir/dat/zirchips.txt, in any
 // letter case and with or without the "zir" that lumo8-cc takes off.
-// Reports kL8UnknownChip or kL8ChipFile (no readable list), both fatal.
+// Reports kMsgDeviceNotKnown or kMsgBadDeviceList (no readable list), both fatal.
 bool l8_find_chip(const std::string& chip, l8_chip* found);

@@ -13,10 +13,10 @@
 #include <utility>
 
 #include "common/fileutils.h"
+#include "common/msgnum.h"
 #include "common/objformat.h"
 #include "common/osdep.h"
 #include "common/stringcache.h"
-#include "toolchain/lumo8/lumo8_messages.h"
 #include "toolchain/support/tc_diag.h"
 #include "toolchain/support/tc_pre.h"
 
@@ -117,7 +117,7 @@ bool kind_by_contents(const std::string& path, l8_kind* kind) {
 bool standard_input(const std::string& arg, bool asm_cpp, l8_input* input) {
   std::string text;
   if (!tc_read_stdin(&text)) {
-    tc_raise(kL8StdinTerminal);
+    tc_raise(kMsgStdinIsTerminal);
     return false;
   }
   *input = {arg, asm_cpp ? l8_kind::asm_cpp : l8_kind::c};
@@ -216,11 +216,11 @@ class CChecks {
   static void unbalanced(char bracket, const At& where) {
     const char text[] = {bracket, '\0'};
     tc_diag_at(where.file, where.line, where.column);
-    tc_raise(kL8Unbalanced, text);
+    tc_raise(kMsgUnbalanced, text);
   }
   static void unterminated(const char* what, const At& where) {
     tc_diag_at(where.file, where.line, where.column);
-    tc_raise(kL8Unterminated, what);
+    tc_raise(kMsgUnterminated, what);
   }
 
   const char* file_;
@@ -302,8 +302,8 @@ bool l8_classify(const std::string& arg, bool asm_cpp, l8_input* input) {
   // The C library and the maths library are part of every link: "-lc" and
   // "-lm" that name no file of their own ask for nothing more.
   if (!path_exists(path.c_str()) && (arg == "c" || arg == "m")) return false;
-  if (!path_exists(path.c_str())) return report<kL8InputMissing>(arg);
-  if (path_is_dir(path.c_str())) return report<kL8InputKind>(arg);
+  if (!path_exists(path.c_str())) return report<kMsgInputMissing>(arg);
+  if (path_is_dir(path.c_str())) return report<kMsgUnusableInput>(arg);
   const uint64_t flags = fileid(path.c_str()) & ~kFileIdMissing;
   const char* ext = path_extension(path.c_str());
   input->path = path;
@@ -321,13 +321,13 @@ bool l8_classify(const std::string& arg, bool asm_cpp, l8_input* input) {
   } else if (kind_by_contents(path, &input->kind)) {
     return true;
   } else if (strcmp(ext, ".p1") == 0) {
-    return report<kL8BadP1>(path);
+    return report<kMsgBadP1File>(path);
   } else if (strcmp(ext, ".o") == 0 || strcmp(ext, ".obj") == 0) {
-    return report<kL8BadObject>(path);
+    return report<kMsgBadObjectFile>(path);
   } else if (strcmp(ext, ".a") == 0 || strcmp(ext, ".lib") == 0 || strcmp(ext, ".lpp") == 0) {
-    return report<kL8BadLibrary>(path);
+    return report<kMsgBadLibrary>(path);
   } else {
-    return report<kL8InputKind>(path);
+    return report<kMsgUnusableInput>(path);
   }
   return true;
 }
@@ -402,16 +402,16 @@ std::string l8_p1_text(const l8_unit& unit, const std::string& chip) {
 bool l8_read_p1(const std::string& path, l8_unit* unit) {
   std::ifstream in(path, std::ios::binary);
   std::string line;
-  if (!in || !std::getline(in, line)) return report<kL8BadP1>(path);
+  if (!in || !std::getline(in, line)) return report<kMsgBadP1File>(path);
   *unit = {path, {}, {}};
   bool ended = false;
   for (int number = 2; std::getline(in, line); ++number) {
     if (const int column = p1_line_fault(line, &ended, unit)) {
       tc_diag_at(path.c_str(), number, column);
-      return report<kL8BadP1>(path);
+      return report<kMsgBadP1File>(path);
     }
   }
-  return ended ? true : report<kL8BadP1>(path);
+  return ended ? true : report<kMsgBadP1File>(path);
 }
 
 // IDENT, PSECT, a SYM per symbol, TEXT records with the words, END.
@@ -440,14 +440,14 @@ std::string l8_object_bytes(const l8_unit& unit, const std::string& chip) {
 
 bool l8_read_object(const std::string& path, l8_unit* unit) {
   File f(fopen(path.c_str(), "rb"));
-  if (!f || !fileid_is_obj_fp(f.get())) return report<kL8BadObject>(path);
+  if (!f || !fileid_is_obj_fp(f.get())) return report<kMsgBadObjectFile>(path);
   rewind(f.get());
   *unit = {path, {}, {}};
   obj_record_header header{};
   while (obj_read_record_header(f.get(), &header)) {
     std::string data(header.length, '\0');
     if (header.length && fread(data.data(), 1, header.length, f.get()) != header.length)
-      return report<kL8BadObject>(path);
+      return report<kMsgBadObjectFile>(path);
     const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
     if (header.type == static_cast<uint8_t>(obj_rectype::END)) return true;
     if (header.type == static_cast<uint8_t>(obj_rectype::SYM) && data.size() > 4)
@@ -455,9 +455,9 @@ bool l8_read_object(const std::string& path, l8_unit* unit) {
     if (header.type == static_cast<uint8_t>(obj_rectype::TEXT)) {
       // Code placed anywhere but right after what came before is not ours.
       if (data.size() < 4 || data.size() % 2 || obj_get_u32(bytes) != unit->words.size() * 2)
-        return report<kL8BadObject>(path);
+        return report<kMsgBadObjectFile>(path);
       for (size_t i = 4; i < data.size(); i += 2) unit->words.push_back(obj_get_u16(bytes + i) & kL8WordMask);
     }
   }
-  return report<kL8BadObject>(path);
+  return report<kMsgBadObjectFile>(path);
 }

@@ -30,9 +30,9 @@ struct l8_input {
 // names no file is looked for as a library ("NAME.a", "libNAME.a", ...) in
 // the current directory and the installation's library directory; "c" and
 // "m" are the run time's own libraries and give false without a report.
-// Reports kL8InputMissing, kL8InputKind, kL8StdinTerminal, kL8BadP1,
-// kL8BadObject or kL8BadLibrary and gives false when the input is missing
-// or unusable.
+// Reports kMsgInputMissing, kMsgUnusableInput, kMsgStdinIsTerminal,
+// kMsgBadP1File, kMsgBadObjectFile or kMsgBadLibrary and gives false when
+// the input is missing or unusable.
 bool l8_classify(const std::string& arg, bool asm_cpp, l8_input* input);
 
 struct l8_unit {
@@ -48,19 +48,19 @@ inline constexpr uint16_t kL8WordMask = 0x3FFF;
 std::string l8_marked_source(const std::string& text, const std::string& name);
 
 // Code of preprocessed C text, named after l8_marked_source. Unbalanced
-// brackets (kL8Unbalanced) and unterminated strings, character constants
-// and comments (kL8Unterminated) are reported at the file, line and column
+// brackets (kMsgUnbalanced) and unterminated strings, character constants
+// and comments (kMsgUnterminated) are reported at the file, line and column
 // the line markers give; false when any was.
 bool l8_compile_c(const std::string& name, const std::string& text, l8_unit* unit);
 // Code of assembler text: "label:" defines a symbol, ";" starts a comment.
 l8_unit l8_assemble(const std::string& source, const std::string& text);
 
-// The p1 text of a unit and its reading back; l8_read_p1 reports kL8BadP1,
+// The p1 text of a unit and its reading back; l8_read_p1 reports kMsgBadP1File,
 // at the line and field that are wrong when there is one.
 std::string l8_p1_text(const l8_unit& unit, const std::string& chip);
 bool l8_read_p1(const std::string& path, l8_unit* unit);
 
 // The object file of a unit in the tool chain's record format, and its
-// reading back; l8_read_object reports kL8BadObject.
+// reading back; l8_read_object reports kMsgBadObjectFile.
 std::string l8_object_bytes(const l8_unit& unit, const std::string& chip);
 bool l8_read_object(const std::string& path, l8_unit* unit);

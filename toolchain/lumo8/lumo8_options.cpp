@@ -13,8 +13,8 @@
 #include <string_view>
 
 #include "common/alert.h"
+#include "common/msgnum.h"
 #include "common/stringcache.h"
-#include "toolchain/lumo8/lumo8_messages.h"
 #include "toolchain/support/tc_diag.h"
 
 namespace {
@@ -313,11 +313,11 @@ bool parse_option(const char* arg, l8_config* config) {
   const char* value = nullptr;
   const Option* row = find_row(arg, &value);
   if (!row) {
-    tc_raise(kL8UnknownOption, arg);
+    tc_raise(kMsgUnknownOption, arg);
     return false;
   }
   if (value && !value_allowed(*row, value)) {
-    tc_raise(kL8BadValue, arg);
+    tc_raise(kMsgBadValueInOption, arg);
     return false;
   }
   if (row->apply) row->apply(*config, value ? value : "");
@@ -335,7 +335,7 @@ bool l8_parse_options(const std::vector<const char*>& args, l8_config* config) {
   bool ok = true;
   for (const char* arg : args) {
     if (arg[0] == '@') {
-      tc_raise(kL8CommandFile, arg + 1);
+      tc_raise(kMsgCannotReadCommandFile, arg + 1);
       ok = false;
     } else if (arg[0] == '-' && arg[1]) {  // "-" alone is standard input
       ok = parse_option(arg, config) && ok;

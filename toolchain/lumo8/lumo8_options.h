@@ -57,8 +57,8 @@ struct l8_config {
 };
 
 // Arguments that begin with "-" go through the table; the others, and "-"
-// (standard input), are inputs. Every refused argument is reported (kL8UnknownOption, kL8BadValue,
-// kL8CommandFile for a command file that could not be read); false when any
+// (standard input), are inputs. Every refused argument is reported (kMsgUnknownOption, kMsgBadValueInOption,
+// kMsgCannotReadCommandFile for a command file that could not be read); false when any
 // was. Checks across options (a chip named, inputs) are the caller's.
 bool l8_parse_options(const std::vector<const char*>& args, l8_config* config);
 

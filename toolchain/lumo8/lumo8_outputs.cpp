@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/msgnum.h"
 #include "common/stringcache.h"
-#include "toolchain/lumo8/lumo8_messages.h"
 #include "toolchain/support/tc_diag.h"
 #include "toolchain/support/tc_host.h"
 #include "toolchain/support/tc_partial.h"
@@ -42,7 +42,7 @@ bool write_one(const l8_output& output) {
   ok = ok && tc_replace(temp.c_str(), output.path.c_str());
   if (!ok) remove(temp.c_str());
   tc_partial_done(temp);
-  if (!ok) tc_raise(kL8WriteFailed, output.path.c_str());
+  if (!ok) tc_raise(kMsgCannotWriteOutput, output.path.c_str());
   return ok;
 }
 

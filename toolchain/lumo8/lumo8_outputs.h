@@ -36,6 +36,6 @@ std::string l8_map_text(const std::string& chip, const std::vector<l8_placed>& u
 std::string l8_summary_xml(const std::string& chip, uint32_t used_words, uint32_t rom_words, uint32_t ram_bytes,
                            uint32_t eeprom_bytes);
 
-// Writes every output (kL8WriteFailed for one that cannot be written; the outputs
+// Writes every output (kMsgCannotWriteOutput for one that cannot be written; the outputs
 // already in place stay complete). False when any failed.
 bool l8_write_outputs(const std::vector<l8_output>& outputs);

@@ -63,14 +63,18 @@ vector* tc_devices_read(const char* path, uint32_t* bad_line) {
     auto* device = new tc_device{};
     if (length == sizeof line - 1 || !parse_line(line, device)) {
       delete device;
-      for (tc_device* d : VecItems<tc_device*>(devices)) delete d;
-      vec_free(devices);
+      tc_devices_free(devices);
       *bad_line = number;
       return nullptr;
     }
     vec_push(devices, device);
   }
   return devices;
+}
+
+void tc_devices_free(vector* devices) {
+  for (tc_device* d : VecItems<tc_device*>(devices)) delete d;
+  vec_free(devices);
 }
 
 const tc_device* tc_device_find(const vector* devices, const char* name) {

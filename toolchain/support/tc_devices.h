@@ -23,6 +23,8 @@ struct tc_device {
 // the file cannot be opened (*bad_line = 0) or a line is malformed
 // (*bad_line = its number).
 vector* tc_devices_read(const char* path, uint32_t* bad_line);
+// Frees a vector of tc_devices_read and its devices; null is ignored.
+void tc_devices_free(vector* devices);
 
 // The device whose name equals `name` in any letter case, or null.
 const tc_device* tc_device_find(const vector* devices, const char* name);

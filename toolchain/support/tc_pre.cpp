@@ -12,32 +12,13 @@
 #include <set>
 #include <sstream>
 
+#include "common/msgnum.h"
 #include "common/osdep.h"
 #include "common/stringcache.h"
 #include "toolchain/support/tc_diag.h"
 #include "toolchain/support/tc_pre_expr.h"
 
 namespace {
-
-// Catalogue rows.
-constexpr uint32_t kMsgUnbalanced = 100;      // E "#%s without matching #if"
-constexpr uint32_t kMsgRedefined = 101;       // 2 macro "%s" redefined
-constexpr uint32_t kMsgElseAfterElse = 102;   // E
-constexpr uint32_t kMsgIncludeMissing = 103;  // E include file "%s" ...
-constexpr uint32_t kMsgElifAfterElse = 104;   // E
-constexpr uint32_t kMsgExtraTokens = 106;     // 0 extra tokens after #%s ...
-constexpr uint32_t kMsgUnclosedIf = 108;      // E ... started on line %d
-constexpr uint32_t kMsgUnknownDirective = 109;
-constexpr uint32_t kMsgIncludeSyntax = 111;
-constexpr uint32_t kMsgDefineSyntax = 113;
-constexpr uint32_t kMsgIncludeDepth = 115;    // F (limit %d)
-constexpr uint32_t kMsgParameterList = 117;
-constexpr uint32_t kMsgWarningDirective = 118;
-constexpr uint32_t kMsgOpenComment = 153;
-constexpr uint32_t kMsgErrorDirective = 159;
-constexpr uint32_t kMsgUnreadable = 179;      // F "%s": %m
-constexpr uint32_t kMsgExpression = 182;
-constexpr uint32_t kMsgIdentifierExpected = 185;
 
 constexpr int kMaxIncludeDepth = 64;
 constexpr int kMaxExpansionDepth = 64;
@@ -256,7 +237,7 @@ class Run {
     std::string prepared = expand(replace_defined(text, &bad));
     long long value = 0;
     if (bad || !tc_pre_evaluate(prepared, &value)) {
-      report(kMsgExpression, trim(text).c_str());
+      report(kMsgPreBadExpression, trim(text).c_str());
       return false;
     }
     return value != 0;
@@ -267,9 +248,9 @@ class Run {
     size_t rest = 0;
     std::string name = first_word(body, &rest);
     if (name.empty())
-      report(kMsgIdentifierExpected, word.c_str());
+      report(kMsgPreIdentifierExpected, word.c_str());
     else if (!trim(body.substr(rest)).empty())
-      report(kMsgExtraTokens, word.c_str());
+      report(kMsgPreExtraTokens, word.c_str());
     return name;
   }
 
@@ -288,11 +269,11 @@ class Run {
       stack.push_back({outer, v, v, false, line_, column_});
     } else if (word == "elif" || word == "else" || word == "endif") {
       if (stack.empty()) {
-        report(kMsgUnbalanced, word.c_str());
+        report(kMsgPreNoMatchingIf, word.c_str());
       } else if (word == "endif") {
         stack.pop_back();
       } else if (stack.back().else_seen) {
-        report(word == "else" ? kMsgElseAfterElse : kMsgElifAfterElse);
+        report(word == "else" ? kMsgPreElseAfterElse : kMsgPreElifAfterElse);
       } else {
         Conditional& c = stack.back();
         if (word == "else") c.else_seen = true;
@@ -309,14 +290,14 @@ class Run {
     size_t rest = 0;
     std::string name = first_word(body, &rest);
     if (name.empty()) {
-      report(kMsgDefineSyntax);
+      report(kMsgPreDefineSyntax);
       return;
     }
     tc_pre_macro macro;
     if (rest < body.size() && body[rest] == '(') {
       size_t close = body.find(')', rest);
       if (close == std::string::npos) {
-        report(kMsgParameterList);
+        report(kMsgPreParameterList);
         return;
       }
       macro.params = body.substr(rest, close - rest + 1);
@@ -324,7 +305,7 @@ class Run {
     }
     macro.value = trim(body.substr(rest));
     if (const tc_pre_macro* old = find(name); old && (old->value != macro.value || old->params != macro.params))
-      report(kMsgRedefined, name.c_str());
+      report(kMsgPreMacroRedefined, name.c_str());
     tc_pre_define(macros_, name + macro.params, macro.value);
   }
 
@@ -334,18 +315,18 @@ class Run {
     const char close = spec.empty() ? 0 : spec[0] == '"' ? '"' : spec[0] == '<' ? '>' : 0;
     const size_t end = close ? spec.find(close, 1) : std::string::npos;
     if (end == std::string::npos || end == 1 || !trim(spec.substr(end + 1)).empty()) {
-      report(kMsgIncludeSyntax);
+      report(kMsgPreIncludeSyntax);
       return;
     }
     const std::string name = spec.substr(1, end - 1);
     const size_t spec_at = body.find_first_not_of(" \t");
     if (spec_at != std::string::npos && (body[spec_at] == '"' || body[spec_at] == '<'))
       column_ = body_column_ + static_cast<int>(spec_at);
-    if (depth >= kMaxIncludeDepth) report(kMsgIncludeDepth, kMaxIncludeDepth);
+    if (depth >= kMaxIncludeDepth) report(kMsgPreIncludeDepth, kMaxIncludeDepth);
     bool system = false;
     const std::string found = tc_pre_find_include(config_, name, close == '"', current, &system, in_system_);
     if (found.empty()) {
-      report(kMsgIncludeMissing, name.c_str());
+      report(kMsgPreIncludeNotFound, name.c_str());
       return;
     }
     if (config_.list_header) config_.list_header(depth, found);
@@ -379,13 +360,13 @@ class Run {
       std::string name = name_of(word, body);
       if (!name.empty()) tc_pre_undefine(macros_, name);
     } else if (word == "error") {
-      report(kMsgErrorDirective, trim(body).c_str());
+      report(kMsgPreErrorDirective, trim(body).c_str());
     } else if (word == "warning") {
-      report(kMsgWarningDirective, trim(body).c_str());
+      report(kMsgPreWarningDirective, trim(body).c_str());
     } else if (listed(config_.copied, word)) {
       result_.text += "#" + trim(text);  // the line end follows
     } else if (!listed(config_.dropped, word)) {
-      report(kMsgUnknownDirective, trim(text).c_str());
+      report(kMsgPreUnknownDirective, trim(text).c_str());
     }
   }
 
@@ -396,7 +377,7 @@ class Run {
     std::string text;
     if (!read_whole(path, &text)) {
       tc_diag_at(nullptr, 0);
-      tc_raise(kMsgUnreadable, name.c_str());
+      tc_raise(kMsgPreCannotRead, name.c_str());
       return;
     }
     marker(1, name);
@@ -442,12 +423,12 @@ class Run {
     if (in_comment && config_.report_open_comment) {
       line_ = comment_line;
       column_ = comment_column;
-      report(kMsgOpenComment);
+      report(kMsgPreUnterminatedComment);
     }
     if (!stack.empty()) {
       column_ = 1;
       if (config_.unclosed_at_if) line_ = stack.back().line, column_ = stack.back().column;
-      report(kMsgUnclosedIf, stack.back().line);
+      report(kMsgPreUnterminatedIf, stack.back().line);
     }
   }
 };

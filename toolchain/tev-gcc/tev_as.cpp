@@ -7,11 +7,11 @@
 #include <map>
 #include <set>
 
+#include "common/msgnum.h"
 #include "common/stringcache.h"
 #include "toolchain/support/tc_diag.h"
 #include "toolchain/support/tc_pre.h"
 #include "toolchain/tev-gcc/tev_code.h"
-#include "toolchain/tev-gcc/tev_msgs.h"
 
 namespace {
 
@@ -134,7 +134,7 @@ class Assembler {
   std::vector<uint8_t>& out() { return section_ == TEV_SEC_TEXT ? object_.text : object_.data; }
 
   // `a` is the offending text: the message points at it.
-  void error(tev_msg number, const std::string& a, const std::string& b = "") {
+  void error(uint32_t number, const std::string& a, const std::string& b = "") {
     size_t at = a.empty() ? std::string::npos : raw_.find(a, statement_);
     tc_diag_at(file_, line_, static_cast<int>((at == std::string::npos ? statement_ : at) + 1));
     tc_raise(number, a.c_str(), b.c_str());
@@ -200,7 +200,7 @@ class Assembler {
 
   void label(const std::string& name) {
     if (labels_.count(name)) {
-      error(TEV_MULTIPLE_DEFINITION, name);
+      error(kMsgMultipleDefinition, name);
       return;
     }
     labels_[name] = {name, static_cast<uint32_t>(out().size()), 0, false, section_ == TEV_SEC_TEXT, section_};
@@ -210,7 +210,7 @@ class Assembler {
     for (const std::string& operand : split_operands(rest)) {
       long v = 0;
       if (!parse_number(operand, v)) {
-        error(TEV_ASM_SYNTAX, operand, directive);
+        error(kMsgAsBadOperand, operand, directive);
         continue;
       }
       for (int i = 0; i < width; ++i) out().push_back(static_cast<uint8_t>((static_cast<unsigned long>(v) >> (8 * i)) & 0xff));
@@ -225,10 +225,10 @@ class Assembler {
       if (name == ".text" || name == ".data")
         section_ = name == ".text" ? TEV_SEC_TEXT : TEV_SEC_DATA;
       else
-        error(TEV_ASM_SYNTAX, name, word);
+        error(kMsgAsBadOperand, name, word);
     } else if (word == ".global" || word == ".globl") {
       for (const std::string& name : split_operands(rest)) {
-        if (!is_symbol(name)) error(TEV_ASM_SYNTAX, name, word);
+        if (!is_symbol(name)) error(kMsgAsBadOperand, name, word);
         globals_.insert(name);
       }
     } else if (word == ".byte") {
@@ -240,7 +240,7 @@ class Assembler {
     } else if (word == ".ascii" || word == ".asciz" || word == ".string") {
       std::string s;
       if (!string_operand(rest, s)) {
-        error(TEV_ASM_SYNTAX, rest, word);
+        error(kMsgAsBadOperand, rest, word);
         return;
       }
       out().insert(out().end(), s.begin(), s.end());
@@ -248,7 +248,7 @@ class Assembler {
     } else if (word == ".space" || word == ".align") {
       long n = 0;
       if (!parse_number(rest, n) || n < 0 || n > 0x10000) {
-        error(TEV_ASM_SYNTAX, rest, word);
+        error(kMsgAsBadOperand, rest, word);
         return;
       }
       if (word == ".space")
@@ -261,7 +261,7 @@ class Assembler {
                word == ".equ" || word == ".set" || word == ".end") {
       // Accepted: nothing to record for them.
     } else {
-      error(TEV_ASM_DIRECTIVE, word);
+      error(kMsgAsUnknownDirective, word);
     }
   }
 
@@ -270,7 +270,7 @@ class Assembler {
     std::vector<std::string> operands = split_operands(rest);
     long n = 0;
     if (operands.size() != 2 || !parse_number(operands[1], n) || n < 0) {
-      error(TEV_ASM_SYNTAX, rest, word);
+      error(kMsgAsBadOperand, rest, word);
       return;
     }
     sizes_[operands[0]] = static_cast<uint32_t>(n);
@@ -281,11 +281,11 @@ class Assembler {
     for (char c : word) lower += static_cast<char>(tolower(static_cast<unsigned char>(c)));
     const Mnemonic* m = find_mnemonic(lower);
     if (!m) {
-      error(TEV_ASM_DIRECTIVE, word);
+      error(kMsgAsUnknownDirective, word);
       return;
     }
     if (section_ != TEV_SEC_TEXT) {
-      error(TEV_ASM_SYNTAX, word, ".data");
+      error(kMsgAsBadOperand, word, ".data");
       return;
     }
     uint16_t opcode = static_cast<uint16_t>((m - kMnemonics) << 10 | (tev_code_word(rest) & 0x3ff));

@@ -3,11 +3,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/msgnum.h"
 #include "common/stringcache.h"
 #include "toolchain/support/tc_diag.h"
 #include "toolchain/support/tc_pre.h"
 #include "toolchain/tev-gcc/tev_code.h"
-#include "toolchain/tev-gcc/tev_msgs.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ class Tokenizer {
         const size_t s = i;
         if (!quoted(i, c, literal)) {
           tc_diag_at(file_, line_, column(s));
-          tc_raise(TEV_UNTERMINATED, c == '"' ? "string constant" : "character constant");
+          tc_raise(kMsgUnterminated, c == '"' ? "string constant" : "character constant");
           ok = false;
           continue;
         }
@@ -128,7 +128,7 @@ bool balanced(const std::vector<Token>& tokens) {
       char expected = c == ')' ? '(' : c == ']' ? '[' : '{';
       if (open.empty() || open.back()->text[0] != expected) {
         tc_diag_at(t.file, t.line, t.column);
-        tc_raise(TEV_UNBALANCED, t.text.c_str());
+        tc_raise(kMsgUnbalanced, t.text.c_str());
         return false;
       }
       open.pop_back();
@@ -136,7 +136,7 @@ bool balanced(const std::vector<Token>& tokens) {
   }
   if (!open.empty()) {
     tc_diag_at(open.back()->file, open.back()->line, open.back()->column);
-    tc_raise(TEV_UNBALANCED, open.back()->text.c_str());
+    tc_raise(kMsgUnbalanced, open.back()->text.c_str());
     return false;
   }
   return true;

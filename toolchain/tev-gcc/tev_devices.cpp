@@ -6,10 +6,10 @@
 
 #include <cctype>
 
+#include "common/msgnum.h"
 #include "common/vector.h"
 #include "toolchain/support/tc_devices.h"
 #include "toolchain/support/tc_diag.h"
-#include "toolchain/tev-gcc/tev_msgs.h"
 
 namespace {
 constexpr const char* kDeviceFile = "tevmcus.txt";
@@ -21,7 +21,7 @@ bool tev_devices_load(std::vector<tev_device>& devices) {
   uint32_t bad_line = 0;
   vector* list = path ? tc_devices_read(path, &bad_line) : nullptr;
   if (!list) {
-    tc_raise(TEV_NO_DEVICE_DATA, path ? path : kDeviceFile);
+    tc_raise(kMsgNoDeviceList, path ? path : kDeviceFile);
     return false;
   }
   bool complete = true;
@@ -32,7 +32,7 @@ bool tev_devices_load(std::vector<tev_device>& devices) {
     delete d;
   }
   vec_free(list);
-  if (!complete) tc_raise(TEV_NO_DEVICE_DATA, path);
+  if (!complete) tc_raise(kMsgNoDeviceList, path);
   return complete;
 }
 

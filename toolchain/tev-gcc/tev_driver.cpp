@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "common/alert.h"
+#include "common/msgnum.h"
 #include "common/osdep.h"
 #include "common/osdep_path.h"
 #include "toolchain/support/tc_diag.h"
@@ -17,7 +18,6 @@
 #include "toolchain/tev-gcc/tev_elf.h"
 #include "toolchain/tev-gcc/tev_help.h"
 #include "toolchain/tev-gcc/tev_link.h"
-#include "toolchain/tev-gcc/tev_msgs.h"
 #include "toolchain/tev-gcc/tev_output.h"
 #include "toolchain/support/tc_pre.h"
 
@@ -98,7 +98,7 @@ class Run {
     if (r_.verbose) show_version_and_search_list();
     if (inputs_.empty()) {
       if (r_.verbose) return 0;
-      tc_raise(TEV_NO_INPUT);
+      tc_raise(kMsgNoInputFiles);
       return 1;
     }
     if (!inputs_usable() || !one_output_for_o()) return 1;
@@ -133,17 +133,17 @@ class Run {
   bool select_device() {
     for (const std::string& n : {r_.mcu, r_.mdevice}) {
       if (!n.empty() && !tev_device_find(devices_, n)) {
-        tc_raise(TEV_UNKNOWN_DEVICE, n.c_str());
+        tc_raise(kMsgDeviceNotKnown, n.c_str());
         return false;
       }
     }
     if (!r_.mcu.empty() && !r_.mdevice.empty() && tev_device_find(devices_, r_.mcu) != tev_device_find(devices_, r_.mdevice)) {
-      tc_raise(TEV_DEVICE_CONFLICT, r_.mcu.c_str(), r_.mdevice.c_str());
+      tc_raise(kMsgDeviceConflict, r_.mcu.c_str(), r_.mdevice.c_str());
       return false;
     }
     std::string name = !r_.mcu.empty() ? r_.mcu : !r_.mdevice.empty() ? r_.mdevice : kTevGenericCore;
     device_ = tev_device_find(devices_, name);
-    if (!device_) tc_raise(TEV_UNKNOWN_DEVICE, name.c_str());
+    if (!device_) tc_raise(kMsgDeviceNotKnown, name.c_str());
     return device_ != nullptr;
   }
 
@@ -194,13 +194,13 @@ class Run {
         in.lang = tev_lang::object;
         return true;
       }
-      tc_raise(TEV_UNKNOWN_FILE_TYPE, path);
+      tc_raise(kMsgUnusableInput, path);
       return false;
     }
     FILE* f = fopen(path, "rb");
     const bool ok = f && !path_is_dir(path);
     if (f) fclose(f);
-    if (!ok) tc_raise(TEV_CANNOT_OPEN, path);
+    if (!ok) tc_raise(kMsgCannotOpenInput, path);
     return ok;
   }
 
@@ -209,20 +209,20 @@ class Run {
   bool stdin_usable(tev_input& in) {
     if (in.lang == tev_lang::none) {
       if (r_.stage != tev_stage::preprocess) {
-        tc_raise(TEV_STDIN_NEEDS_LANGUAGE);
+        tc_raise(kMsgStdinNeedsLanguage);
         return false;
       }
       in.lang = tev_lang::c;
     }
     std::string text;
     if (!tc_read_stdin(&text)) {
-      tc_raise(TEV_STDIN_TERMINAL);
+      tc_raise(kMsgStdinIsTerminal);
       return false;
     }
     // A closed standard input reads as empty: a build that meant to give
     // a source would get an empty object without a word.
     if (ferror(stdin)) {
-      tc_raise(TEV_CANNOT_OPEN, kTcStdin);
+      tc_raise(kMsgCannotOpenInput, kTcStdin);
       return false;
     }
     return true;
@@ -247,12 +247,12 @@ class Run {
   bool one_output_for_o() {
     for (const tev_input& in : inputs_)
       if (!r_.output.empty() && in.path != kTcStdin && same_file(in.path, r_.output)) {
-        tc_raise(TEV_OUTPUT_IS_INPUT, r_.output.c_str());
+        tc_raise(kMsgOutputOverwritesInput, r_.output.c_str());
         return false;
       }
     bool per_source = r_.stage == tev_stage::compile || r_.stage == tev_stage::assembly;
     if (r_.output.empty() || !per_source || sources() <= 1) return true;
-    tc_raise(TEV_OUTPUT_MULTIPLE, r_.output.c_str(), static_cast<unsigned>(sources()));
+    tc_raise(kMsgOneOutput, r_.output.c_str(), static_cast<unsigned>(sources()));
     return false;
   }
 
@@ -307,7 +307,7 @@ class Run {
     } else if (in.lang == tev_lang::c || in.lang == tev_lang::assembler_cpp) {
       preprocess(in);
     } else if (r_.stage == tev_stage::preprocess || r_.deps_only) {
-      tc_raise(TEV_INPUT_UNUSED, shown_name(in));
+      tc_raise(kMsgInputNotUsed, shown_name(in));
     } else {
       std::string text;
       if (read_input(in, text)) translate(in, text);
@@ -316,7 +316,7 @@ class Run {
 
   bool read_input(const tev_input& in, std::string& text) {
     if (in.path == kTcStdin ? tc_read_stdin(&text) : read_file(in.path, text)) return true;
-    tc_raise(TEV_CANNOT_OPEN, in.path.c_str());
+    tc_raise(kMsgCannotOpenInput, in.path.c_str());
     return false;
   }
 
@@ -341,7 +341,7 @@ class Run {
     tev_object object;
     const bool is_c = in.lang == tev_lang::c || in.lang == tev_lang::preprocessed;
     if (r_.stage == tev_stage::assembly && !is_c) {
-      tc_raise(TEV_INPUT_UNUSED, shown_name(in));
+      tc_raise(kMsgInputNotUsed, shown_name(in));
       return;
     }
     const char* name = shown_name(in);
@@ -362,12 +362,12 @@ class Run {
 
   void object_input(const tev_input& in) {
     if (r_.stage != tev_stage::link) {
-      tc_raise(TEV_INPUT_UNUSED, in.path.c_str());
+      tc_raise(kMsgInputNotUsed, in.path.c_str());
       return;
     }
     tev_object object;
     if (!read_object(in.path, object)) {
-      tc_raise(TEV_BAD_OBJECT, in.path.c_str());
+      tc_raise(kMsgBadObjectFile, in.path.c_str());
       return;
     }
     objects_.push_back({in.path, std::move(object)});
@@ -383,13 +383,13 @@ class Run {
       if (!path_exists(path.c_str())) continue;
       tev_object object;
       if (!read_object(path, object)) {
-        tc_raise(TEV_BAD_LIBRARY, path.c_str());
+        tc_raise(kMsgBadLibrary, path.c_str());
         return;
       }
       objects_.push_back({path, std::move(object)});
       return;
     }
-    tc_raise(TEV_LIBRARY_NOT_FOUND, name.c_str());
+    tc_raise(kMsgLibraryNotFound, name.c_str());
   }
 
   void link() {

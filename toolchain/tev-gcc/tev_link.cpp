@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <map>
 
+#include "common/msgnum.h"
 #include "toolchain/tev-gcc/tev_code.h"
 #include "toolchain/support/tc_diag.h"
-#include "toolchain/tev-gcc/tev_msgs.h"
 
 namespace {
 
@@ -88,7 +88,7 @@ bool tev_link(const std::vector<tev_link_input>& inputs, const tev_device& devic
     for (tev_symbol s : in.object.symbols) {
       s.value += s.section == TEV_SEC_TEXT ? p.text_at : p.data_at;
       if (s.global && !globals.emplace(s.name, s.value).second) {
-        tc_raise(TEV_MULTIPLE_DEFINITION, s.name.c_str());
+        tc_raise(kMsgMultipleDefinition, s.name.c_str());
         ok = false;
       }
       out.symbols.push_back(s);
@@ -101,7 +101,7 @@ bool tev_link(const std::vector<tev_link_input>& inputs, const tev_device& devic
   auto main_symbol = globals.find("main");
   if (options.startup) {
     if (main_symbol == globals.end()) {
-      tc_raise(TEV_NO_MAIN, "main");
+      tc_raise(kMsgNoEntryPoint, "main");
       ok = false;
     } else {
       out.text[2] = static_cast<uint8_t>(main_symbol->second & 0xff);
@@ -113,11 +113,11 @@ bool tev_link(const std::vector<tev_link_input>& inputs, const tev_device& devic
   uint32_t program = static_cast<uint32_t>(out.text.size() + out.data.size());
   uint32_t data = static_cast<uint32_t>(out.data.size());
   if (program > device.flash) {
-    tc_raise(TEV_PROGRAM_OVERFLOW, program, device.name.c_str(), device.flash);
+    tc_raise(kMsgProgramMemoryOverflow, program, device.name.c_str(), device.flash);
     ok = false;
   }
   if (data > device.ram) {
-    tc_raise(TEV_DATA_OVERFLOW, data, device.name.c_str(), device.ram);
+    tc_raise(kMsgDataMemoryOverflow, data, device.name.c_str(), device.ram);
     ok = false;
   }
   out.comment = inputs.empty() ? "" : inputs.front().object.comment;

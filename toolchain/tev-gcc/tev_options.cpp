@@ -9,11 +9,11 @@
 
 #include <cstring>
 
+#include "common/msgnum.h"
 #include "common/osdep_path.h"
 #include "common/stringcache.h"
 #include "toolchain/support/tc_diag.h"
 #include "toolchain/support/tc_pre.h"
-#include "toolchain/tev-gcc/tev_msgs.h"
 #include "toolchain/tev-gcc/tev_values.h"
 
 namespace {
@@ -50,7 +50,7 @@ std::vector<std::string> split_commas(const std::string& text) {
 }
 
 void parse_list(const Row* rows, size_t count, const std::vector<std::string>& args, Context& ctx,
-                tev_msg unknown, bool inputs_allowed);
+                uint32_t unknown, bool inputs_allowed);
 
 // ---- Actions ----
 
@@ -92,9 +92,9 @@ void dependencies(Context& ctx, bool only, bool user_only) {
 
 void pack(Context& ctx, const std::string& v) {
   if (!path_is_dir(v.c_str()))
-    tc_raise(TEV_NO_PACK, v.c_str());
+    tc_raise(kMsgNoPack, v.c_str());
   else if (!path_is_dir(sc_pathJoin(v.c_str(), "tev")))
-    tc_raise(TEV_PACK_NOT_TEV, v.c_str(), "tev");
+    tc_raise(kMsgPackLacksFamily, v.c_str(), "tev");
   req(ctx).pack = v;
 }
 
@@ -310,14 +310,14 @@ size_t apply(const Row& row, const std::vector<std::string>& args, size_t i, Con
     value = arg.substr(n);
   } else if (row.form == next || row.form == joined_or_next) {
     if (i + 1 >= args.size()) {
-      tc_raise(TEV_MISSING_VALUE, arg.c_str());
+      tc_raise(kMsgMissingValue, arg.c_str());
       return 0;
     }
     value = args[i + 1];
     used = 1;
   }
   if (!tev_value_ok(row.value, value)) {
-    tc_raise(TEV_BAD_VALUE, value.c_str(), arg.c_str());
+    tc_raise(kMsgBadValueForOption, value.c_str(), arg.c_str());
     return used;
   }
   row.action(ctx, value);
@@ -326,7 +326,7 @@ size_t apply(const Row& row, const std::vector<std::string>& args, size_t i, Con
 
 void add_input(Context& ctx, const std::string& arg) {
   if (arg[0] == '@') {
-    tc_raise(TEV_COMMAND_FILE, arg.c_str() + 1);
+    tc_raise(kMsgCannotReadCommandFile, arg.c_str() + 1);
     return;
   }
   // What a name does not tell is settled by the run: the contents of a file,
@@ -337,7 +337,7 @@ void add_input(Context& ctx, const std::string& arg) {
 }
 
 void parse_list(const Row* rows, size_t count, const std::vector<std::string>& args, Context& ctx,
-                tev_msg unknown, bool inputs_allowed) {
+                uint32_t unknown, bool inputs_allowed) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (inputs_allowed && (arg.empty() || arg[0] != '-' || arg == kTcStdin)) {
@@ -354,17 +354,17 @@ void parse_list(const Row* rows, size_t count, const std::vector<std::string>& a
 }
 
 template <size_t N>
-void parse_table(const Row (&rows)[N], const std::vector<std::string>& args, Context& ctx, tev_msg unknown,
+void parse_table(const Row (&rows)[N], const std::vector<std::string>& args, Context& ctx, uint32_t unknown,
                  bool inputs_allowed) {
   parse_list(rows, N, args, ctx, unknown, inputs_allowed);
 }
 
 void preprocessor_pieces(Context& ctx, const std::string& v) {
-  parse_table(kPreprocessorRows, split_commas(v), ctx, TEV_UNKNOWN_PRE_OPTION, false);
+  parse_table(kPreprocessorRows, split_commas(v), ctx, kMsgPreUnknownOption, false);
 }
 
 void preprocessor_value(Context& ctx, const std::string& v) {
-  parse_table(kPreprocessorRows, {v}, ctx, TEV_UNKNOWN_PRE_OPTION, false);
+  parse_table(kPreprocessorRows, {v}, ctx, kMsgPreUnknownOption, false);
 }
 
 }  // namespace
@@ -388,8 +388,8 @@ tev_lang tev_lang_of(const std::string& path) {
 bool tev_parse_options(const std::vector<std::string>& args, tev_request& request) {
   uint32_t errors_before = tc_diag_errors();
   Context ctx{request, {}, {}};
-  parse_table(kDriverRows, args, ctx, TEV_UNKNOWN_OPTION, true);
-  parse_table(kLinkerRows, ctx.linker, ctx, TEV_UNKNOWN_LINKER_OPTION, false);
-  parse_table(kAssemblerRows, ctx.assembler, ctx, TEV_UNKNOWN_ASM_OPTION, false);
+  parse_table(kDriverRows, args, ctx, kMsgUnknownOption, true);
+  parse_table(kLinkerRows, ctx.linker, ctx, kMsgUnknownLinkerOption, false);
+  parse_table(kAssemblerRows, ctx.assembler, ctx, kMsgUnknownAssemblerOption, false);
   return tc_diag_errors() == errors_before;
 }

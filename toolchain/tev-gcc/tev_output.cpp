@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <memory>
 
+#include "common/msgnum.h"
 #include "common/osdep_path.h"
 #include "toolchain/support/tc_diag.h"
 #include "toolchain/support/tc_host.h"
 #include "toolchain/support/tc_partial.h"
-#include "toolchain/tev-gcc/tev_msgs.h"
 
 namespace {
 
@@ -76,7 +76,7 @@ bool tev_outputs::commit() {
       fwrite(f.contents.data(), 1, f.contents.size(), stdout);
       fflush(stdout);
     } else if (!write_in_place(f.path, f.contents)) {
-      tc_raise(TEV_CANNOT_WRITE, f.path.c_str());
+      tc_raise(kMsgCannotWriteOutput, f.path.c_str());
       ok = false;
     }
   }

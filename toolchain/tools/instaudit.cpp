@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "common/msgnum.h"
 #include "toolchain/support/tc_diag.h"
 #include "toolchain/tools/manifest.h"
 #include "common/sha.h"
@@ -27,20 +28,6 @@ namespace {
 constexpr const char* kProgram = "instaudit";
 constexpr int kStatusMismatch = 1;
 constexpr int kStatusUnusable = 2;
-
-// The catalogue rows this program raises.
-enum : uint32_t {
-  kMsgCannotWriteManifest = 1473,
-  kMsgUnknownOption = 1475,
-  kMsgCannotOpenManifest = 1477,
-  kMsgNotADirectory = 1479,
-  kMsgEmptyManifest = 1481,
-  kMsgCannotHash = 1483,
-  kMsgGarbledManifest = 1485,
-  kMsgNoInstdir = 1488,
-  kMsgNoAction = 1490,
-  kMsgTwoActions = 1492,
-};
 
 enum class Action { none, check, generate };
 
@@ -53,7 +40,7 @@ struct Options {
 
 bool set_action(Options* o, Action a, const char* arg) {
   if (o->action != Action::none && o->action != a) {
-    tc_raise(kMsgTwoActions, kProgram, arg);
+    tc_raise(kMsgAuditTwoActions, kProgram, arg);
     return false;
   }
   o->action = a;
@@ -74,21 +61,21 @@ bool parse(int argc, char** argv, Options* o) {
     } else if (strncmp(a, "--manifest=", 11) == 0) {
       o->manifest = a + 11;
     } else {
-      tc_raise(kMsgUnknownOption, kProgram, a);
+      tc_raise(kMsgAuditUnknownOption, kProgram, a);
       return false;
     }
   }
   if (o->action == Action::none) {
-    tc_raise(kMsgNoAction, kProgram);
+    tc_raise(kMsgAuditNothingToDo, kProgram);
     return false;
   }
   if (o->instdir.empty()) {
-    tc_raise(kMsgNoInstdir, kProgram);
+    tc_raise(kMsgAuditNoInstdir, kProgram);
     return false;
   }
   struct stat st;
   if (stat(o->instdir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    tc_raise(kMsgNotADirectory, kProgram, o->instdir.c_str());
+    tc_raise(kMsgAuditNotADirectory, kProgram, o->instdir.c_str());
     return false;
   }
   if (o->manifest.empty()) o->manifest = manifest_path(o->instdir, "manifest");
@@ -106,14 +93,14 @@ int check(const Options& o) {
   switch (r.status) {
     case manifest_status::ok: break;
     case manifest_status::cannot_open:
-      tc_raise(kMsgCannotOpenManifest, kProgram, o.manifest.c_str(),
+      tc_raise(kMsgAuditCannotReadManifest, kProgram, o.manifest.c_str(),
                r.detail.c_str());
       return kStatusUnusable;
     case manifest_status::empty:
-      tc_raise(kMsgEmptyManifest, kProgram, o.manifest.c_str());
+      tc_raise(kMsgAuditEmptyManifest, kProgram, o.manifest.c_str());
       return kStatusUnusable;
     case manifest_status::garbled:
-      tc_raise(kMsgGarbledManifest, kProgram, o.manifest.c_str(), r.line,
+      tc_raise(kMsgAuditBadManifestLine, kProgram, o.manifest.c_str(), r.line,
                r.detail.c_str());
       return kStatusUnusable;
   }
@@ -149,11 +136,11 @@ int generate(const Options& o) {
   std::vector<manifest_entry> entries;
   std::string bad;
   if (!manifest_collect(o.instdir, o.manifest, &entries, &bad)) {
-    tc_raise(kMsgCannotHash, kProgram, bad.c_str());
+    tc_raise(kMsgAuditCannotRead, kProgram, bad.c_str());
     return kStatusUnusable;
   }
   if (!manifest_write(o.manifest.c_str(), entries)) {
-    tc_raise(kMsgCannotWriteManifest, kProgram, o.manifest.c_str());
+    tc_raise(kMsgAuditCannotWriteManifest, kProgram, o.manifest.c_str());
     return kStatusUnusable;
   }
   if (o.verbose) printf("%s: %zu files listed in %s\n", kProgram, entries.size(), o.manifest.c_str());

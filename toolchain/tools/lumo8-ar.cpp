@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/msgnum.h"
 #include "toolchain/support/tc_diag.h"
 #include "toolchain/tools/arlib.h"
 
@@ -20,26 +21,6 @@ namespace {
 
 constexpr const char* kProgram = "lumo8-ar";
 constexpr const char* kVersion = "2.50";
-
-// The catalogue rows this program raises.
-enum : uint32_t {
-  kMsgNoModules = 1205,
-  kMsgModuleMissing = 1208,
-  kMsgNoOperation = 1214,
-  kMsgModuleTooLarge = 1218,
-  kMsgNoLibrary = 1221,
-  kMsgUnknownOption = 1223,
-  kMsgCannotOpenLibrary = 1226,
-  kMsgTwoOperations = 1228,
-  kMsgCannotReadModule = 1230,
-  kMsgGarbledLibrary = 1238,
-  kMsgNotAModule = 1240,
-  kMsgBadModuleName = 1245,
-  kMsgLibraryTooLarge = 1248,
-  kMsgExtraArguments = 1251,
-  kMsgCannotWriteModule = 1253,
-  kMsgCannotWriteLibrary = 1293,
-};
 
 enum class Operation { none, replace, extract, list, remove };
 
@@ -83,30 +64,30 @@ bool parse(int argc, char** argv, Command* cmd) {
     } else if (Operation op = operation_of(arg); op != Operation::none) {
       cmd->op = op;
     } else {
-      tc_raise(kMsgUnknownOption, kProgram, arg);
+      tc_raise(kMsgArUnknownOption, kProgram, arg);
       return false;
     }
   }
   if (cmd->op == Operation::none) {
-    tc_raise(kMsgNoOperation, kProgram);
+    tc_raise(kMsgArNoOperation, kProgram);
     return false;
   }
   if (!cmd->library) {
-    tc_raise(kMsgNoLibrary, kProgram);
+    tc_raise(kMsgArNoLibrary, kProgram);
     return false;
   }
   // An operation letter after the library would be taken as a module name.
   for (const char* m : cmd->modules)
     if (operation_of(m) != Operation::none) {
-      tc_raise(kMsgTwoOperations, kProgram, m);
+      tc_raise(kMsgArTwoOperations, kProgram, m);
       return false;
     }
   if ((cmd->op == Operation::replace || cmd->op == Operation::remove) && cmd->modules.empty()) {
-    tc_raise(kMsgNoModules, kProgram, cmd->library);
+    tc_raise(kMsgArNoModules, kProgram, cmd->library);
     return false;
   }
   if (cmd->op == Operation::list && !cmd->modules.empty()) {
-    tc_raise(kMsgExtraArguments, kProgram, cmd->modules[0]);
+    tc_raise(kMsgArExtraArguments, kProgram, cmd->modules[0]);
     return false;
   }
   return true;
@@ -124,9 +105,9 @@ bool load_library(const char* path, ar_library* lib) {
   ar_result r = ar_read(path, lib);
   if (r) return true;
   if (r.status == ar_status::garbled)
-    tc_raise(kMsgGarbledLibrary, kProgram, path, r.detail.c_str());
+    tc_raise(kMsgArBadLibrary, kProgram, path, r.detail.c_str());
   else
-    tc_raise(kMsgCannotOpenLibrary, kProgram, path, r.detail.c_str());
+    tc_raise(kMsgArCannotOpenLibrary, kProgram, path, r.detail.c_str());
   return false;
 }
 
@@ -134,9 +115,9 @@ bool save_library(const char* path, const ar_library& lib) {
   ar_result r = ar_write(path, lib);
   if (r) return true;
   if (r.status == ar_status::too_many)
-    tc_raise(kMsgLibraryTooLarge, kProgram, path, r.detail.c_str());
+    tc_raise(kMsgArLibraryTooLarge, kProgram, path, r.detail.c_str());
   else
-    tc_raise(kMsgCannotWriteLibrary, kProgram, path, r.detail.c_str());
+    tc_raise(kMsgArCannotWriteLibrary, kProgram, path, r.detail.c_str());
   return false;
 }
 
@@ -145,7 +126,7 @@ bool all_present(const ar_library& lib, const Command& cmd) {
   bool ok = true;
   for (const char* name : cmd.modules)
     if (ar_find(lib, name) < 0) {
-      tc_raise(kMsgModuleMissing, kProgram, name, cmd.library);
+      tc_raise(kMsgArModuleMissing, kProgram, name, cmd.library);
       ok = false;
     }
   return ok;
@@ -159,11 +140,11 @@ int run_replace(const Command& cmd) {
     ar_module module;
     ar_result r = ar_load_module(path, &module);
     if (r.status == ar_status::not_a_module)
-      tc_raise(kMsgNotAModule, kProgram, path);
+      tc_raise(kMsgArNotAModule, kProgram, path);
     else if (r.status == ar_status::too_many)
-      tc_raise(kMsgModuleTooLarge, kProgram, path, r.detail.c_str());
+      tc_raise(kMsgArModuleTooLarge, kProgram, path, r.detail.c_str());
     else if (!r)
-      tc_raise(kMsgCannotReadModule, kProgram, path, r.detail.c_str());
+      tc_raise(kMsgArCannotReadModule, kProgram, path, r.detail.c_str());
     if (!r) {
       ok = false;
       continue;
@@ -185,7 +166,7 @@ int run_extract(const Command& cmd) {
     if (!wanted) continue;
     ar_result r = ar_write_file(m.name.c_str(), m.data.data(), m.data.size());
     if (!r) {
-      tc_raise(kMsgCannotWriteModule, kProgram, m.name.c_str(),
+      tc_raise(kMsgArCannotWriteModule, kProgram, m.name.c_str(),
                r.detail.c_str());
       ok = false;
     } else if (cmd.verbose) {
@@ -235,7 +216,7 @@ int main(int argc, char** argv) {
   if (!parse(argc, argv, &cmd)) return 1;
   for (const char* name : cmd.modules)
     if (cmd.op != Operation::replace && !ar_valid_name(name)) {
-      tc_raise(kMsgBadModuleName, kProgram, name);
+      tc_raise(kMsgArBadModuleName, kProgram, name);
       return 1;
     }
   int status = 1;

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "common/msgnum.h"
 #include "common/osdep.h"
 #include "common/osdep_path.h"
 #include "common/stringcache.h"
@@ -37,40 +38,6 @@ constexpr const char* kVersion = "2.50";
 constexpr int kMaxIncludeDepth = 16;
 constexpr size_t kMaxNameLength = 255;
 constexpr int kMaxNesting = 64;  // parentheses and unary operators in one expression
-
-// The catalogue rows this program raises.
-enum : uint32_t {
-  kMsgUndefined = 800,
-  kMsgRedefined = 801,
-  kMsgCannotOpen = 805,
-  kMsgIncludeMissing = 806,
-  kMsgIncludeDepth = 807,
-  kMsgDirective = 809,
-  kMsgIncludeSyntax = 810,
-  kMsgSyntax = 813,
-  kMsgUnknownOperation = 815,
-  kMsgOperandCount = 816,
-  kMsgExpression = 817,
-  kMsgDivide = 819,
-  kMsgRange = 826,
-  kMsgNoStart = 839,
-  kMsgLongName = 841,
-  kMsgString = 866,
-  kMsgCharacter = 869,
-  kMsgNoName = 899,
-  kMsgUnknownOption = 904,
-  kMsgNoOutputName = 906,
-  kMsgNoIncludeDir = 908,
-  kMsgTwoSources = 909,
-  kMsgNoSource = 911,
-  kMsgNoDevice = 913,
-  kMsgDeviceFile = 918,
-  kMsgUnknownDevice = 919,
-  kMsgForward = 921,
-  kMsgCannotWrite = 924,
-  kMsgBadRom = 927,
-  kMsgNoEnd = 933,
-};
 
 // ---- Source lines ----
 
@@ -120,15 +87,16 @@ class SourceReader {
   bool read(const char* path, int depth, std::vector<Line>* out) {
     FILE* f = fopen(path, "r");
     if (!f) {
-      tc_raise(kMsgCannotOpen, path);
+      tc_raise(kMsgAsCannotOpen, path);
       return false;
     }
     const char* file = sc_intern(path);
     bool ok = true;
     int number = 0;
-    while (const char* text = sc_readLine(f)) {
+    std::string text;
+    while (sc_readLine(f, text)) {
       ++number;
-      const char* p = text;
+      const char* p = text.c_str();
       while (*p == ' ' || *p == '\t') ++p;
       if (*p != '#') {
         out->push_back({file, number, text});
@@ -149,7 +117,7 @@ class SourceReader {
       std::string word;
       for (; *p && !isspace(static_cast<unsigned char>(*p)) && word.size() < 32; ++p)
         word += isprint(static_cast<unsigned char>(*p)) ? *p : '?';
-      tc_raise(kMsgDirective, word.c_str());
+      tc_raise(kMsgAsUnsupportedDirective, word.c_str());
       return false;
     }
     p += 7;
@@ -157,17 +125,17 @@ class SourceReader {
     char close = *p == '<' ? '>' : *p == '"' ? '"' : 0;
     const char* end = close ? strchr(p + 1, close) : nullptr;
     if (!end || end == p + 1) {
-      tc_raise(kMsgIncludeSyntax);
+      tc_raise(kMsgAsIncludeSyntax);
       return false;
     }
     std::string name(p + 1, end);
     const char* found = locate(file, name.c_str(), close == '"');
     if (!found) {
-      tc_raise(kMsgIncludeMissing, name.c_str());
+      tc_raise(kMsgAsIncludeNotFound, name.c_str());
       return false;
     }
     if (depth + 1 > kMaxIncludeDepth) {
-      tc_raise(kMsgIncludeDepth, kMaxIncludeDepth);
+      tc_raise(kMsgAsIncludeDepth, kMaxIncludeDepth);
       return false;
     }
     return read(found, depth + 1, out);
@@ -280,7 +248,7 @@ class Assembler {
     }
     if (!ended_) {
       tc_diag_at(lines.empty() ? nullptr : lines.back().file, lines.empty() ? 0 : lines.back().number);
-      tc_raise(kMsgNoEnd);
+      tc_raise(kMsgAsNoEnd);
     }
     return errors_ == 0;
   }
@@ -332,13 +300,13 @@ class Assembler {
     Cursor c{text};
     if (c.at_end()) return;
     std::string first = c.name();
-    if (first.empty()) return error(kMsgSyntax, "a label or an operation expected");
-    if (first.size() > kMaxNameLength) return error(kMsgLongName, static_cast<unsigned>(kMaxNameLength));
+    if (first.empty()) return error(kMsgAsSyntax, "a label or an operation expected");
+    if (first.size() > kMaxNameLength) return error(kMsgAsNameTooLong, static_cast<unsigned>(kMaxNameLength));
     if (c.take(':')) {
       define(first, psects_[current_].location, kObjSymLabel);
       if (c.at_end()) return;
       first = c.name();
-      if (first.empty()) return error(kMsgSyntax, "an operation expected after the label");
+      if (first.empty()) return error(kMsgAsSyntax, "an operation expected after the label");
     }
     // "name EQU value": the operation is the second word.
     Cursor look = c;
@@ -347,7 +315,7 @@ class Assembler {
       c = look;
       long value = 0;
       if (!expression_for_size(c, &value)) return;
-      if (!c.at_end()) return error(kMsgSyntax, "unexpected text after the expression");
+      if (!c.at_end()) return error(kMsgAsSyntax, "unexpected text after the expression");
       define(first, value, kObjSymConstant);
       return;
     }
@@ -355,9 +323,9 @@ class Assembler {
   }
 
   void define(const std::string& name, long value, uint8_t kind) {
-    if (name.size() > kMaxNameLength) return error(kMsgLongName, static_cast<unsigned>(kMaxNameLength));
+    if (name.size() > kMaxNameLength) return error(kMsgAsNameTooLong, static_cast<unsigned>(kMaxNameLength));
     Symbol& sym = symbols_[name];
-    if (sym.defined_in_pass == pass_) return error(kMsgRedefined, name.c_str());
+    if (sym.defined_in_pass == pass_) return error(kMsgAsSymbolRedefined, name.c_str());
     sym.defined_in_pass = pass_;
     sym.value = value;
     sym.kind = kind;
@@ -367,7 +335,7 @@ class Assembler {
   void operation(const std::string& op, Cursor& c) {
     if (const Instruction* ins = find_instruction(op)) return instruction(*ins, c);
     const char* d = op.c_str();
-    if (strcasecmp(d, "equ") == 0) return error(kMsgNoName, "EQU");
+    if (strcasecmp(d, "equ") == 0) return error(kMsgAsNameMissing, "EQU");
     if (strcasecmp(d, "end") == 0) return end(c);
     if (strcasecmp(d, "psect") == 0) return psect(c);
     if (strcasecmp(d, "org") == 0) return org(c);
@@ -375,7 +343,7 @@ class Assembler {
     if (strcasecmp(d, "dw") == 0) return data(c, 2);
     if (strcasecmp(d, "ds") == 0) return reserve(c);
     if (strcasecmp(d, "global") == 0) return global(c);
-    error(kMsgUnknownOperation, d);
+    error(kMsgAsUnknownInstruction, d);
   }
 
   // ---- expressions ----
@@ -389,11 +357,11 @@ class Assembler {
       explicit Depth(int& depth) : d(++depth) {}
       ~Depth() { --d; }
     } depth(depth_);
-    if (depth_ > kMaxNesting) return error(kMsgExpression, "expression nested too deeply"), false;
+    if (depth_ > kMaxNesting) return error(kMsgAsBadExpression, "expression nested too deeply"), false;
     c.skip();
     if (c.take('(')) {
       if (!expr(c, v)) return false;
-      if (!c.take(')')) return error(kMsgExpression, "\")\" expected"), false;
+      if (!c.take(')')) return error(kMsgAsBadExpression, "\")\" expected"), false;
       return true;
     }
     if (c.take('-')) {
@@ -407,7 +375,7 @@ class Assembler {
       return true;
     }
     if (*c.p == '\'') {
-      if (!c.p[1] || c.p[2] != '\'') return error(kMsgCharacter), false;
+      if (!c.p[1] || c.p[2] != '\'') return error(kMsgAsBadCharacter), false;
       *v = static_cast<unsigned char>(c.p[1]);
       c.p += 3;
       return true;
@@ -419,7 +387,7 @@ class Assembler {
     }
     if (isdigit(static_cast<unsigned char>(*c.p))) return number(c, v);
     std::string name = c.name();
-    if (name.empty()) return error(kMsgExpression, "a value expected"), false;
+    if (name.empty()) return error(kMsgAsBadExpression, "a value expected"), false;
     auto it = symbols_.find(name);
     if (it == symbols_.end() || it->second.defined_in_pass == 0) {
       if (pass_ == 1) {
@@ -427,7 +395,7 @@ class Assembler {
         *v = 0;
         return true;
       }
-      return error(kMsgUndefined, name.c_str()), false;
+      return error(kMsgAsUndefinedSymbol, name.c_str()), false;
     }
     *v = it->second.value;
     return true;
@@ -445,7 +413,7 @@ class Assembler {
     char* end = nullptr;
     unsigned long value = strtoul(p, &end, base);
     if (end == p || is_name_char(static_cast<unsigned char>(*end)) || value > 0xFFFFFFFFul)
-      return error(kMsgExpression, "malformed number"), false;
+      return error(kMsgAsBadExpression, "malformed number"), false;
     *v = static_cast<long>(value);
     c.p = end;
     return true;
@@ -462,7 +430,7 @@ class Assembler {
       if (!primary(c, &rhs)) return false;
       if (op == '/' && rhs == 0) {
         if (pass_ == 1) return *v = 0, true;
-        return error(kMsgDivide), false;
+        return error(kMsgAsDivisionByZero), false;
       }
       *v = op == '*' ? wrap(static_cast<unsigned long>(*v) * static_cast<unsigned long>(rhs))
                      : (rhs == -1 ? wrap(0ul - static_cast<unsigned long>(*v)) : *v / rhs);
@@ -490,17 +458,17 @@ class Assembler {
     if (!expr(c, v)) return false;
     if (pass_ == 1 && undefined_) forward_.insert(line_);
     if (pass_ == 2 && forward_.count(line_))
-      return error(kMsgForward), false;
+      return error(kMsgAsForwardReference), false;
     return true;
   }
 
   bool operands(Cursor& c, long* values, int count, const char* op) {
     for (int i = 0; i < count; ++i) {
-      if (i && !c.take(',')) return error(kMsgOperandCount, sc_printf("\"%s\" takes %d operand%s", op, count, count == 1 ? "" : "s")), false;
-      if (c.at_end()) return error(kMsgOperandCount, sc_printf("\"%s\" takes %d operand%s", op, count, count == 1 ? "" : "s")), false;
+      if (i && !c.take(',')) return error(kMsgAsWrongOperands, sc_printf("\"%s\" takes %d operand%s", op, count, count == 1 ? "" : "s")), false;
+      if (c.at_end()) return error(kMsgAsWrongOperands, sc_printf("\"%s\" takes %d operand%s", op, count, count == 1 ? "" : "s")), false;
       if (!expr(c, &values[i])) return false;
     }
-    if (!c.at_end()) return error(kMsgOperandCount, sc_printf("\"%s\" takes %d operand%s", op, count, count == 1 ? "" : "s")), false;
+    if (!c.at_end()) return error(kMsgAsWrongOperands, sc_printf("\"%s\" takes %d operand%s", op, count, count == 1 ? "" : "s")), false;
     return true;
   }
 
@@ -550,16 +518,16 @@ class Assembler {
 
   // "f" or "f,d"; the destination defaults to the register.
   bool expr_list_optional(Cursor& c, long* v, const char* op) {
-    if (c.at_end()) return error(kMsgOperandCount, sc_printf("\"%s\" takes a register and a destination", op)), false;
+    if (c.at_end()) return error(kMsgAsWrongOperands, sc_printf("\"%s\" takes a register and a destination", op)), false;
     if (!expr(c, &v[0])) return false;
     if (c.take(',') && !expr(c, &v[1])) return false;
-    if (!c.at_end()) return error(kMsgOperandCount, sc_printf("\"%s\" takes a register and a destination", op)), false;
+    if (!c.at_end()) return error(kMsgAsWrongOperands, sc_printf("\"%s\" takes a register and a destination", op)), false;
     return true;
   }
 
   bool in_range(long value, long low, long high, const char* what) {
     if (value >= low && value <= high) return true;
-    error(kMsgRange, what, value, low, high);
+    error(kMsgAsOutOfRange, what, value, low, high);
     return false;
   }
 
@@ -567,18 +535,18 @@ class Assembler {
     ended_ = true;
     if (c.at_end()) return;
     std::string name = c.name();
-    if (name.empty() || !c.at_end()) return error(kMsgSyntax, "END takes at most a start label");
+    if (name.empty() || !c.at_end()) return error(kMsgAsSyntax, "END takes at most a start label");
     auto it = symbols_.find(name);
     if (pass_ == 2 && (it == symbols_.end() || it->second.kind != kObjSymLabel))
-      return error(kMsgNoStart, name.c_str());
+      return error(kMsgAsNoStartLabel, name.c_str());
     if (pass_ == 2) start_ = name;
   }
 
   void psect(Cursor& c) {
     std::string name = c.name();
-    if (name.empty()) return error(kMsgSyntax, "PSECT needs a name");
+    if (name.empty()) return error(kMsgAsSyntax, "PSECT needs a name");
     // Flags after the name ("psect code,class=CODE") belong to the linker.
-    if (!c.at_end() && !c.take(',')) return error(kMsgSyntax, "unexpected text after the psect name");
+    if (!c.at_end() && !c.take(',')) return error(kMsgAsSyntax, "unexpected text after the psect name");
     for (size_t i = 0; i < psects_.size(); ++i)
       if (psects_[i].name == name) {
         current_ = i;
@@ -590,18 +558,18 @@ class Assembler {
 
   void org(Cursor& c) {
     long value = 0;
-    if (c.at_end()) return error(kMsgOperandCount, "ORG needs an address");
+    if (c.at_end()) return error(kMsgAsWrongOperands, "ORG needs an address");
     if (!expression_for_size(c, &value)) return;
-    if (!c.at_end()) return error(kMsgSyntax, "unexpected text after the address");
+    if (!c.at_end()) return error(kMsgAsSyntax, "unexpected text after the address");
     if (!in_range(value, 0, 0xFFFFFF, "address")) return;
     psects_[current_].location = value;
   }
 
   void reserve(Cursor& c) {
     long count = 0;
-    if (c.at_end()) return error(kMsgOperandCount, "DS needs a size");
+    if (c.at_end()) return error(kMsgAsWrongOperands, "DS needs a size");
     if (!expression_for_size(c, &count)) return;
-    if (!c.at_end()) return error(kMsgSyntax, "unexpected text after the size");
+    if (!c.at_end()) return error(kMsgAsSyntax, "unexpected text after the size");
     if (!in_range(count, 0, 0xFFFF, "size")) return;
     Psect& ps = psects_[current_];
     ps.location += count;
@@ -609,12 +577,12 @@ class Assembler {
   }
 
   void data(Cursor& c, int size) {
-    if (c.at_end()) return error(kMsgOperandCount, sc_printf("%s needs at least one value", size == 1 ? "DB" : "DW"));
+    if (c.at_end()) return error(kMsgAsWrongOperands, sc_printf("%s needs at least one value", size == 1 ? "DB" : "DW"));
     do {
       c.skip();
       if (*c.p == '"') {
         const char* close = strchr(c.p + 1, '"');
-        if (!close) return error(kMsgString);
+        if (!close) return error(kMsgAsUnterminatedString);
         for (const char* q = c.p + 1; q < close; ++q) emit(static_cast<unsigned char>(*q), size);
         c.p = close + 1;
         continue;
@@ -624,16 +592,16 @@ class Assembler {
       if (!in_range(v, size == 1 ? -128 : -32768, size == 1 ? 255 : 65535, "value")) return;
       emit(v, size);
     } while (c.take(','));
-    if (!c.at_end()) return error(kMsgSyntax, "\",\" or the end of the line expected");
+    if (!c.at_end()) return error(kMsgAsSyntax, "\",\" or the end of the line expected");
   }
 
   void global(Cursor& c) {
     do {
       std::string name = c.name();
-      if (name.empty()) return error(kMsgSyntax, "GLOBAL needs symbol names");
+      if (name.empty()) return error(kMsgAsSyntax, "GLOBAL needs symbol names");
       symbols_[name].global = true;
     } while (c.take(','));
-    if (!c.at_end()) return error(kMsgSyntax, "unexpected text after the names");
+    if (!c.at_end()) return error(kMsgAsSyntax, "unexpected text after the names");
   }
 
   int pass_ = 1;
@@ -655,15 +623,19 @@ bool valid_rom(const char* value) {
   // "default" and ranges "lo-hi" (decimal or 0x hex), comma-separated; a
   // leading "-" excludes a range.
   if (!*value) return false;
-  for (const char* piece : VecItems<const char*>(sc_split(value, ","))) {
+  vector* pieces = sc_split(value, ",");
+  bool valid = true;
+  for (uint32_t i = 0; valid && i < vec_size(pieces); ++i) {
+    const char* piece = vec_get_as<const char*>(pieces, i);
     if (strcmp(piece, "default") == 0) continue;
     const char* p = piece[0] == '-' ? piece + 1 : piece;
     const char* dash = strchr(p, '-');
-    if (!dash || dash == p || !dash[1]) return false;
-    for (const char* q = p; *q; ++q)
-      if (!isxdigit(static_cast<unsigned char>(*q)) && *q != '-' && *q != 'x' && *q != 'X') return false;
+    valid = dash && dash != p && dash[1];
+    for (const char* q = p; valid && *q; ++q)
+      valid = isxdigit(static_cast<unsigned char>(*q)) || *q == '-' || *q == 'x' || *q == 'X';
   }
-  return true;
+  vec_free(pieces);
+  return valid;
 }
 
 // False after a message.
@@ -677,24 +649,24 @@ bool parse_options(int argc, char** argv, Options* o) {
     } else if (strncmp(a, "-mcpu=", 6) == 0) {
       o->device = a + 6;
     } else if (strncmp(a, "-mrom=", 6) == 0) {
-      if (!valid_rom(a + 6)) return tc_raise(kMsgBadRom, kProgram, a + 6), false;
+      if (!valid_rom(a + 6)) return tc_raise(kMsgAsBadRomRanges, kProgram, a + 6), false;
     } else if (strncmp(a, "-o", 2) == 0) {
       o->output = a[2] ? a + 2 : (i + 1 < argc ? argv[++i] : nullptr);
-      if (!o->output) return tc_raise(kMsgNoOutputName, kProgram), false;
+      if (!o->output) return tc_raise(kMsgAsNoOutputName, kProgram), false;
     } else if (strncmp(a, "-I", 2) == 0) {
       const char* dir = a[2] ? a + 2 : (i + 1 < argc ? argv[++i] : nullptr);
-      if (!dir) return tc_raise(kMsgNoIncludeDir, kProgram), false;
+      if (!dir) return tc_raise(kMsgAsNoIncludeDir, kProgram), false;
       o->include_dirs.push_back(dir);
     } else if (a[0] == '-' && a[1]) {
-      return tc_raise(kMsgUnknownOption, kProgram, a), false;
+      return tc_raise(kMsgAsUnknownOption, kProgram, a), false;
     } else if (o->source) {
-      return tc_raise(kMsgTwoSources, kProgram, a), false;
+      return tc_raise(kMsgAsTwoSources, kProgram, a), false;
     } else {
       o->source = a;
     }
   }
-  if (!o->source) return tc_raise(kMsgNoSource, kProgram), false;
-  if (!o->device || !*o->device) return tc_raise(kMsgNoDevice, kProgram), false;
+  if (!o->source) return tc_raise(kMsgAsNoSource, kProgram), false;
+  if (!o->device || !*o->device) return tc_raise(kMsgAsNoDevice, kProgram), false;
   return true;
 }
 
@@ -703,12 +675,13 @@ bool check_device(const char* device) {
   uint32_t bad_line = 0;
   vector* devices = path ? tc_devices_read(path, &bad_line) : nullptr;
   if (!devices) {
-    tc_raise(kMsgDeviceFile, kProgram, path ? path : "zirchips.txt");
+    tc_raise(kMsgAsNoDeviceFile, kProgram, path ? path : "zirchips.txt");
     return false;
   }
-  if (tc_device_find(devices, device)) return true;
-  tc_raise(kMsgUnknownDevice, kProgram, device);
-  return false;
+  const bool known = tc_device_find(devices, device) != nullptr;
+  tc_devices_free(devices);
+  if (!known) tc_raise(kMsgAsUnknownDevice, kProgram, device);
+  return known;
 }
 
 const char* default_output(const char* source) { return sc_concat(sc_stripExt(sc_basename(source)), ".o"); }
@@ -737,7 +710,7 @@ int main(int argc, char** argv) {
   std::string device = sc_upper(options.device);
   std::vector<unsigned char> bytes = zas_object_bytes(as.object(device.c_str()));
   if (ar_result r = ar_write_file(output, bytes.data(), bytes.size()); !r) {
-    tc_raise(kMsgCannotWrite, kProgram, output, r.detail.c_str());
+    tc_raise(kMsgAsCannotWrite, kProgram, output, r.detail.c_str());
     return 1;
   }
   if (options.verbose > 1) {

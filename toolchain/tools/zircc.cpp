@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/msgnum.h"
 #include "common/vector.h"
 #include "toolchain/support/tc_devices.h"
 #include "toolchain/support/tc_diag.h"
@@ -28,15 +29,8 @@ constexpr const char* kDeviceFile = "zirchips.txt";
 constexpr const char* kFieldNames[] = {"series", "program", "data", "eeprom"};
 constexpr uint32_t kFieldCount = 4;
 
-// The catalogue rows this program raises.
-enum : uint32_t {
-  kMsgBadDeviceFile = 2017,
-  kMsgNoDeviceFile = 2019,
-  kMsgUsage = 2021,
-};
-
 int usage(const char* given) {
-  tc_raise(kMsgUsage, kProgram,
+  tc_raise(kMsgZirccUsage, kProgram,
            given);
   return 1;
 }
@@ -58,9 +52,9 @@ int list_devices() {
   vector* devices = path ? tc_devices_read(path, &bad_line) : nullptr;
   if (!devices) {
     if (bad_line)
-      tc_raise(kMsgBadDeviceFile, kProgram, bad_line, path);
+      tc_raise(kMsgZirccBadDeviceLine, kProgram, bad_line, path);
     else
-      tc_raise(kMsgNoDeviceFile, kProgram, path ? path : kDeviceFile);
+      tc_raise(kMsgZirccNoDeviceFile, kProgram, path ? path : kDeviceFile);
     return 1;
   }
   for (const tc_device* d : VecItems<const tc_device*>(devices)) {
@@ -69,6 +63,7 @@ int list_devices() {
     for (uint32_t i = 1; i < d->count && i < kFieldCount; ++i) printf(", %s %u", kFieldNames[i], d->values[i]);
     fputc('\n', stdout);
   }
+  tc_devices_free(devices);
   return fflush(stdout) == 0 ? 0 : 1;
 }
 

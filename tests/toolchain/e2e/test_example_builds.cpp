@@ -3,7 +3,6 @@
 // language strictly, so a translation it does not take fails here.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -11,78 +10,36 @@
 #include "devices/devices.h"
 #include "driver/options_process.h"
 #include "tests/support/testutil.h"
+#include "tests/toolchain/lumo8/lumo8_run.h"
 
 namespace {
 
 using testutil::RunResult;
 using testutil::TempDir;
 
-std::string stage() {
-  const char* s = getenv("LUMO_STAGE");
-  return s ? s : "";
-}
-
 std::vector<std::string> listed_devices() {
   std::vector<std::string> names;
-  vector* list = getDeviceListFromXML(DEVICES_ALL, (stage() + "/bin/deviceSupport.xml").c_str());
+  vector* list = getDeviceListFromXML(DEVICES_ALL, (testutil::stage() + "/bin/deviceSupport.xml").c_str());
   for (uint32_t i = 0; list && i < vec_size(list); ++i) names.push_back(vec_get_as<const char*>(list, i));
   if (list) vec_free(list);
   return names;
 }
 
-// An Intel HEX image: every line a record with a correct checksum, data
-// records before the one end record that closes the file.
-::testing::AssertionResult valid_hex(const std::string& text) {
-  size_t data_records = 0;
-  bool ended = false;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t eol = text.find('\n', pos);
-    std::string line = text.substr(pos, eol == std::string::npos ? std::string::npos : eol - pos);
-    pos = eol == std::string::npos ? text.size() : eol + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (ended) return ::testing::AssertionFailure() << "a record after the end record";
-    if (line.size() < 11 || line[0] != ':' || line.size() % 2 == 0)
-      return ::testing::AssertionFailure() << "not a record: " << line;
-    std::vector<unsigned> bytes;
-    for (size_t i = 1; i + 1 < line.size(); i += 2) bytes.push_back(std::stoul(line.substr(i, 2), nullptr, 16));
-    if (bytes.size() != bytes[0] + 5u) return ::testing::AssertionFailure() << "wrong length: " << line;
-    unsigned sum = 0;
-    for (unsigned b : bytes) sum += b;
-    if (sum % 256 != 0) return ::testing::AssertionFailure() << "wrong checksum: " << line;
-    if (bytes[3] == 0) ++data_records;
-    if (bytes[3] == 1) ended = true;
-  }
-  if (!ended) return ::testing::AssertionFailure() << "no end record";
-  if (data_records == 0) return ::testing::AssertionFailure() << "no data";
-  return ::testing::AssertionSuccess();
-}
-
 RunResult build(const TempDir& dir, const std::string& device, const std::vector<std::string>& options) {
   const std::string src = std::string(LUMO_SOURCE_DIR) + "/examples/blink";
-  std::vector<std::string> argv{stage() + "/bin/lumo8-cc", "-mcpu=" + device};
+  std::vector<std::string> argv{testutil::stage() + "/bin/lumo8-cc", "-mcpu=" + device};
   argv.insert(argv.end(), options.begin(), options.end());
   argv.push_back(src + "/main.c");
   argv.push_back(src + "/led.c");
   return testutil::run(argv, dir.path());
 }
 
-TEST(ExampleBuilds, TheInstallationListsDevicesOfEveryFamily) {
-  int families = 0;
+// A full build and a compile of every device the installation lists: a
+// well-formed HEX image or an ELF executable, p1 files or ELF objects.
+TEST(ExampleBuilds, EveryDevice) {
   const std::vector<std::string> devices = listed_devices();
-  for (DeviceType type : {DEVICE_ZIR, DEVICE_ZIR18, DEVICE_TEV}) {
-    for (const std::string& d : devices)
-      if (option_DeviceType(d.c_str()) == type) {
-        ++families;
-        break;
-      }
-  }
-  EXPECT_EQ(families, 3);
   EXPECT_GE(devices.size(), 24u);
-}
-
-TEST(ExampleBuilds, FullBuildForEveryDevice) {
-  for (const std::string& device : listed_devices()) {
+  for (const std::string& device : devices) {
     SCOPED_TRACE(device);
     TempDir dir;
     const bool tev = option_DeviceType(device.c_str()) == DEVICE_TEV;
@@ -90,26 +47,20 @@ TEST(ExampleBuilds, FullBuildForEveryDevice) {
     RunResult r = build(dir, device, {"-O2", "-Wall", "-DLED_PIN=3", "-o", image});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
-    if (tev)
-      EXPECT_EQ(which_elf(dir.file(image).c_str()), static_cast<uint64_t>(FID_ELF_TEV));
-    else
-      EXPECT_TRUE(valid_hex(testutil::read_file(dir.file(image))));
-  }
-}
-
-TEST(ExampleBuilds, CompileOnlyForEveryDevice) {
-  for (const std::string& device : listed_devices()) {
-    SCOPED_TRACE(device);
-    TempDir dir;
-    const bool tev = option_DeviceType(device.c_str()) == DEVICE_TEV;
-    RunResult r = build(dir, device, {"-c", "-Os", "-std=c90", "-Wl,--data-init"});
+    r = build(dir, device, {"-c", "-Os", "-std=c90", "-Wl,--data-init"});
     ASSERT_EQ(r.status, 0) << r.err;
-    for (const char* stem : {"main", "led"}) {
-      const std::string object = dir.file(std::string(stem) + (tev ? ".o" : ".p1"));
-      if (tev)
-        EXPECT_EQ(which_elf(object.c_str()), static_cast<uint64_t>(FID_ELF_TEV)) << object;
-      else
-        EXPECT_TRUE(fileid_is_p1(object.c_str())) << object;
+    const std::string object = tev ? ".o" : ".p1";
+    for (const std::string& file : {image, "main" + object, "led" + object}) {
+      if (tev) {
+        EXPECT_EQ(which_elf(dir.file(file).c_str()), static_cast<uint64_t>(FID_ELF_TEV)) << file;
+      } else if (file == image) {
+        const std::vector<l8test::HexRecord> records = l8test::hex_records(testutil::read_file(dir.file(image)));
+        ASSERT_GE(records.size(), 2u);
+        EXPECT_EQ(records.front().type, 0u);
+        EXPECT_EQ(records.back().type, 1u);
+      } else {
+        EXPECT_TRUE(fileid_is_p1(dir.file(file).c_str())) << file;
+      }
     }
   }
 }
@@ -130,8 +81,8 @@ TEST(ExampleBuilds, ATracedBuildKeepsATraceForEachProgram) {
     EXPECT_EQ(testutil::list_dir(dir.path()),
               (std::vector<std::string>{"led.p1", "lumo8-1.out", c.own, "main.p1"}));
     const std::string own = testutil::read_file(dir.file(c.own));
-    EXPECT_EQ(own.rfind("\nAPP: LUMO8-CC\nARGS: " + stage() + "/bin/lumo8-cc -mcpu=zir16c401 " + c.option, 0), 0u)
-        << own.substr(0, 200);
+    const std::string log = "\nAPP: LUMO8-CC\nARGS: " + testutil::stage() + "/bin/lumo8-cc -mcpu=zir16c401 " + c.option;
+    EXPECT_EQ(own.rfind(log, 0), 0u) << own.substr(0, 200);
     // The driver traces from its arguments on: a command file is read.
     EXPECT_NE(testutil::read_file(dir.file("lumo8-1.out")).find("ENTER vec_append("), std::string::npos);
   }

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <regex>
@@ -21,11 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Texts = std::vector<std::string>;
-
-std::string stage() {
-  const char* s = getenv("LUMO_STAGE");
-  return s ? s : "";
-}
 
 // Option groups a user writes; each is one compile of a small source.
 const std::vector<Texts> kCommon = {
@@ -44,7 +38,7 @@ const std::vector<Texts> kCommon = {
     {"-Xlinker", "-Map=x.map"}, {"-Wa,-a"}, {"-Xassembler", "-a"},
     {"-Wp,-DX"}, {"-Xpreprocessor", "-DX"},
     {"--memorysummary", "sum.xml"}, {"--memorysummary", "-O2"},
-    {"-mcodeoffset=100"}, {"-mcodecov=ram"}, {"-msmart-io-format=xd"},
+    {"-mcodeoffset=0x100"}, {"-mcodeoffset=256"}, {"-mcodecov=ram"}, {"-msmart-io-format=xd"},
     {"-mdownload"}, {"-mno-stackcall"}, {"-mconfig"}, {"-mno-default-config-bits"}, {"-mosccal"},
     {"-moscval=0x34"}, {"-mno-oscval"}, {"-mivt=0x100"}, {"-mno-use-ivt"},
     {"-morv-stack-usage"}, {"-mconst-data-in-progmem"}, {"-mno-const-data-in-progmem"},
@@ -73,23 +67,17 @@ const std::vector<Texts> kTevOnly = {
     {"-Wl,-nostdlib"}, {"-lm"}, {"-L", "lib", "-l", "c"},
 };
 
-struct Outcome {
-  int status;
-  std::string err;
-};
-
-Outcome compile(const std::string& device, const Texts& options, bool link = false) {
+testutil::RunResult compile(const std::string& device, const Texts& options, bool link = false) {
   testutil::TempDir dir;
   fs::create_directories(dir.file("sub"));
   fs::create_directories(dir.file("lib"));
   fs::create_directories(dir.file("inc"));
   testutil::write_file(dir.file("x.c"), "int counter;\nint main(void) {\n  counter = 1;\n  return 0;\n}\n");
-  Texts argv{stage() + "/bin/lumo8-cc", "-mcpu=" + device};
+  Texts argv{testutil::stage() + "/bin/lumo8-cc", "-mcpu=" + device};
   if (!link) argv.push_back("-c");
   argv.insert(argv.end(), options.begin(), options.end());
   argv.push_back("x.c");
-  testutil::RunResult r = testutil::run(argv, dir.path());
-  return {r.status, r.err};
+  return testutil::run(argv, dir.path());
 }
 
 std::string describe(const Texts& options) {
@@ -101,7 +89,7 @@ std::string describe(const Texts& options) {
 void sweep(const std::string& device, const std::vector<Texts>& groups) {
   for (const Texts& options : groups) {
     SCOPED_TRACE(device + " " + describe(options));
-    Outcome r = compile(device, options);
+    testutil::RunResult r = compile(device, options);
     EXPECT_EQ(r.status, 0) << r.err;
   }
 }
@@ -131,11 +119,12 @@ TEST(TranslationThroughTheBackEnds, RefusedByTheBackEnd) {
       {"zir16c401", {"-l", "nosuchlib"}, "(2027) input file \"nosuchlib\" does not exist"},
       {"zir16c401", {"-mext=gnu"}, "(2099) invalid value in option \"--ext=gnu\""},
       {"zir16c401", {"-g"}, ""},
+      {"zir16c401", {"-mmcu=foo"}, "(2000) unknown option \"-mmcu=foo\""},  // passed on untranslated
       {"kx32m2", {"-lnosuchlib"}, "(2071) library \"-lnosuchlib\" not found", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(describe(c.options));
-    Outcome r = compile(c.device, c.options, c.link);
+    testutil::RunResult r = compile(c.device, c.options, c.link);
     if (!*c.message) {
       EXPECT_EQ(r.status, 0) << r.err;
       continue;
@@ -286,7 +275,7 @@ TEST(GnuConventions, DependencyFilesAsTheGnuCompilerWritesThem) {
                            }) != options.end();
     for (const char* device : {"-mcpu=zir16c401", "-mcpu=kx32m2"}) {
       SCOPED_TRACE(device);
-      const Outputs got = dependency_run({stage() + "/bin/lumo8-cc", device}, options);
+      const Outputs got = dependency_run({testutil::stage() + "/bin/lumo8-cc", device}, options);
       EXPECT_EQ(digests(got), digests(expected));
       if (user_only) {
         EXPECT_EQ(got, expected);
@@ -301,7 +290,7 @@ const char* const kGnuDevices[] = {"zir16c401", "kx32m2"};
 
 // sh -c script in dir, with LUMO8CC naming the staged lumo8-cc.
 testutil::RunResult shell(const testutil::TempDir& dir, const std::string& script) {
-  return testutil::run({"/bin/sh", "-c", script}, dir.path(), {"LUMO8CC=" + stage() + "/bin/lumo8-cc"});
+  return testutil::run({"/bin/sh", "-c", script}, dir.path(), {"LUMO8CC=" + testutil::stage() + "/bin/lumo8-cc"});
 }
 
 // Preprocessed output compiles to the same object as its source, and
@@ -371,8 +360,8 @@ TEST(GnuConventions, DiagnosticsNameFileLineAndColumn) {
       SCOPED_TRACE(std::string(device) + " " + source);
       testutil::TempDir dir;
       testutil::write_file(dir.file("x.c"), source);
-      testutil::RunResult r = testutil::run({stage() + "/bin/lumo8-cc", std::string("-mcpu=") + device, "-c", "x.c"},
-                                            dir.path());
+      testutil::RunResult r =
+          testutil::run({testutil::stage() + "/bin/lumo8-cc", std::string("-mcpu=") + device, "-c", "x.c"}, dir.path());
       EXPECT_EQ(r.status, 1);
       std::istringstream lines(r.err);
       int placed = 0;

@@ -2,7 +2,8 @@
 // the error format lumo8-cc sets.
 #pragma once
 
-#include <cstdlib>
+#include <gtest/gtest.h>
+
 #include <regex>
 #include <sstream>
 #include <string>
@@ -15,11 +16,7 @@ namespace l8test {
 inline const char* kErrFormat = "%f:%l:%c: error: (%n) %s";
 inline const char* kWarnFormat = "%f:%l:%c: warning: (%n) %s";
 
-inline std::string stage() {
-  const char* s = getenv("LUMO_STAGE");
-  return s ? s : "";
-}
-inline std::string lumo8() { return stage() + "/zir/bin/lumo8"; }
+inline std::string lumo8() { return testutil::stage() + "/zir/bin/lumo8"; }
 
 inline std::vector<std::string> formats() {
   return {std::string("ZOT_ERR_FORMAT=") + kErrFormat, std::string("ZOT_WARN_FORMAT=") + kWarnFormat};
@@ -50,5 +47,30 @@ inline bool well_formed(const std::string& err) {
 
 // "#include <lumo.h>" and a function, as a build system's smallest source.
 inline const char* kSource = "#include <lumo.h>\n#include <stdio.h>\nint\nmain(void) {\n}\n\n";
+
+struct HexRecord {
+  unsigned count, address, type;
+  std::vector<unsigned> data;
+};
+
+// The records of a HEX image; fails the test on a line that is not a record
+// with the right length and checksum.
+inline std::vector<HexRecord> hex_records(const std::string& text) {
+  std::vector<HexRecord> records;
+  for (const std::string& line : testutil::lines_of(text)) {
+    EXPECT_TRUE(line.size() >= 11 && line[0] == ':' && line.size() % 2 == 1) << line;
+    if (line.size() < 11) break;
+    std::vector<unsigned> bytes;
+    unsigned sum = 0;
+    for (size_t i = 1; i + 1 < line.size(); i += 2) {
+      bytes.push_back(std::stoul(line.substr(i, 2), nullptr, 16));
+      sum += bytes.back();
+    }
+    EXPECT_EQ(bytes.size(), bytes[0] + 5u) << line;
+    EXPECT_EQ(sum % 256, 0u) << "checksum: " << line;
+    records.push_back({bytes[0], bytes[1] << 8 | bytes[2], bytes[3], {bytes.begin() + 4, bytes.end() - 1}});
+  }
+  return records;
+}
 
 }  // namespace l8test

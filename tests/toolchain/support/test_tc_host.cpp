@@ -70,8 +70,16 @@ TEST(TcHost, ManifestWalkSkipsOnlyTheManifestItself) {
   ASSERT_TRUE(manifest_collect(tmp.path(), tmp.file("manifest"), &entries, &bad)) << bad;
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0].name, std::string(".") + sep + "b");
-  EXPECT_EQ(entries[0].hash, sha256_hex_of("bee", 3));
+  EXPECT_EQ(entries[0].hash, "62cb81b5904a262ffaeed02abef36bfc540b09f964b8b0b636662f77ffce6714");
   EXPECT_EQ(entries[1].name, std::string(".") + sep + "d" + sep + "e" + sep + "f");
+  // Written in place of the old one, it reads back the same.
+  ASSERT_TRUE(manifest_write(tmp.file("manifest").c_str(), entries));
+  std::vector<manifest_entry> back;
+  ASSERT_EQ(manifest_read(tmp.file("manifest").c_str(), &back).status, manifest_status::ok);
+  ASSERT_EQ(back.size(), 2u);
+  EXPECT_EQ(back[1].name, entries[1].name);
+  EXPECT_EQ(back[1].hash, "f90e22675ced9c138e1935a8246a5d47ffcb14763a25eb7fb2f3984876741c01");
+  EXPECT_EQ(testutil::list_dir(tmp.path()), (std::vector<std::string>{"b", "d", "manifest"})) << "no temporary stays";
   entries.clear();
   ASSERT_TRUE(manifest_collect(tmp.path(), "", &entries, &bad)) << bad;
   EXPECT_EQ(entries.size(), 3u) << "nothing skipped without a manifest";

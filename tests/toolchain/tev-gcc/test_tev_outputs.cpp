@@ -1,9 +1,11 @@
 // What tev-gcc writes: ELF objects and executables, preprocessed text and
 // macro lists, the include search list, map files and memory summaries;
 // and what it leaves alone when it fails.
+#include <elf.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstring>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -14,12 +16,32 @@
 
 namespace {
 
-using tevtest::elf_header;
 using tevtest::number;
 using tevtest::Sources;
 using testutil::read_file;
 using testutil::RunResult;
 using Args = std::vector<std::string>;
+
+// The header of an ELF file, and the names of its sections (the TEV
+// machine's byte order is the host's).
+Elf32_Ehdr elf_header(const std::string& bytes) {
+  Elf32_Ehdr h{};
+  if (bytes.size() >= sizeof h) memcpy(&h, bytes.data(), sizeof h);
+  return h;
+}
+
+std::vector<std::string> section_names(const std::string& bytes) {
+  const Elf32_Ehdr h = elf_header(bytes);
+  std::vector<Elf32_Shdr> sections(h.e_shnum);
+  std::vector<std::string> names;
+  if (h.e_shstrndx >= h.e_shnum || h.e_shoff + h.e_shnum * sizeof(Elf32_Shdr) > bytes.size()) return names;
+  memcpy(sections.data(), bytes.data() + h.e_shoff, h.e_shnum * sizeof(Elf32_Shdr));
+  for (const Elf32_Shdr& s : sections) {
+    const size_t at = sections[h.e_shstrndx].sh_offset + s.sh_name;
+    names.push_back(at < bytes.size() ? bytes.c_str() + at : "?");
+  }
+  return names;
+}
 
 constexpr uint16_t kRel = 1, kExec = 2;
 
@@ -33,7 +55,6 @@ struct ElfCase {
 // clang-format off
 const ElfCase kElfCases[] = {
     {"C object",                {"-c", "x.c", "-Iinc"},            "x.o",    kRel},
-    {"named object",            {"-c", "x.c", "-Iinc", "-o", "n.o"}, "n.o",  kRel},
     {"assembler object",        {"-c", "a.s"},                     "a.o",    kRel},
     {"preprocessed assembler",  {"-c", "b.S"},                     "b.o",    kRel},
     {"default executable",      {"x.c", "y.c", "-Iinc"},           "a.out",  kExec},
@@ -51,58 +72,42 @@ TEST(TevOutputs, ElfFilesOfTheTevMachine) {
     RunResult r = src.run(args);
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string bytes = read_file(src.file(row.output));
-    tevtest::ElfHeader h = elf_header(bytes);
-    ASSERT_TRUE(h.valid);
-    EXPECT_EQ(h.elf_class, 1);  // 32-bit
-    EXPECT_EQ(h.data, 1);       // little endian
-    EXPECT_EQ(h.machine, ELF_MACHINE_TEV);
-    EXPECT_EQ(h.type, row.type);
-    EXPECT_EQ(h.phnum > 0, row.type == kExec);
+    const Elf32_Ehdr h = elf_header(bytes);
+    ASSERT_EQ(memcmp(h.e_ident, ELFMAG, SELFMAG), 0);
+    EXPECT_EQ(h.e_ident[EI_CLASS], ELFCLASS32);
+    EXPECT_EQ(h.e_ident[EI_DATA], ELFDATA2LSB);
+    EXPECT_EQ(h.e_machine, ELF_MACHINE_TEV);
+    EXPECT_EQ(h.e_type, row.type);
+    EXPECT_EQ(h.e_phnum > 0, row.type == kExec);
     EXPECT_EQ(which_elf(src.file(row.output).c_str()), static_cast<uint64_t>(FID_ELF_TEV));
-    std::vector<std::string> sections = tevtest::elf_section_names(bytes);
+    std::vector<std::string> sections = section_names(bytes);
     for (const char* name : {".text", ".data", ".symtab", ".strtab", ".shstrtab"})
       EXPECT_NE(std::find(sections.begin(), sections.end(), name), sections.end()) << name;
   }
 }
 
-TEST(TevOutputs, ObjectsLinkAndOutputsFollowTheirInputs) {
+// The same program whatever intermediate form it passed through: the
+// compiler's assembly, preprocessed text named as anything; another source
+// gives another image.
+TEST(TevOutputs, OutputsFollowTheirInputsNotTheirForm) {
   Sources src;
-  ASSERT_EQ(src.run({"-mmcu=kx32m2", "-c", "x.c", "y.c", "a.s", "-Iinc"}).status, 0);
-  RunResult linked = src.run({"-mmcu=kx32m2", "x.o", "y.o", "a.o", "-o", "from_objects"});
-  ASSERT_EQ(linked.status, 0) << linked.err;
-  RunResult direct = src.run({"-mmcu=kx32m2", "x.c", "y.c", "a.s", "-Iinc", "-o", "from_sources"});
-  ASSERT_EQ(direct.status, 0) << direct.err;
-  EXPECT_EQ(read_file(src.file("from_objects")), read_file(src.file("from_sources")));
-  // Objects named as build systems name them are known by their contents.
-  for (const auto& [from, to] : {std::pair{"x.o", "x.c.obj"}, {"y.o", "y.obj"}, {"a.o", "a"}})
-    testutil::write_file(src.file(to), read_file(src.file(from)));
-  RunResult renamed = src.run({"-mmcu=kx32m2", "x.c.obj", "y.obj", "a", "-o", "from_renamed"});
-  ASSERT_EQ(renamed.status, 0) << renamed.err;
-  EXPECT_EQ(read_file(src.file("from_renamed")), read_file(src.file("from_sources")));
-  // The same inputs give the same bytes; another source another image.
-  ASSERT_EQ(src.run({"-mmcu=kx32m2", "x.c", "y.c", "a.s", "-Iinc", "-o", "again"}).status, 0);
-  EXPECT_EQ(read_file(src.file("again")), read_file(src.file("from_sources")));
+  auto build = [&src](Args args) {
+    args.insert(args.begin(), {"-mmcu=kx32m2", "-Iinc"});
+    RunResult r = src.run(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+  };
+  build({"-c", "x.c", "y.c", "a.s"});
+  build({"-S", "x.c"});
+  build({"-E", "x.c", "-o", "x.txt"});
+  build({"-c", "-x", "cpp-output", "x.txt", "-UONE", "-o", "via_i.o"});
+  EXPECT_EQ(read_file(src.file("via_i.o")), read_file(src.file("x.o")));
+  build({"-c", "x.s", "-o", "via_asm.o"});
+  build({"x.c", "y.c", "a.s", "-o", "from_sources"});
+  build({"via_asm.o", "y.o", "a.o", "-o", "from_assembly"});
+  EXPECT_EQ(read_file(src.file("from_assembly")), read_file(src.file("from_sources")));
   src.write("y.c", "int helper(void) { return 8; }\n");
-  ASSERT_EQ(src.run({"-mmcu=kx32m2", "x.c", "y.c", "a.s", "-Iinc", "-o", "changed"}).status, 0);
+  build({"x.c", "y.c", "a.s", "-o", "changed"});
   EXPECT_NE(read_file(src.file("changed")), read_file(src.file("from_sources")));
-}
-
-TEST(TevOutputs, IntermediateFilesGiveTheSameObject) {
-  Sources src;
-  ASSERT_EQ(src.run({"-mmcu=kx32m2", "-S", "x.c", "-Iinc"}).status, 0);
-  ASSERT_EQ(src.run({"-mmcu=kx32m2", "-c", "x.c", "-Iinc", "-o", "direct.o"}).status, 0);
-  // Preprocessed text is compiled as it is, whatever its name and the preprocessor's options.
-  ASSERT_EQ(src.run({"-mmcu=kx32m2", "-E", "x.c", "-Iinc", "-o", "x.i"}).status, 0);
-  testutil::write_file(src.file("other.txt"), read_file(src.file("x.i")));
-  ASSERT_EQ(src.run({"-mmcu=kx32m2", "-c", "x.i", "-o", "via_i.o"}).status, 0);
-  EXPECT_EQ(read_file(src.file("via_i.o")), read_file(src.file("direct.o")));
-  ASSERT_EQ(src.run({"-mmcu=kx32m2", "-c", "-x", "cpp-output", "other.txt", "-UONE", "-o", "via_i.o"}).status, 0);
-  EXPECT_EQ(read_file(src.file("via_i.o")), read_file(src.file("direct.o")));
-  RunResult r = src.run({"-mmcu=kx32m2", "-c", "x.s", "-o", "via_asm.o"});
-  ASSERT_EQ(r.status, 0) << r.err << read_file(src.file("x.s"));
-  ASSERT_EQ(src.run({"-mmcu=kx32m2", "direct.o", "-o", "one"}).status, 0);
-  ASSERT_EQ(src.run({"-mmcu=kx32m2", "via_asm.o", "-o", "two"}).status, 0);
-  EXPECT_EQ(read_file(src.file("one")), read_file(src.file("two")));
 }
 
 TEST(TevOutputs, PredefinedAndGivenMacros) {
@@ -112,7 +117,8 @@ TEST(TevOutputs, PredefinedAndGivenMacros) {
   ASSERT_EQ(r.status, 0) << r.err;
   for (const char* line : {"#define __TEV__ 1\n", "#define __LUMO8__ 1\n", "#define __KX32M2__ 1\n",
                            "#define GIVEN 7\n", "#define FLAG 1\n", "#define __LUMO8_VERSION 2500\n",
-                           "#define ONE 1\n", "#define __OPTIMIZE__ 1\n", "#define __TEV_FLASH_SIZE__ 32768\n"})
+                           "#define ONE 1\n", "#define __OPTIMIZE__ 1\n", "#define __TEV_FLASH_SIZE__ 32768\n",
+                           "#define __TEV_RAM_SIZE__ 2048\n"})
     EXPECT_NE(r.out.find(line), std::string::npos) << line << r.out;
   EXPECT_EQ(r.out.find("GONE"), std::string::npos);
   EXPECT_EQ(r.out.find("__KX8M1__"), std::string::npos);
@@ -137,49 +143,13 @@ std::vector<std::string> search_list(const std::string& err) {
 
 TEST(TevOutputs, VerboseShowsTheRealSearchList) {
   Sources src;
-  const std::string system = tevtest::stage() + "/tev/include";
+  const std::string system = testutil::stage() + "/tev/include";
   RunResult r = src.run({"-mmcu=kx32m2", "-v", "-E", "x.c", "-Iinc", "-Inowhere", "-o", "x.i"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(search_list(r.err), (std::vector<std::string>{"inc", system})) << r.err;
   RunResult plain = src.run({"-mmcu=kx32m2", "-Wp,-v", "-E", "y.c", "-nostdinc"});
   EXPECT_EQ(search_list(plain.err), std::vector<std::string>{}) << plain.err;
   EXPECT_NE(plain.err.find("End of search list."), std::string::npos);
-}
-
-struct PreCase {
-  const char* what;
-  const char* source;
-  const char* expected;  // in the output
-  const char* absent;    // not in the output
-};
-
-// clang-format off
-const PreCase kPreCases[] = {
-    {"object-like macros",   "#define A 1\n#define B A+A\nint v = B;\n",          "int v = 1+1;",   "B;"},
-    {"undef",                "#define A 1\n#undef A\nint v = A;\n",              "int v = A;",     "= 1"},
-    {"ifdef else",           "#ifdef NOPE\nbad\n#else\ngood\n#endif\n",          "good",           "bad"},
-    {"ifndef",               "#ifndef NOPE\ngood\n#endif\n",                     "good",           "NOPE"},
-    {"nested",               "#ifdef A0\n#ifdef A1\nbad\n#endif\n#else\nok\n#endif\n", "ok",       "bad"},
-    {"if expressions",       "#if defined(ONE) && (2 * 3 == 6) && !defined NOPE\ngood\n#elif 1\nbad\n#endif\n", "good", "bad"},
-    {"device macro in #if",  "#if __KX32M2__ && __TEV_RAM_SIZE__ >= 2048\ngood\n#endif\n", "good", "#if"},
-    {"comments dropped",     "a /* gone */ b // gone too\n",                     "a   b",           "gone"},
-    {"strings untouched",    "#define A 1\nchar *s = \"A /* x */\";\n",          "\"A /* x */\"",  "\"1"},
-    {"quote include local",  "#include \"one.h\"\nint v = ONE;\n",               "int v = 1;",     "include"},
-    {"angle include via -I", "#include <sys.h>\nint v = SYS;\n",                 "int v = 1;",     "include"},
-    {"system header",        "#include <stdint.h>\n",                            "stdint.h",       "#include"},
-};
-// clang-format on
-
-TEST(TevOutputs, Preprocessor) {
-  for (const PreCase& row : kPreCases) {
-    SCOPED_TRACE(row.what);
-    Sources src;
-    src.write("inc/p.c", row.source);
-    RunResult r = src.run({"-mmcu=kx32m2", "-E", "inc/p.c", "-Iinc", "-DONE"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find(row.expected), std::string::npos) << r.out;
-    EXPECT_EQ(r.out.find(row.absent), std::string::npos) << r.out;
-  }
 }
 
 struct FailCase {
@@ -193,12 +163,8 @@ struct FailCase {
 // clang-format off
 const FailCase kFailCases[] = {
     {"#error",               "f.c", "int a;\n#error stop here\n",         159, "f.c:2:2:"},
-    {"missing include",      "f.c", "#include \"absent.h\"\n",            103, "f.c:1:10:"},
     {"unknown directive",    "f.c", "\n#frobnicate\n",                    109, "f.c:2:2:"},
-    {"else without if",      "f.c", "#else\n",                            100, "f.c:1:2:"},
     {"unterminated if",      "f.c", "#ifdef X\nint a;\n",                 108, "f.c:1:2:"},
-    {"bad expression",       "f.c", "#if 1 +\n#endif\n",                  182, "f.c:1:2:"},
-    {"division by zero",     "f.c", "#if 1 / 0\n#endif\n",                182, "f.c:1:2:"},
     {"unterminated comment", "f.c", "int a; /* no end\n",                 153, "f.c:1:8:"},
     {"unterminated string",  "f.c", "char *s = \"abc;\n",                 297, "f.c:1:11:"},
     {"unbalanced brace",     "f.c", "int main(void) {\n  return 0;\n",    213, "f.c:1:16:"},
@@ -284,59 +250,38 @@ TEST(TevOutputs, MapFileAndMemorySummary) {
   EXPECT_NE(xml.find("name=\"data\" units=\"bytes\" length=\"512\""), std::string::npos) << xml;
 }
 
-struct DepCase {
-  const char* what;
-  Args args;
-  const char* file;  // where the rule goes; "-" for standard output
-  const char* rule;  // without its line continuations; SYS stands for the system's stdint.h
-};
-
-// clang-format off
-const DepCase kDepCases[] = {
-    {"-S",                      {"-MD", "-S", "src/m.c", "-o", "o/x.s"},        "o/x.d",    "o/x.s: src/m.c src/h.h SYS\n"},
-    {"link",                    {"-MMD", "src/m.c", "src/b.c"},                 "a-m.d",    "m.o: src/m.c src/h.h\n"},
-    {"link with -o",            {"-MMD", "src/m.c", "src/b.c", "-o", "o/prog"}, "o/prog.d", "o/prog: src/b.c\n"},
-    {"-MF, -MT and -MQ",        {"-MMD", "-c", "src/m.c", "-MF", "x.dep", "-MT", "t", "-MQ", "a$b c#d", "-MQ", "q", "-MT", "u"},
-                                "x.dep", "t u a$$b\\ c\\#d q: src/m.c src/h.h\n"},
-    {"joined forms",            {"-MM", "-MTt", "-MQq r", "-MFm.dep", "src/m.c"}, "m.dep",  "t q\\ r: src/m.c src/h.h\n"},
-    {"-M writes to -o only",    {"-M", "-c", "src/m.c", "-o", "o/m.o"},         "o/m.o",    "m.o: src/m.c src/h.h SYS\n"},
-    {"-MM to standard output",  {"-MM", "src/m.c", "src/b.c"},                  "-",        "m.o: src/m.c src/h.h\nb.o: src/b.c\n"},
-    {"blanks, long lines",      {"-MM", "-MT", std::string(60, 't'), "src/sp ace.c", "-MP"}, "-",
-                                "tttttttttttttttttttttttttttttttttttttttttttttttttttttttttttt: src/sp\\ ace.c src/h.h\nsrc/h.h:\n"},
-};
-// clang-format on
-
-std::string rule_in(const Sources& src, const RunResult& r, const std::string& file) {
-  return file == "-" ? r.out : read_file(src.file(file));
-}
-
-std::string unwrapped(std::string rule) {
-  for (size_t at; (at = rule.find(" \\\n")) != std::string::npos;) rule.erase(at, 3);
-  return rule;
-}
-
 // The GNU compiler's rules for the common cases are checked against the
 // host's in the installation's end-to-end tests; these are tev-gcc's own
-// forms and corners.
+// forms and corners: targets quoted for make, options with joined values,
+// one rule file for several units, a rule in place of the object it names.
 TEST(TevOutputs, DependencyRules) {
-  const std::string system = tevtest::stage() + "/tev/include/stdint.h";
-  for (const DepCase& row : kDepCases) {
-    SCOPED_TRACE(row.what);
+  const struct {
+    Args args;
+    const char* file;  // where the rule goes
+    std::string rule;  // without its line continuations
+  } cases[] = {
+      {{"-MMD", "-c", "src/m.c", "-MF", "x.dep", "-MT", "t", "-MQ", "a$b c#d", "-MQ", "q", "-MT", "u"}, "x.dep",
+       "t u a$$b\\ c\\#d q: src/m.c src/h.h\n"},
+      {{"-MM", "-MTt", "-MQq r", "-MFm.dep", "src/m.c"}, "m.dep", "t q\\ r: src/m.c src/h.h\n"},
+      {{"-MMD", "src/m.c", "src/b.c", "-o", "o/prog"}, "o/prog.d", "o/prog: src/b.c\n"},  // the last unit's
+      {{"-M", "-c", "src/m.c", "-o", "o/m.o"}, "o/m.o",
+       "m.o: src/m.c src/h.h " + testutil::stage() + "/tev/include/stdint.h\n"},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.file);
     Sources tev;
     mkdir(tev.file("src").c_str(), 0700);
     mkdir(tev.file("o").c_str(), 0700);
     tev.write("src/m.c", "#include \"h.h\"\n#include <stdint.h>\nint main(void) { return 0; }\n");
-    tev.write("src/sp ace.c", "#include \"h.h\"\n");
     tev.write("src/h.h", "#define H 1\n");
     tev.write("src/b.c", "int b;\n");
     Args args{"-mmcu=kx32m2"};
     args.insert(args.end(), row.args.begin(), row.args.end());
     RunResult r = tev.run(args);
     ASSERT_EQ(r.status, 0) << r.err;
-    const std::string rule = rule_in(tev, r, row.file);
-    std::string expected = row.rule;
-    if (size_t at = expected.find("SYS"); at != std::string::npos) expected.replace(at, 3, system);
-    EXPECT_EQ(unwrapped(rule), expected);
+    std::string rule = read_file(tev.file(row.file));
+    for (size_t at; (at = rule.find(" \\\n")) != std::string::npos;) rule.erase(at, 3);
+    EXPECT_EQ(rule, row.rule);
   }
 }
 
@@ -353,10 +298,7 @@ const SwitchCase kSwitchCases[] = {
     {"line markers",        {"-E", "y.c"},                       "# 1 \"y.c\"",   "",                 "(warning)"},
     {"no line markers",     {"-E", "-P", "y.c"},                 "int helper",    "",                 "# 1"},
     {"comments kept",       {"-E", "-C", "c.c"},                 "/* kept */",    "",                 ": error:"},
-    {"comments dropped",    {"-E", "c.c"},                       "int k;",        "",                 "kept"},
     {"headers listed",      {"-E", "-H", "x.c", "-Iinc"},        "",              ". inc/one.h\n",    ": error:"},
-    {"user rules only",     {"-MM", "s.c", "-Iinc"},             "s.o: s.c inc/one.h\n", "",           "stdint"},
-    {"all rules",           {"-M", "s.c", "-Iinc"},              "tev/include/stdint.h", "",          ": error:"},
     {"forced language",     {"-E", "-x", "assembler-with-cpp", "b.S"}, "ldi r16, 3", "",               "VALUE"},
     {"steps only",          {"-###", "x.c", "-Iinc"},            "",              "\"x.c\"",          ": error:"},
     {"assembler with -S",   {"-S", "a.s"},                       "",              "(2029)",           ": error:"},
@@ -369,7 +311,6 @@ TEST(TevOutputs, PreprocessorAndDriverSwitches) {
     SCOPED_TRACE(row.what);
     Sources src;
     src.write("c.c", "int k; /* kept */\n");
-    src.write("s.c", "#include \"one.h\"\n#include <stdint.h>\n");
     src.write("a.o", "");
     Args args{"-mmcu=kx32m2"};
     args.insert(args.end(), row.args.begin(), row.args.end());

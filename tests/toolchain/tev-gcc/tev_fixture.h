@@ -11,7 +11,6 @@ namespace tevtest {
 
 inline constexpr const char* kErrorFormat = "%f:%l:%c: error: (%n) %s";
 
-std::string stage();
 std::string tev_gcc();
 
 // A scratch directory holding x.c (a small program with main), y.c (a
@@ -34,16 +33,6 @@ class Sources {
   testutil::TempDir dir_;
   std::vector<std::string> initial_;
 };
-
-// The ELF header fields the tests look at.
-struct ElfHeader {
-  bool valid = false;
-  uint8_t elf_class = 0, data = 0;
-  uint16_t type = 0, machine = 0, phnum = 0, shnum = 0, shstrndx = 0;
-};
-ElfHeader elf_header(const std::string& bytes);
-// The section names of an ELF file, in order.
-std::vector<std::string> elf_section_names(const std::string& bytes);
 
 // "(2000)" for message 2000.
 std::string number(uint32_t n);

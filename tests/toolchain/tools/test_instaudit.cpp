@@ -6,14 +6,11 @@
 #include <vector>
 
 #include "tests/support/testutil.h"
-#include "tests/toolchain/tools/tools_fixture.h"
 
 namespace {
 
-using tools_test::staged;
-
 testutil::RunResult audit(const std::string& instdir, const std::string& manifest, bool verbose = true) {
-  std::vector<std::string> argv = {staged("bin/instaudit")};
+  std::vector<std::string> argv = {testutil::stage() + "/bin/instaudit"};
   if (verbose) argv.push_back("-v");
   argv.insert(argv.end(), {"-c", "--instdir=" + instdir, "--manifest=" + manifest});
   return testutil::run(argv);
@@ -21,12 +18,12 @@ testutil::RunResult audit(const std::string& instdir, const std::string& manifes
 
 // A copy of the staged version directory.
 std::string copy_stage(const testutil::TempDir& tmp) {
-  EXPECT_EQ(testutil::run({"/bin/cp", "-a", staged(""), tmp.file("v")}).status, 0);
+  EXPECT_EQ(testutil::run({"/bin/cp", "-a", testutil::stage(), tmp.file("v")}).status, 0);
   return tmp.file("v");
 }
 
 TEST(Instaudit, FreshlyStagedTreeMatchesItsManifest) {
-  const std::string v = staged("");
+  const std::string v = testutil::stage();
   testutil::RunResult r = audit(v, v + "/manifest");
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   for (const char* listed : {"./bin/lumo8-ar", "./bin/deviceSupport.xml", "./zir/dat/zirchips.txt",
@@ -86,7 +83,7 @@ TEST(Instaudit, UnusableOptionsAndManifests) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     testutil::write_file(tmp.file("m"), c.manifest);
-    std::vector<std::string> argv = {staged("bin/instaudit")};
+    std::vector<std::string> argv = {testutil::stage() + "/bin/instaudit"};
     argv.insert(argv.end(), c.args.begin(), c.args.end());
     testutil::RunResult r = testutil::run(argv);
     EXPECT_EQ(r.status, 2);
@@ -103,7 +100,7 @@ TEST(Instaudit, GenerateThenCheckWithSelfEntryAndWindowsNames) {
   ASSERT_EQ(testutil::run({"/bin/mkdir", "-p", tmp.file("v/bin")}).status, 0);
   testutil::write_file(tmp.file("v/bin/tool"), "tool");
   testutil::RunResult g =
-      testutil::run({staged("bin/instaudit"), "--generate", "--instdir=" + tmp.file("v")});
+      testutil::run({testutil::stage() + "/bin/instaudit", "--generate", "--instdir=" + tmp.file("v")});
   ASSERT_EQ(g.status, 0) << g.err;
   std::string manifest = testutil::read_file(tmp.file("v/manifest"));
   EXPECT_EQ(manifest.find("./manifest"), std::string::npos);

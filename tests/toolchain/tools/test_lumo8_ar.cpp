@@ -3,19 +3,17 @@
 // with the library left exactly as it was.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "common/fileutils.h"
 #include "tests/support/testutil.h"
-#include "tests/toolchain/tools/tools_fixture.h"
 
 namespace {
 
-using tools_test::staged;
-
 testutil::RunResult ar(const std::vector<std::string>& args, const std::string& cwd) {
-  std::vector<std::string> argv = {staged("bin/lumo8-ar")};
+  std::vector<std::string> argv = {testutil::stage() + "/bin/lumo8-ar"};
   argv.insert(argv.end(), args.begin(), args.end());
   return testutil::run(argv, cwd);
 }
@@ -36,8 +34,31 @@ std::string raw_library(const std::vector<RawModule>& modules, unsigned count_fi
   return out;
 }
 
-const std::string kObjA = tools_test::object_bytes({{7, std::string("a.s\0", 4)}, {1, le32(0) + "\x01\x02"}});
-const std::string kObjB = tools_test::object_bytes({{4, std::string("\x81", 1) + le32(4) + std::string("entry\0", 6)}});
+// Object records: each (type, data) as length, type and data, closed by an
+// END record.
+std::string object_bytes(std::vector<std::pair<int, std::string>> records) {
+  std::string out;
+  records.push_back({6, ""});
+  for (const auto& [type, data] : records)
+    out += le16(static_cast<unsigned>(data.size())) + static_cast<char>(type) + data;
+  return out;
+}
+
+// A p1 intermediate file whose body mentions tag.
+std::string p1_bytes(const std::string& tag) {
+  return "Version 2.50    HALDRIN Software Intermediate Code\n[v _" + tag + " `(v ~T0 @X0 1 ef ]\n";
+}
+
+// What a run left in dir besides the files named.
+std::vector<std::string> others_in(const std::string& dir, const std::vector<std::string>& expected) {
+  std::vector<std::string> out;
+  for (const std::string& n : testutil::list_dir(dir))
+    if (std::find(expected.begin(), expected.end(), n) == expected.end()) out.push_back(n);
+  return out;
+}
+
+const std::string kObjA = object_bytes({{7, std::string("a.s\0", 4)}, {1, le32(0) + "\x01\x02"}});
+const std::string kObjB = object_bytes({{4, std::string("\x81", 1) + le32(4) + std::string("entry\0", 6)}});
 
 struct RoundTrip {
   const char* label;
@@ -48,10 +69,10 @@ struct RoundTrip {
 
 TEST(Lumo8Ar, LibrariesAreIdentifiedAndExtractByteForByte) {
   const RoundTrip cases[] = {
-      {"p1 modules", "p1.a", {{"one.p1", tools_test::p1_bytes("one")}, {"two.p1", tools_test::p1_bytes("two")}},
+      {"p1 modules", "p1.a", {{"one.p1", p1_bytes("one")}, {"two.p1", p1_bytes("two")}},
        FILEID_LIB_P1},
       {"object modules", "obj.lib", {{"a.o", kObjA}, {"b.obj", kObjB}}, FILEID_LIB_OBJ},
-      {"both", "mixed.a", {{"a.o", kObjA}, {"one.p1", tools_test::p1_bytes("one")}}, FILEID_LIB_OBJ | FILEID_LIB_P1},
+      {"both", "mixed.a", {{"a.o", kObjA}, {"one.p1", p1_bytes("one")}}, FILEID_LIB_OBJ | FILEID_LIB_P1},
   };
   for (const RoundTrip& c : cases) {
     SCOPED_TRACE(c.label);
@@ -79,10 +100,10 @@ TEST(Lumo8Ar, LibrariesAreIdentifiedAndExtractByteForByte) {
 
 TEST(Lumo8Ar, ReplaceKeepsPlaceDeleteAndNamedExtract) {
   testutil::TempDir tmp;
-  testutil::write_file(tmp.file("a.p1"), tools_test::p1_bytes("a"));
+  testutil::write_file(tmp.file("a.p1"), p1_bytes("a"));
   testutil::write_file(tmp.file("b.o"), kObjB);
   ASSERT_EQ(ar({"-r", "l.a", "a.p1", "b.o"}, tmp.path()).status, 0);
-  const std::string changed = tools_test::p1_bytes("a changed, and longer than before");
+  const std::string changed = p1_bytes("a changed, and longer than before");
   testutil::write_file(tmp.file("a.p1"), changed);
   testutil::RunResult verbose = ar({"-v", "-r", "l.a", "a.p1"}, tmp.path());
   ASSERT_EQ(verbose.status, 0);
@@ -157,24 +178,24 @@ TEST(Lumo8Ar, BadInputIsRefusedAndTheLibraryKept) {
     if (!c.library.empty()) {
       EXPECT_EQ(testutil::read_file(tmp.file("l.a")), c.library) << "library changed";
     }
-    EXPECT_EQ(tools_test::others_in(tmp.path(), {"b.o", "notes.o", "l.a"}), std::vector<std::string>{})
+    EXPECT_EQ(others_in(tmp.path(), {"b.o", "notes.o", "l.a"}), std::vector<std::string>{})
         << "files left behind";
   }
 }
 
 TEST(Lumo8Ar, FailedWriteLeavesTheLibraryAndNoTemporary) {
   testutil::TempDir tmp;
-  testutil::write_file(tmp.file("a.p1"), tools_test::p1_bytes("a"));
+  testutil::write_file(tmp.file("a.p1"), p1_bytes("a"));
   testutil::write_file(tmp.file("b.o"), kObjB);
   ASSERT_EQ(ar({"-r", "l.a", "b.o"}, tmp.path()).status, 0);
   const std::string before = testutil::read_file(tmp.file("l.a"));
   // No file may grow: every write of the new library fails.
-  const std::string cmd = "trap '' XFSZ; ulimit -f 0; exec \"" + staged("bin/lumo8-ar") + "\" -r l.a a.p1";
+  const std::string cmd = "trap '' XFSZ; ulimit -f 0; exec \"" + testutil::stage() + "/bin/lumo8-ar\" -r l.a a.p1";
   testutil::RunResult r = testutil::run({"/bin/sh", "-c", cmd}, tmp.path());
   // (The message cannot be seen: the captured error stream is a file too.)
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(testutil::read_file(tmp.file("l.a")), before);
-  EXPECT_EQ(tools_test::others_in(tmp.path(), {"a.p1", "b.o", "l.a"}), std::vector<std::string>{});
+  EXPECT_EQ(others_in(tmp.path(), {"a.p1", "b.o", "l.a"}), std::vector<std::string>{});
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// Reading manifests by lumo8-cc's rules plus instaudit's strictness, and
-// the walk that writes them.
+// Reading manifests by lumo8-cc's rules plus instaudit's strictness.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,7 +6,6 @@
 
 #include "tests/support/testutil.h"
 #include "toolchain/tools/manifest.h"
-#include "common/sha.h"
 
 namespace {
 
@@ -60,22 +58,6 @@ TEST(Manifest, ReadingRules) {
 TEST(Manifest, WindowsNamesResolveOnThisHost) {
   EXPECT_EQ(manifest_path("/v", ".\\bin\\x"), "/v/./bin/x");
   EXPECT_EQ(manifest_path("/v/", "./bin/x"), "/v/./bin/x");
-}
-
-TEST(Manifest, CollectWritesEveryFileButTheManifestAndReadsBack) {
-  testutil::TempDir tmp;
-  testutil::write_file(tmp.file("b"), "bee");
-  ASSERT_EQ(testutil::run({"/bin/mkdir", "-p", tmp.file("d/e")}).status, 0);
-  testutil::write_file(tmp.file("d/e/f"), "eff");
-  testutil::write_file(tmp.file("manifest"), "old\n");
-  std::vector<manifest_entry> entries;
-  std::string bad;
-  ASSERT_TRUE(manifest_collect(tmp.path(), tmp.file("manifest"), &entries, &bad)) << bad;
-  ASSERT_TRUE(manifest_write(tmp.file("manifest").c_str(), entries));
-  EXPECT_EQ(testutil::read_file(tmp.file("manifest")),
-            sha256_hex_of("bee", 3) + " *./b\n" + sha256_hex_of("eff", 3) + " *./d/e/f\n");
-  EXPECT_EQ(testutil::list_dir(tmp.path()), (std::vector<std::string>{"b", "d", "manifest"}))
-      << "no temporary file stays";
 }
 
 }  // namespace

@@ -9,15 +9,12 @@
 #include <vector>
 
 #include "tests/support/testutil.h"
-#include "tests/toolchain/tools/tools_fixture.h"
 
 namespace {
 
-using tools_test::staged;
-
 // The device lines of zirchips.txt whose series is (or is not) 18.
 std::string expected_listing(bool series18) {
-  std::istringstream in(testutil::read_file(staged("zir/dat/zirchips.txt")));
+  std::istringstream in(testutil::read_file(testutil::stage() + "/zir/dat/zirchips.txt"));
   std::string out;
   for (std::string line; std::getline(in, line);) {
     if (line.empty() || line[0] == '#') continue;
@@ -32,7 +29,7 @@ std::string expected_listing(bool series18) {
 
 TEST(Zircc, ChipInfoRawListsItsSeries) {
   for (bool series18 : {false, true}) {
-    std::string prog = staged(series18 ? "zir/bin/zircc18" : "zir/bin/zircc");
+    std::string prog = testutil::stage() + (series18 ? "/zir/bin/zircc18" : "/zir/bin/zircc");
     testutil::RunResult r = testutil::run({prog, "--chipinforaw"});
     EXPECT_EQ(r.status, 0) << prog << r.err;
     EXPECT_EQ(r.out, expected_listing(series18)) << prog;
@@ -47,14 +44,14 @@ TEST(Zircc, AnythingElseIsANumberedError) {
       {}, {"--chipinfo"}, {"--chipinforaw", "extra"}, {"-c", "x.c"}, {"--CHIPINFORAW"}};
   for (const std::string prog : {"zir/bin/zircc", "zir/bin/zircc18"})
     for (const auto& args : cases) {
-      std::vector<std::string> argv = {staged(prog)};
+      std::vector<std::string> argv = {testutil::stage() + "/" + prog};
       argv.insert(argv.end(), args.begin(), args.end());
       testutil::RunResult r = testutil::run(argv);
       EXPECT_EQ(r.status, 1) << prog << " " << (args.empty() ? "" : args[0]);
       EXPECT_NE(r.err.find("(2021)"), std::string::npos) << r.err;
       EXPECT_EQ(r.out, "");
     }
-  testutil::RunResult help = testutil::run({staged("zir/bin/zircc"), "--help"});
+  testutil::RunResult help = testutil::run({testutil::stage() + "/zir/bin/zircc", "--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("listing tool only"), std::string::npos);
 }
@@ -63,7 +60,7 @@ TEST(Zircc, AnythingElseIsANumberedError) {
 // names it reads from them must be the ones the file lists.
 TEST(Zircc, Lumo8ccReadsTheSameZirDevicesFromTheListings) {
   testutil::TempDir tmp;
-  ASSERT_EQ(testutil::run({"/bin/cp", "-a", staged(""), tmp.file("v")}).status, 0);
+  ASSERT_EQ(testutil::run({"/bin/cp", "-a", testutil::stage(), tmp.file("v")}).status, 0);
   const std::string cc = tmp.file("v/bin/lumo8-cc");
   testutil::RunResult from_xml = testutil::run({cc, "-mprint-zir-devices"});
   ASSERT_EQ(from_xml.status, 0) << from_xml.err;
