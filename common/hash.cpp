@@ -196,10 +196,11 @@ hashtable* hash_new(uint32_t size, hash_fn hash, hash_compare_fn compare, const 
     r->capacity = size;
     h->record = r;
     if (!g_master) {
-      bool tracking = vec_tracking();
-      vec_track(false);  // the master list is not itself a tracked vector
+      // The master list is not itself a tracked vector, and the vectors'
+      // own master list stays as it is.
+      bool tracking = vec_set_tracking(false);
       g_master = vec_new();
-      if (tracking) vec_track(true);
+      vec_set_tracking(tracking);
     }
     vec_push(g_master, r);
   }

@@ -300,6 +300,12 @@ void vec_track(bool on) {
 
 bool vec_tracking() { return g_tracking; }
 
+bool vec_set_tracking(bool on) {
+  bool was = g_tracking;
+  g_tracking = on && g_master;
+  return was;
+}
+
 namespace {
 
 struct SummaryNode {

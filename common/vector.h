@@ -73,6 +73,10 @@ int vec_foreach_continue(vector* p, int more);
 // Master list of vectors for the container report.
 void vec_track(bool on);
 bool vec_tracking();
+// Sets whether new vectors are tracked without starting a new master list
+// (for the lists of other reports); returns the previous setting. Turning
+// tracking on this way needs a master list, so only give back what it returned.
+bool vec_set_tracking(bool on);
 void vec_report();
 
 // Typed element access: the element converted to T (a pointer or an integer

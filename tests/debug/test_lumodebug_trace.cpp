@@ -166,6 +166,11 @@ TEST_F(Trace, VectorReport) {
   vec_track(true);
   vector* keep = vec_new("a.cpp", 10);
   for (int i = 0; i < 11; ++i) vec_push(keep, &i);
+  // The first tracked hash table makes its own master list: the vectors'
+  // stays, with keep in it.
+  hash_track(true);
+  hash_free(hash_new(3, hash_string, hash_string_compare));
+  hash_track(false);
   vector* gone = vec_new("a.cpp", 10);
   vec_push(gone, keep);
   vec_free(gone);
