@@ -113,11 +113,13 @@ TEST_F(Trace, NotesSplitAtLineFeeds) {
 TEST_F(Trace, IndentSaturatesAtBothEnds) {
   lumodebug_exit("s.c", 1, "f");
   EXPECT_EQ(g_lumodebug.indent_level, 0u);
+  // A step of 0 keeps the record at column 0: the indentation of the
+  // deepest level would be gigabytes of blanks.
   g_lumodebug.indent_level = UINT32_MAX;
-  g_lumodebug.indent_columns = UINT32_MAX;
+  g_lumodebug.indent_step = 0;
   lumodebug_enter("s.c", 2, "g");
   EXPECT_EQ(g_lumodebug.indent_level, UINT32_MAX);
-  EXPECT_EQ(g_lumodebug.indent_columns, UINT32_MAX);
+  EXPECT_EQ(g_lumodebug.indent_columns, 0u);
   EXPECT_EQ(take_alerts(), (std::vector<std::string>{"LUMODEBUG (warning): min debug-out indent level reached\n",
                                                      "LUMODEBUG (warning): max debug-out indent level reached\n"}));
   g_lumodebug.indent_level = 1;
