@@ -14,7 +14,6 @@
 
 inline constexpr uint32_t kMsgTooManyErrors = 1;  // too many errors (%u)
 inline constexpr uint32_t kMsgMalformedMessageFile = 3;  // malformed error information on line * in file *
-inline constexpr uint32_t kMsgInternalError = 5;  // Lumo8 has encountered an internal error and must quit; provide Orvane support with the following details: %s
 
 inline constexpr uint32_t kMsgPreNoMatchingIf = 100;  // #%s without matching #if
 inline constexpr uint32_t kMsgPreMacroRedefined = 101;  // macro "%s" redefined

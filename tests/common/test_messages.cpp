@@ -20,6 +20,7 @@
 
 #include "common/alert.h"
 #include "common/lumoinstdir.h"
+#include "common/registry.h"
 #include "common/vector.h"
 #include "tests/support/testutil.h"
 
@@ -424,6 +425,12 @@ TEST(Messages, LanguageCodes) {
   EXPECT_STREQ(lang_code(kLangFrench), "fr");
   EXPECT_STREQ(lang_code(kLangDefault), "en");
   EXPECT_STREQ(lang_code(3), "en");
+}
+
+// The catalogue identity the build number gives.
+TEST(Messages, CatalogueIdentity) {
+  EXPECT_STREQ(kEmbeddedCatalogueName, "20240725155939_en.msgs");
+  EXPECT_EQ(kEmbeddedCatalogueVersion, 20240725155939ULL);
 }
 
 }  // namespace
