@@ -73,22 +73,6 @@ TEST(Hash, DefaultFunctionsCompareByPointer) {
   hash_free(h);
 }
 
-TEST(Hash, ManyKeysAcrossRefills) {
-  hashtable* h = hash_new(13, hash_string, hash_string_compare);
-  std::vector<std::string> keys;
-  for (int i = 0; i < 500; ++i) keys.push_back("k" + std::to_string(i));
-  for (int round = 0; round < 3; ++round) {
-    for (const std::string& k : keys) ASSERT_EQ(hash_insert(h, k.c_str(), k.c_str()), 1);
-    EXPECT_EQ(h->count, 500u);
-    for (const std::string& k : keys) ASSERT_EQ(hash_lookup(h, k.c_str()), k.c_str());
-    for (size_t i = 0; i < keys.size(); i += 2) ASSERT_EQ(hash_remove(h, keys[i].c_str()), keys[i].c_str());
-    EXPECT_EQ(h->count, 250u);
-    hash_free(h);
-    h = hash_new(13, hash_string, hash_string_compare);
-  }
-  hash_free(h);
-}
-
 // hash_insert_new against hash_insert on the same operations: the chains
 // hold the same keys in the same order, before and after the chain ends are
 // kept (a table of 3 buckets keeps them from 12 entries on), through

@@ -1,6 +1,5 @@
-// The tool chain's binary formats: the exact bytes the writers produce, the
-// name reader's stops, and a library written with the writers, read back
-// field by field and identified.
+// The tool chain's binary formats: the exact bytes the writers produce, what
+// they refuse to write, and the name reader's stops.
 #include "common/objformat.h"
 
 #include <gtest/gtest.h>
@@ -9,9 +8,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-#include "common/fileutils.h"
-#include "tests/support/testutil.h"
 
 namespace {
 
@@ -130,68 +126,6 @@ TEST(ObjFormat, NamesStopAtTheNulTheEndOrTheLimit) {
     EXPECT_EQ(fgetc(f), c.next) << c.bytes;
     fclose(f);
   }
-}
-
-// An object module as an assembler writes it: records of a 16-bit length,
-// a type and the data.
-std::string object_module(const char* ident) {
-  auto record = [](obj_rectype type, const std::string& data) {
-    return std::string{static_cast<char>(data.size()), '\0', static_cast<char>(type)} + data;
-  };
-  return record(obj_rectype::IDENT, ident) + record(obj_rectype::PSECT, "text\0"s) + record(obj_rectype::END, "");
-}
-
-TEST(ObjFormat, LibraryRoundTrip) {
-  const std::string obj1 = object_module("first"), obj2 = object_module("second");
-  const std::string p1 = "Version 2.50 HALDRIN Software Intermediate Code\n[v _f `(v ~T0 @X0 1 e ]\n";
-  const obj_lib_symbol syms1[] = {{1, "_f"}, {0, "_g"}};
-  const obj_lib_symbol syms3[] = {{2, "_h"}};
-  const obj_lib_module modules[] = {
-      {"first.o", syms1, 2, obj1.data(), static_cast<uint32_t>(obj1.size())},
-      {"f.p1", nullptr, 0, p1.data(), static_cast<uint32_t>(p1.size()), 9, 77},
-      {"second.o", syms3, 1, obj2.data(), static_cast<uint32_t>(obj2.size())},
-  };
-  testutil::TempDir dir;
-  const std::string path = dir.file("mixed.a");
-  FILE* f = fopen(path.c_str(), "wb");
-  ASSERT_TRUE(obj_write_library(f, modules, 3, 0x4C55));
-  fclose(f);
-
-  // Read back as the librarian lists and extracts: directory, then the data.
-  f = fopen(path.c_str(), "rb");
-  obj_lib_header h{};
-  ASSERT_TRUE(obj_read_lib_header(f, &h));
-  EXPECT_EQ(h.reserved, 0x4C55);
-  ASSERT_EQ(h.module_count, 3);
-  std::vector<obj_lib_entry_fixed> entries;
-  for (const obj_lib_module& m : modules) {
-    obj_lib_entry_fixed e{};
-    std::string name;
-    ASSERT_TRUE(obj_read_lib_entry_fixed(f, &e));
-    ASSERT_EQ(obj_read_name(f, &name), obj_name_status::complete);
-    EXPECT_EQ(name, m.name);
-    EXPECT_EQ(e.size, m.size);
-    EXPECT_EQ(e.reserved16, m.reserved16);
-    EXPECT_EQ(e.reserved32, m.reserved32);
-    ASSERT_EQ(e.symbol_count, m.symbol_count);
-    for (uint16_t i = 0; i < e.symbol_count; ++i) {
-      uint8_t flags = 0;
-      ASSERT_TRUE(obj_read_u8(f, &flags));
-      ASSERT_EQ(obj_read_name(f, &name), obj_name_status::complete);
-      EXPECT_EQ(flags, m.symbols[i].flags);
-      EXPECT_EQ(name, m.symbols[i].name);
-    }
-  }
-  for (const obj_lib_module& m : modules) {
-    std::string data(m.size, '\0');
-    ASSERT_EQ(fread(data.data(), 1, data.size(), f), data.size());
-    EXPECT_EQ(data, std::string(static_cast<const char*>(m.data), m.size)) << m.name;
-  }
-  EXPECT_EQ(fgetc(f), EOF);
-  fclose(f);
-
-  EXPECT_EQ(fileid_is_library(path.c_str()), FILEID_LIB_OBJ | FILEID_LIB_P1);
-  EXPECT_EQ(fileid(path.c_str()), FID_LIB_MIXED);
 }
 
 }  // namespace

@@ -192,14 +192,4 @@ TEST(Vector, RangeLoopPopsItsIteratorWhenLeftEarly) {
   vec_free(p);
 }
 
-TEST(Vector, TypedAccess) {
-  vector* p = vec_new();
-  const char* s = "text";
-  vec_push(p, s);
-  vec_push(p, reinterpret_cast<void*>(uintptr_t{2045}));
-  EXPECT_EQ(vec_get_as<const char*>(p, 0), s);
-  EXPECT_EQ(vec_get_as<unsigned>(p, 1), 2045u);
-  vec_free(p);
-}
-
 }  // namespace
