@@ -9,18 +9,8 @@
 
 namespace {
 
-TEST(Hash, StringHashValues) {
-  struct Case {
-    const char* text;
-    uint32_t value;
-  };
-  const Case cases[] = {
-      {"", 5381u},
-      {"abc", 193485963u},
-      {"\xE9", 5381u * 33u - 23u},  // bytes are signed: 0xE9 adds -23
-      {"a\xFF", (5381u * 33u + 97u) * 33u - 1u},
-  };
-  for (const Case& c : cases) EXPECT_EQ(hash_string(c.text), c.value) << c.text;
+TEST(Hash, StringFunctions) {
+  EXPECT_EQ(hash_string("a\xFF"), (5381u * 33u + 97u) * 33u - 1u);  // bytes are signed
   EXPECT_EQ(hash_string_nocase("AbC"), hash_string("abc"));
   EXPECT_EQ(hash_string_nocase_compare("LUMO", "lumo"), 0);
   EXPECT_NE(hash_string_compare("LUMO", "lumo"), 0);

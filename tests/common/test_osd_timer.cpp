@@ -1,5 +1,4 @@
-// The timer: the elapsed-time rule on hand-set records, a real run, and the
-// notes it leaves in the trace.
+// The timer: the elapsed-time rule on hand-set records, and a real run.
 #include "common/osd_timer.h"
 
 #include <gtest/gtest.h>
@@ -7,11 +6,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <thread>
-
-#include "debug/lumodebug.h"
-#include "debug/lumodebug_state.h"
 
 namespace {
 
@@ -60,34 +55,6 @@ TEST(OsdTimer, MeasuresARun) {
   osd_timer_start(t);  // a restart forgets the earlier stop
   EXPECT_EQ(osd_timer_elapsed(t), 0);
   free(t);
-}
-
-TEST(OsdTimer, TraceNotes) {
-  const uint32_t saved_flags = lumodebug_flagword;
-  FILE* const saved_out = g_lumodebug.out;
-  FILE* out = tmpfile();
-  g_lumodebug.out = out;
-  lumodebug_flagword = LDB_TRACE;
-  osd_timer* t = osd_timer_new();
-  osd_timer_stop(t);
-  osd_timer_elapsed(t);
-  osd_timer_start(t);
-  osd_timer_stop(t);
-  lumodebug_flagword = saved_flags;
-  g_lumodebug.out = saved_out;
-
-  std::string trace;
-  rewind(out);
-  for (int c; (c = fgetc(out)) != EOF;) trace += static_cast<char>(c);
-  fclose(out);
-  const std::string elapsed = osd_timer_elapsedString(t);
-  free(t);
-  for (const std::string& note :
-       {std::string("timer has not been started!"), std::string("could not calculate elapsed time"),
-        std::string("starting timer"), "elapsed time: " + elapsed,
-        "stopping timer - elapsed time was " + elapsed + " seconds", std::string("ENTER osd_timer_start()"),
-        std::string("EXIT osd_timer_start()")})
-    EXPECT_NE(trace.find(note), std::string::npos) << note << "\nin:\n" << trace;
 }
 
 }  // namespace

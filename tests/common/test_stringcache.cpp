@@ -115,33 +115,6 @@ TEST(StringCache, Split) {
   vec_free(v);
 }
 
-std::string escaped(const char* text, const char* chars, char esc) {
-  std::string out = ">";
-  text_escape_into(out, text, chars, esc);
-  return out;
-}
-
-TEST(StringCache, Escape) {
-  // The command-file characters: backslash, blank and both quotes.
-  const char* chars = "\\ '\"";
-  struct Case {
-    const char* text;
-    const char* escaped;
-  };
-  const Case cases[] = {
-      {"plain", "plain"},
-      {"a b", "a\\ b"},
-      {"C:\\dir\\x.c", "C:\\\\dir\\\\x.c"},
-      {"say \"hi\"", "say\\ \\\"hi\\\""},
-      {"it's", "it\\'s"},
-      {"\\\"", "\\\\\""},  // a backslash before a double quote stays single; the quote gets one
-      {"\\'", "\\\\'"},
-      {"end\\", "end\\\\"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(escaped(c.text, chars, 0), std::string(">") + c.escaped) << c.text;
-  EXPECT_EQ(escaped("a%b", "%", '%'), ">a%%b");
-}
-
 TEST(StringCache, TextOperations) {
   EXPECT_STREQ(sc_expandTabs("a\t\tb"), "a        b");
   EXPECT_STREQ(sc_expandTabs("\t"), "    ");
