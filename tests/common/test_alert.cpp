@@ -243,12 +243,26 @@ TEST(Alert, MessageStates) {
     std::string expected;
   };
   const std::vector<Case> cases = {
-      {"quiet", [] { alert_msgstate(2044, MSGSTATE_QUIET); alert_msgstate(1195, MSGSTATE_QUIET); }, w1428 + e1195},
-      {"suppress", [] { alert_msgstate(1195, MSGSTATE_SUPPRESS); alert_msgstate(1428, MSGSTATE_OFF); }, w2044},
+      {"quiet",
+       [] {
+         alert_msgstate(2044, MSGSTATE_QUIET);
+         alert_msgstate(1195, MSGSTATE_QUIET);
+       },
+       w1428 + e1195},
+      {"suppress",
+       [] {
+         alert_msgstate(1195, MSGSTATE_SUPPRESS);
+         alert_msgstate(1428, MSGSTATE_OFF);
+       },
+       w2044},
       {"error to warning", [] { alert_msgstate(1195, MSGSTATE_TO_WARNING); }, w2044 + w1428 + w1195},
       {"warning to error", [] { alert_msgstate(1428, MSGSTATE_TO_ERROR); }, w2044 + e1428 + e1195},
       {"quiet all warnings, then reset",
-       [] { alert_msgstate(0, MSGSTATE_QUIET_WARNINGS); alert_msgstate(0, MSGSTATE_RESET); }, w2044 + w1428 + e1195},
+       [] {
+         alert_msgstate(0, MSGSTATE_QUIET_WARNINGS);
+         alert_msgstate(0, MSGSTATE_RESET);
+       },
+       w2044 + w1428 + e1195},
       {"quiet all warnings", [] { alert_msgstate(0, MSGSTATE_QUIET_WARNINGS); }, e1195},
       {"suppress everything not fatal", [] { alert_msgstate(0, MSGSTATE_SUPPRESS_ALL); }, ""},
       {"push, change, pop",

@@ -107,8 +107,8 @@ TEST(OsdTemp, NamesCountUpInsideTheRoot) {
 TEST(OsdTemp, ProbeRootPlacementAndNames) {
   TempDir base;
   const std::string prefix = "my_probe_x";
-  testutil::RunResult r = testutil::run({kProbe, "--keep", "--prefix", "my probe\tx", "--temps", "exit", "0"}, ".",
-                                        {"TEMP=" + base.file("new/sub")});
+  testutil::RunResult r = testutil::run(
+      {kProbe, "--keep", "--prefix", "my probe\tx", "--temps", "exit", "0"}, ".", {"TEMP=" + base.file("new/sub")});
   ASSERT_EQ(r.status, 0) << r.err;
   ProbeTemps t = parse_temps(r.out);
   EXPECT_EQ(dir_of(t.root), base.file("new/sub"));

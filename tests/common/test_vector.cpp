@@ -64,6 +64,8 @@ TEST(Vector, ElementOperations) {
 
   vector* e = vec_new();
   EXPECT_EQ(vec_pop(e), nullptr);
+  vec_push(e, reinterpret_cast<void*>(uintptr_t{2045}));
+  EXPECT_EQ(vec_get_as<unsigned>(e, 0), 2045u);  // a number kept as an element
   EXPECT_EQ(vec_size(nullptr), 0u);
   for (vector* v : {p, q, b, c, e}) vec_free(v);
   vec_free(nullptr);
