@@ -47,9 +47,7 @@ TEST(Alert, LinesOfEachKindAndMode) {
     const char* expected;
   };
   const std::vector<Case> cases = {
-      {"plain error", [] {}, 1195, "-mcpu", "(1195) invalid syntax for \"-mcpu\" option\n"},
       {"plain warning", [] {}, 2044, "-x", "(2044) unrecognized option \"-x\" (warning)\n"},
-      {"gnu error", gnu_formats, 1195, "-mcpu", "::: error: (1195) invalid syntax for \"-mcpu\" option\n"},
       {"gnu warning", gnu_formats, 2044, "-x", "::: warning: (2044) unrecognized option \"-x\"\n"},
       {"default formats", [] { alert_init(); alert_use_formats(true); }, 2044, "-y",
        ": : (2044) unrecognized option \"-y\" (warning)\n"},
@@ -59,16 +57,6 @@ TEST(Alert, LinesOfEachKindAndMode) {
          alert_set_context("main.c", &line, nullptr, nullptr);
        },
        2044, "-z", "main.c: 12: (2044) unrecognized option \"-z\" (warning)\n"},
-      {"gnu with file, line and column",
-       [] {
-         static int line = 7;
-         static const char* text = "int x = 1;";
-         static const char* start = text;
-         static const char* pos = text + 4;
-         gnu_formats();
-         alert_set_context("a.c", &line, &start, &pos);
-       },
-       2044, "-q", "a.c:7:4: warning: (2044) unrecognized option \"-q\"\n"},
       {"every placeholder",
        [] {
          alert_init();

@@ -240,7 +240,17 @@ TEST(Messages, UnreadableMessageFileEndsLoadLanguage) {
   EXPECT_EQ(r.err, "(2044) unrecognized option \"x\" (warning)\nCould not open message file " + file + "\n\n");
 }
 
-TEST(Messages, FileOrdering) {
+// The version a file name gives, and the order of preference it makes.
+TEST(Messages, FileVersionsAndOrdering) {
+  const std::pair<const char*, unsigned long long> versions[] = {
+      {"/a/b/20250101000000_fr.msgs", 20250101000000ULL},
+      {"C:\\lumo8\\dat\\20250101000000_en.msgs", 20250101000000ULL},
+      {"en_msgs.txt", 0},
+      {"/dir/42", 42},
+      {"", 0},
+      {"99999999999999999999999_en.msgs", ~0ULL},
+  };
+  for (const auto& [name, version] : versions) EXPECT_EQ(getMsgFileVersion(name), version) << name;
   struct Case {
     const char* a;
     const char* b;
@@ -256,23 +266,6 @@ TEST(Messages, FileOrdering) {
     int v = msgfile_compare(&c.a, &c.b);
     EXPECT_EQ((v > 0) - (v < 0), c.sign) << c.a << " vs " << c.b;
   }
-}
-
-TEST(Messages, FileVersions) {
-  struct Case {
-    const char* name;
-    unsigned long long version;
-  };
-  const Case cases[] = {
-      {"20240725155939_en.msgs", 20240725155939ULL},
-      {"/a/b/20250101000000_fr.msgs", 20250101000000ULL},
-      {"C:\\lumo8\\dat\\20250101000000_en.msgs", 20250101000000ULL},
-      {"en_msgs.txt", 0},
-      {"/dir/42", 42},
-      {"", 0},
-      {"99999999999999999999999_en.msgs", ~0ULL},
-  };
-  for (const Case& c : cases) EXPECT_EQ(getMsgFileVersion(c.name), c.version) << c.name;
 }
 
 TEST(Messages, FindsFilesOfALanguage) {
