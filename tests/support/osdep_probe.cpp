@@ -19,11 +19,9 @@
 //   exit N               return N from main
 //   raise S              raise signal S (a number)
 //   fatal                raise a fatal message (the program ends through cleanup)
-//   wait                 print "ready" and wait to be signalled (30 s at most)
 //   args FILE ARG...     write argv (argv[0] included) one per line into
 //                        FILE, or to standard output for "-"
 //   interleave           alternate lines on standard output and error, exit 3
-//   popen PROG ARG...    capture PROG; print what it wrote, its status, "after"
 //   fork-copy HOW        fork a copy that ends by exit ("exit") or by raising
 //                        signal HOW; print copy=kept or copy=removed for the
 //                        temporary root, then return 0
@@ -37,17 +35,14 @@
 #endif
 
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "common/alert.h"
 #include "common/osdep.h"
-#include "common/vector.h"
 
 namespace {
 
@@ -133,24 +128,6 @@ int interleave() {
   return 3;
 }
 
-int capture(int argc, char** argv) {
-  vector* list = vec_new();
-  for (int i = 0; i < argc; ++i) vec_push(list, argv[i]);
-  vec_push(list, nullptr);
-  printf("before\n");  // still buffered when the child starts
-  FILE* fp = osd_popen_vec(list);
-  if (!fp) {
-    printf("null\n");
-  } else {
-    std::string text;
-    for (int c; (c = fgetc(fp)) != EOF;) text += static_cast<char>(c);
-    int status = osd_pclose(fp);
-    printf("captured=%sstatus=%d\n", text.c_str(), status);
-  }
-  printf("after\n");
-  return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -199,16 +176,8 @@ int main(int argc, char** argv) {
     alert_raise_noline(141, "probe", "nowhere");
     return 125;
   }
-  if (action == "wait") {
-    printf("ready\n");
-    fflush(stdout);
-    // A handler that fails to end the process must not hang the tests.
-    std::this_thread::sleep_for(std::chrono::seconds(30));
-    return 126;
-  }
   if (action == "args") return write_args(argc, argv, arg);
   if (action == "interleave") return interleave();
-  if (action == "popen") return capture(argc - i - 1, argv + i + 1);
 #ifndef _WIN32
   if (action == "fork-copy") return fork_copy(arg);
 #endif
