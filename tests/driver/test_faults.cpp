@@ -41,12 +41,14 @@ struct FaultInstall : TestInstall {
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-// A temporary base below a file, or a file itself.
+// A temporary base below a file, a file itself, or a directory that no one
+// can write, not even root.
 TEST(Faults, UnusableTemporaryBase) {
   FaultInstall inst;
-  testutil::write_file(inst.work_dir() + "/plain", "a file, not a directory\n");
-  for (const char* temp : {"plain/sub", "plain"}) {
-    RunResult r = inst.run({kDevice, "x.c"}, {"TEMP=" + inst.work_dir() + "/" + temp});
+  const std::string plain = inst.work_dir() + "/plain";
+  testutil::write_file(plain, "a file, not a directory\n");
+  for (const std::string& temp : {plain + "/sub", plain, std::string("/proc")}) {
+    RunResult r = inst.run({kDevice, "x.c"}, {"TEMP=" + temp});
     EXPECT_EQ(r.status, 1) << temp;
     EXPECT_EQ(r.err, "lumo8-cc: fatal error: Could not create temporary file\n") << temp;
     EXPECT_FALSE(inst.driver_ran()) << temp;
@@ -309,8 +311,9 @@ TEST(Faults, StandardInputAtATerminal) {
   TestInstall inst;
   for (const char* device : {"-mcpu=zir16c401", kDevice}) {
     SCOPED_TRACE(device);
-    RunResult r = testutil::run({"/bin/sh", "-c", "\"$0\" \"$@\" </dev/ptmx", inst.lumo8cc(), device, "-E", "-x", "c", "-"},
-                                inst.work_dir(), {"TEMP=" + inst.temp_dir(), "LUMO_RECORD=" + inst.record_dir()});
+    RunResult r =
+        testutil::run({"/bin/sh", "-c", "\"$0\" \"$@\" </dev/ptmx", inst.lumo8cc(), device, "-E", "-x", "c", "-"},
+                      inst.work_dir(), {"TEMP=" + inst.temp_dir(), "LUMO_RECORD=" + inst.record_dir()});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(contains(r.err, "(2039) standard input is a terminal")) << r.err;
     EXPECT_FALSE(testutil::exists(inst.record_dir() + "/argv")) << "the driver ran";

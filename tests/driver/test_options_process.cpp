@@ -127,8 +127,7 @@ TEST(OptionsProcess, MissingDriver) {
   }
 }
 
-// --nodel keeps the temporary root and the command file in it.
-TEST(OptionsProcess, KeepingTemporaryFiles) {
+TEST(OptionsProcess, NodelKeepsTheTemporaryRoot) {
   TestInstall inst;
   RunResult r = inst.run({"-mcpu=16f877", "--nodel", "x.c"});
   EXPECT_EQ(r.status, 0) << r.err;
