@@ -5,9 +5,7 @@
 // that are not readable files, arguments the command file cannot carry, and
 // arguments that a shell would have taken as commands.
 #include <fcntl.h>
-#include <sched.h>
 #include <signal.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,64 +41,19 @@ struct FaultInstall : TestInstall {
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+// A temporary base below a file, a file itself, or a directory that no one
+// can write, not even root.
 TEST(Faults, UnusableTemporaryBase) {
-  struct Case {
-    const char* name;
-    std::string temp;  // relative to the work directory
-  };
   FaultInstall inst;
-  testutil::write_file(inst.work_dir() + "/plain", "a file, not a directory\n");
-  const Case cases[] = {
-      {"below a file", "plain/sub"},
-      {"a file itself", "plain"},
-  };
-  for (const Case& c : cases) {
-    RunResult r = inst.run({kDevice, "x.c"}, {"TEMP=" + inst.work_dir() + "/" + c.temp});
-    EXPECT_EQ(r.status, 1) << c.name;
-    EXPECT_EQ(r.err, "lumo8-cc: fatal error: Could not create temporary file\n") << c.name;
-    EXPECT_FALSE(inst.driver_ran()) << c.name;
-    EXPECT_EQ(testutil::list_dir(inst.work_dir()), std::vector<std::string>{"plain"}) << c.name;
+  const std::string plain = inst.work_dir() + "/plain";
+  testutil::write_file(plain, "a file, not a directory\n");
+  for (const std::string& temp : {plain + "/sub", plain, std::string("/proc")}) {
+    RunResult r = inst.run({kDevice, "x.c"}, {"TEMP=" + temp});
+    EXPECT_EQ(r.status, 1) << temp;
+    EXPECT_EQ(r.err, "lumo8-cc: fatal error: Could not create temporary file\n") << temp;
+    EXPECT_FALSE(inst.driver_ran()) << temp;
+    EXPECT_EQ(testutil::list_dir(inst.work_dir()), std::vector<std::string>{"plain"}) << temp;
   }
-}
-
-// Root writes through permissions, so for root the base is made a read-only
-// mount instead, in a mount namespace of the run's own.
-RunResult run_with_readonly_mount(const FaultInstall& inst, const std::string& base,
-                                  const std::vector<std::string>& args) {
-  std::vector<std::string> argv{inst.lumo8cc()};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return testutil::in_child(
-      [&] {
-        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            mount(base.c_str(), base.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
-            mount(nullptr, base.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
-          return 125;
-        std::vector<char*> v;
-        for (const std::string& a : argv) v.push_back(const_cast<char*>(a.c_str()));
-        v.push_back(nullptr);
-        execv(v[0], v.data());
-        return 127;
-      },
-      inst.work_dir(), {"TEMP=" + base, "-TMP", "LUMO_RECORD=" + inst.record_dir()});
-}
-
-TEST(Faults, ReadOnlyTemporaryBase) {
-  FaultInstall inst;
-  const std::string base = inst.work_dir() + "/readonly";
-  fs::create_directory(base);
-  RunResult r;
-  if (geteuid() == 0) {
-    r = run_with_readonly_mount(inst, base, {kDevice, "x.c"});
-    if (r.status == 125) GTEST_SKIP() << "running as root, and no read-only mount can be made";
-  } else {
-    fs::permissions(base, fs::perms::owner_read | fs::perms::owner_exec);
-    r = inst.run({kDevice, "x.c"}, {"TEMP=" + base});
-    fs::permissions(base, fs::perms::owner_all);
-  }
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "lumo8-cc: fatal error: Could not create temporary file\n");
-  EXPECT_FALSE(inst.driver_ran());
-  EXPECT_EQ(testutil::list_dir(base), std::vector<std::string>{});
 }
 
 TEST(Faults, BackEndEndedBySignal) {
@@ -154,87 +107,49 @@ bool gone(pid_t pid) { return kill(pid, 0) != 0 && errno == ESRCH; }
 
 // A signal to lumo8-cc alone reaches the back end too; lumo8-cc waits for it
 // (which takes its time to clean up) before its command file goes, then ends
-// by the same signal.
+// by the same signal. Ctrl-C (SIGINT) goes to the whole job, here a shell
+// loop over lumo8-cc, which stops there as lumo8-cc ended by the signal.
 TEST(Faults, SignalledWhileTheBackEndRuns) {
+  const std::string loop =
+      "for i in 1 2 3; do \"$0\" -mcpu=kx20 x.c; echo \"after $i\" >> loop.log; done; echo done >> loop.log";
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
     SCOPED_TRACE(sig);
     FaultInstall inst;
-    pid_t cc = start(inst, {inst.lumo8cc(), kDevice, "x.c"});
-    ASSERT_GT(cc, 0);
+    pid_t job = sig == SIGINT ? start(inst, {"/bin/bash", "-c", loop, inst.lumo8cc()})
+                              : start(inst, {inst.lumo8cc(), kDevice, "x.c"});
+    ASSERT_GT(job, 0);
     pid_t standin = wait_for_standin(inst);
     ASSERT_GT(standin, 0);
     EXPECT_EQ(testutil::list_dir(inst.temp_dir()).size(), 1u) << "the temporary root while running";
-    kill(cc, sig);
-    const int wstatus = testutil::wait_bounded(cc, std::chrono::seconds(30));
-    ASSERT_NE(wstatus, -1) << "lumo8-cc did not end";
+    kill(sig == SIGINT ? -job : job, sig);
+    const int wstatus = testutil::wait_bounded(job, std::chrono::seconds(30));
+    ASSERT_NE(wstatus, -1) << "the run did not end";
     EXPECT_TRUE(WIFSIGNALED(wstatus) && WTERMSIG(wstatus) == sig) << std::hex << wstatus;
     EXPECT_EQ(testutil::read_file(inst.record_dir() + "/signalled"),
               "signal " + std::to_string(sig) + ", command file present\n");
+    EXPECT_FALSE(testutil::exists(inst.work_dir() + "/loop.log"));
     EXPECT_TRUE(gone(standin));
     if (!gone(standin)) kill(standin, SIGKILL);
     EXPECT_EQ(testutil::list_dir(inst.temp_dir()), std::vector<std::string>{});
   }
 }
 
-// Ctrl-C reaches the whole job: a shell loop over lumo8-cc sees that its
-// command was ended by the signal and stops there.
-TEST(Faults, InterruptStopsAShellLoop) {
-  FaultInstall inst;
-  const std::string script =
-      "for i in 1 2 3; do \"$0\" -mcpu=kx20 x.c; echo \"after $i\" >> loop.log; done; echo done >> loop.log";
-  pid_t shell = start(inst, {"/bin/bash", "-c", script, inst.lumo8cc()});
-  ASSERT_GT(shell, 0);
-  pid_t standin = wait_for_standin(inst);
-  ASSERT_GT(standin, 0);
-  kill(-shell, SIGINT);
-  const int wstatus = testutil::wait_bounded(shell, std::chrono::seconds(30));
-  ASSERT_NE(wstatus, -1) << "the loop did not end";
-  EXPECT_TRUE(WIFSIGNALED(wstatus) && WTERMSIG(wstatus) == SIGINT) << std::hex << wstatus;
-  EXPECT_FALSE(testutil::exists(inst.work_dir() + "/loop.log")) << testutil::read_file(inst.work_dir() + "/loop.log");
-  EXPECT_TRUE(gone(standin));
-  EXPECT_EQ(testutil::list_dir(inst.temp_dir()), std::vector<std::string>{});
-}
-
 // A reader that goes away (| head -1) ends lumo8-cc by SIGPIPE, and the
-// temporary root it had made goes with it.
+// temporary root it had made goes with it. The reader here stops once the
+// manifest is being written and the root exists: the next line meets a
+// closed pipe.
 TEST(Faults, AReaderThatGoesAway) {
   FaultInstall inst;
   // Enough to hash that the manifest takes a while after the root is made.
   testutil::write_file(inst.version_dir() + "/bin/bulk.dat", std::string(size_t{32} << 20, 'x'));
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  pid_t pid = fork();
-  if (pid == 0) {
-    setpgid(0, 0);
-    testutil::default_signals();
-    dup2(fds[1], STDOUT_FILENO);
-    close(fds[0]);
-    close(fds[1]);
-    setenv("TEMP", inst.temp_dir().c_str(), 1);
-    unsetenv("TMP");
-    execl(inst.lumo8cc().c_str(), inst.lumo8cc().c_str(), "--selfinit=", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  // The reader stops once the manifest is being written and the root
-  // exists: the next line meets a closed pipe.
-  std::string seen;
-  char buf[256];
-  for (ssize_t n; seen.find("Generating") == std::string::npos && (n = read(fds[0], buf, sizeof buf)) > 0;)
-    seen.append(buf, static_cast<size_t>(n));
-  for (int i = 0; i < 1000 && testutil::list_dir(inst.temp_dir()).empty(); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  EXPECT_EQ(testutil::list_dir(inst.temp_dir()).size(), 1u) << "no temporary root while hashing";
-  close(fds[0]);
-  const int wstatus = testutil::wait_bounded(pid, std::chrono::seconds(60));
-  ASSERT_NE(wstatus, -1);
-  EXPECT_TRUE(WIFSIGNALED(wstatus) && WTERMSIG(wstatus) == SIGPIPE) << std::hex << wstatus << "\n" << seen;
-  EXPECT_EQ(testutil::list_dir(inst.temp_dir()), std::vector<std::string>{});
-
-  RunResult r = testutil::run({"/bin/bash", "-c", "\"$0\" --selfinit= | head -1", inst.lumo8cc()}, inst.work_dir(),
-                              {"TEMP=" + inst.temp_dir(), "-TMP"}, std::chrono::seconds(60));
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out.rfind("Compiler installation found at: ", 0), 0u) << r.out;
+  const std::string reader =
+      "s=; while IFS= read -r -n 1 c; do s=$s$c; case $s in *Generating*) break;; esac; done; "
+      "for i in $(seq 1000); do [ -n \"$(ls \"$TEMP\")\" ] && break; sleep 0.001; done; ls \"$TEMP\" >&2";
+  RunResult r = testutil::run(
+      {"/bin/bash", "-c", "\"$0\" --selfinit= | (" + reader + "); echo \"${PIPESTATUS[0]}\"", inst.lumo8cc()},
+      inst.work_dir(), {"TEMP=" + inst.temp_dir(), "-TMP"}, std::chrono::seconds(60));
+  EXPECT_EQ(r.out, std::to_string(128 + SIGPIPE) + "\n");
+  EXPECT_NE(r.err, "") << "no temporary root while hashing";
   EXPECT_EQ(testutil::list_dir(inst.temp_dir()), std::vector<std::string>{});
 }
 
@@ -263,37 +178,19 @@ TEST(Faults, BackEndsThatCannotStart) {
   }
 }
 
-// "@name" that does not name a readable regular file stays an ordinary
-// argument: it reaches the driver unchanged, and nothing blocks on it (a
-// pack directory that is a FIFO is not opened either).
+// "@name" that does not name a regular file stays an ordinary argument: it
+// reaches the driver unchanged, and nothing blocks on it (a pack directory
+// that is a FIFO is not opened either).
 TEST(Faults, CommandFileArgumentsThatAreNotReadableFiles) {
-  struct Case {
-    const char* name;
-    std::function<void(const std::string&)> make;
-    bool needs_non_root;
-  };
-  const Case cases[] = {
-      {"dir", [](const std::string& p) { fs::create_directory(p); }, false},
-      {"fifo", [](const std::string& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); }, false},
-      {"unreadable",
-       [](const std::string& p) {
-         testutil::write_file(p, "-DFROM_FILE\n");
-         fs::permissions(p, fs::perms::none);
-       },
-       true},
-  };
-  for (const Case& c : cases) {
-    if (c.needs_non_root && geteuid() == 0) {
-      std::cout << "case " << c.name << " left out: permissions do not keep root from reading\n";
-      continue;
-    }
+  for (const char* name : {"dir", "fifo"}) {
     FaultInstall inst;
-    c.make(inst.work_dir() + "/" + c.name);
-    RunResult r = inst.run({kDevice, std::string("@") + c.name, "x.c"}, {}, std::chrono::seconds(20));
-    EXPECT_FALSE(r.timed_out) << c.name << " blocked the run";
-    EXPECT_EQ(r.status, 0) << c.name << ": " << r.err;
-    EXPECT_TRUE(contains(inst.command_file(), std::string("\n@") + c.name + "\nx.c\n")) << inst.command_file();
-    EXPECT_EQ(testutil::list_dir(inst.temp_dir()), std::vector<std::string>{}) << c.name;
+    const std::string path = inst.work_dir() + "/" + name;
+    ASSERT_EQ(name == std::string("dir") ? mkdir(path.c_str(), 0700) : mkfifo(path.c_str(), 0600), 0);
+    RunResult r = inst.run({kDevice, std::string("@") + name, "x.c"}, {}, std::chrono::seconds(20));
+    EXPECT_FALSE(r.timed_out) << name << " blocked the run";
+    EXPECT_EQ(r.status, 0) << name << ": " << r.err;
+    EXPECT_TRUE(contains(inst.command_file(), std::string("\n@") + name + "\nx.c\n")) << inst.command_file();
+    EXPECT_EQ(testutil::list_dir(inst.temp_dir()), std::vector<std::string>{}) << name;
   }
   for (const char* device : {"-mcpu=zir16c401", kDevice}) {
     FaultInstall inst;
@@ -318,7 +215,6 @@ TEST(Faults, ArgumentsTheCommandFileCannotCarry) {
       {{kDevice, "a\tb.c", "ok.c"}, {"input file a\\tb.c"}},
       {{kDevice, "-DX=1\n2", "ok.c"}, {"argument -DX=1\\n2"}},
       {{kDevice, "name\r.c", "ok.c"}, {"input file name\\r.c"}},
-      {{kDevice, "-I\t", "ok.c"}, {"argument -I\\t"}},
       {{kDevice, "-o", "out\tx.o", "ok.c"}, {"argument out\\tx.o"}},
       {{kDevice, "a\tb.c", "c\nd.c"}, {"input file a\\tb.c", "input file c\\nd.c"}},
       // One argument that the ZIR translation splits into two options.
@@ -366,11 +262,9 @@ TEST(Faults, NoShellAndPrivateTemporaries) {
   EXPECT_TRUE(contains(cmdfile, "\"-DA=$(touch\\ " + marker + ")\"\n")) << cmdfile;
   EXPECT_TRUE(contains(cmdfile, "\"x;touch\\ " + marker + ";.c\"\n")) << cmdfile;
   // The command file: the owner's alone, in the 0700 temporary root.
-  std::string modes = testutil::read_file(inst.record_dir() + "/cmdmode");
-  std::string file_mode = modes.substr(0, modes.find(' '));
-  std::string dir_mode = modes.substr(modes.find(' ') + 1);
-  EXPECT_EQ(dir_mode, "700\n");
-  EXPECT_EQ(std::stoul(file_mode, nullptr, 8) & 0700, 0600u) << file_mode;
+  const std::string modes = testutil::read_file(inst.record_dir() + "/cmdmode");  // "<file> <directory>"
+  EXPECT_EQ(modes.substr(modes.find(' ') + 1), "700\n");
+  EXPECT_EQ(std::stoul(modes, nullptr, 8) & 0700, 0600u) << modes;
 }
 
 // The legacy driver's rules are the stuff of the GNU dependency files that
@@ -379,19 +273,17 @@ TEST(Faults, NoShellAndPrivateTemporaries) {
 TEST(Faults, RulesOfTheLegacyDriverThatCannotBeTrusted) {
   struct Case {
     const char* name;
-    const char* rules;  // what the driver writes; "-": no file
-    int status;
-    const char* message;
-    const char* depfile;  // o/main.d afterwards
+    const char* rules;    // what the driver writes; "-": no file
+    const char* depfile;  // o/main.d afterwards; null: the old one, and the run fails
   };
   const Case cases[] = {
-      {"no rules file", "-", 1, "(2056)", "old\n"},
-      {"no rule for the source", "", 1, "(2056)", "old\n"},
-      {"cut short", "main.p1: src/main.c \\\n", 1, "(2056)", "old\n"},
-      {"no line end", "main.p1: src/main.c", 1, "(2056)", "old\n"},
-      {"not a rule", "src/main.c src/a.h\n", 1, "(2056)", "old\n"},
-      {"a file that was no input", "main.p1: src/other.c\n", 1, "(2056)", "old\n"},
-      {"whole", "main.p1: src/main.c \\\n  src/a.h\n", 0, "", "o/main.o: src/main.c src/a.h\nsrc/a.h:\n"},
+      {"no rules file", "-", nullptr},
+      {"no rule for the source", "", nullptr},
+      {"cut short", "main.p1: src/main.c \\\n", nullptr},
+      {"no line end", "main.p1: src/main.c", nullptr},
+      {"not a rule", "src/main.c src/a.h\n", nullptr},
+      {"a file that was no input", "main.p1: src/other.c\n", nullptr},
+      {"whole", "main.p1: src/main.c \\\n  src/a.h\n", "o/main.o: src/main.c src/a.h\nsrc/a.h:\n"},
   };
   TestInstall inst;
   fs::create_directories(inst.work_dir() + "/src");
@@ -402,9 +294,9 @@ TEST(Faults, RulesOfTheLegacyDriverThatCannotBeTrusted) {
     testutil::write_file(inst.work_dir() + "/o/main.d", "old\n");
     RunResult r = inst.run({"-mcpu=zir16c401", "-MMD", "-MP", "-c", "src/main.c", "-o", "o/main.o"},
                            {std::string("LUMO_RECORD_RULES=") + c.rules});
-    EXPECT_EQ(r.status, c.status) << r.err;
-    EXPECT_EQ(contains(r.err, c.message), true) << r.err;
-    EXPECT_EQ(testutil::read_file(inst.work_dir() + "/o/main.d"), c.depfile);
+    EXPECT_EQ(r.status, c.depfile ? 0 : 1) << r.err;
+    EXPECT_EQ(contains(r.err, "(2056)"), !c.depfile) << r.err;
+    EXPECT_EQ(testutil::read_file(inst.work_dir() + "/o/main.d"), c.depfile ? c.depfile : "old\n");
     EXPECT_EQ(testutil::list_dir(inst.work_dir() + "/o"), std::vector<std::string>{"main.d"});
   }
   RunResult r = inst.run({"-mcpu=zir16c401", "-MMD", "-MF", "no/such/dir/x.d", "-c", "src/main.c"},
@@ -417,30 +309,15 @@ TEST(Faults, RulesOfTheLegacyDriverThatCannotBeTrusted) {
 // wait for typing that never comes: the run stops at once instead.
 TEST(Faults, StandardInputAtATerminal) {
   TestInstall inst;
-  const int master = posix_openpt(O_RDWR | O_NOCTTY);
-  ASSERT_GE(master, 0);
-  ASSERT_EQ(grantpt(master), 0);
-  ASSERT_EQ(unlockpt(master), 0);
-  const std::string terminal = ptsname(master);
   for (const char* device : {"-mcpu=zir16c401", kDevice}) {
     SCOPED_TRACE(device);
-    std::vector<std::string> argv{inst.lumo8cc(), device, "-E", "-x", "c", "-"};
-    RunResult r = testutil::in_child(
-        [&] {
-          const int tty = open(terminal.c_str(), O_RDONLY | O_NOCTTY);
-          if (tty < 0 || dup2(tty, 0) < 0) return 125;
-          std::vector<char*> v;
-          for (const std::string& a : argv) v.push_back(const_cast<char*>(a.c_str()));
-          v.push_back(nullptr);
-          execv(v[0], v.data());
-          return 127;
-        },
-        inst.work_dir());
+    RunResult r =
+        testutil::run({"/bin/sh", "-c", "\"$0\" \"$@\" </dev/ptmx", inst.lumo8cc(), device, "-E", "-x", "c", "-"},
+                      inst.work_dir(), {"TEMP=" + inst.temp_dir(), "LUMO_RECORD=" + inst.record_dir()});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(contains(r.err, "(2039) standard input is a terminal")) << r.err;
     EXPECT_FALSE(testutil::exists(inst.record_dir() + "/argv")) << "the driver ran";
   }
-  close(master);
 }
 
 }  // namespace

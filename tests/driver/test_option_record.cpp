@@ -32,24 +32,19 @@ const char* const kRecord = LUMO_SOURCE_DIR "/tests/driver/data/option_record.tx
 
 std::string escape(const std::string& text) {
   std::string out;
-  for (char c : text) {
-    if (c == '\\') out += "\\\\";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\t') out += "\\t";
-    else out += c;
-  }
+  for (char c : text) out += c == '\\' ? "\\\\" : c == '\n' ? "\\n" : c == '\t' ? "\\t" : std::string(1, c);
   return out;
 }
 
 std::string unescape(const std::string& text) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\\' || i + 1 == text.size()) {
+    if (text[i] == '\\' && i + 1 < text.size()) {
+      const char c = text[++i];
+      out += c == 'n' ? '\n' : c == 't' ? '\t' : c;
+    } else {
       out += text[i];
-      continue;
     }
-    char c = text[++i];
-    out += c == 'n' ? '\n' : c == 't' ? '\t' : c;
   }
   return out;
 }

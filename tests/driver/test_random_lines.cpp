@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -46,17 +47,12 @@ const char* const kInputs[] = {"main.c", "led.c", "led.h",    "missing.c", "junk
                                "junk.lib", "x.s",  "x.S",      "x.p1",      "data.bin", "@args.txt", "@missing.txt",
                                "@",      "",      "-",        "inc"};
 
-bool left_out(const char* name) {
-  for (const char* n : kLeftOut)
-    if (strcmp(n, name) == 0) return true;
-  return false;
-}
-
 class LineSource {
  public:
   explicit LineSource(unsigned seed) : rng_(seed) {
     for (const option_row* row = option_table; row->name; ++row)
-      if (!left_out(row->name)) rows_.push_back(row);
+      if (std::none_of(std::begin(kLeftOut), std::end(kLeftOut), [row](const char* n) { return !strcmp(n, row->name); }))
+        rows_.push_back(row);
   }
 
   // Some lines are plausible builds (a known device, bare options from the
@@ -139,24 +135,6 @@ void populate(const std::string& dir) {
   fs::create_directory(dir + "/inc");
 }
 
-std::string shown(const std::vector<std::string>& args) {
-  std::string s;
-  for (const std::string& a : args) {
-    s += " '";
-    for (unsigned char c : a) {
-      if (c >= 0x20 && c < 0x7F) {
-        s += static_cast<char>(c);
-      } else {
-        char hex[8];
-        snprintf(hex, sizeof hex, "\\x%02x", c);
-        s += hex;
-      }
-    }
-    s += "'";
-  }
-  return s;
-}
-
 TEST(RandomLines, EveryRunEndsCleanly) {
   const char* stage = getenv("LUMO_STAGE");
   if (!stage || !*stage) GTEST_SKIP() << "LUMO_STAGE is not set (ctest sets it)";
@@ -180,7 +158,7 @@ TEST(RandomLines, EveryRunEndsCleanly) {
     const std::vector<std::string> left = testutil::list_dir(temp.path());
     if (o.timed_out || o.status >= 128 || !left.empty()) {
       ++failures;
-      ADD_FAILURE() << "line " << i << ":" << shown(args) << "\n  "
+      ADD_FAILURE() << "line " << i << ": " << testing::PrintToString(args) << "\n  "
                     << (o.timed_out ? "did not end" : "status " + std::to_string(o.status))
                     << (left.empty() ? "" : ", left " + left[0]);
       for (const std::string& name : left) fs::remove_all(temp.file(name));

@@ -125,17 +125,6 @@ TEST_F(Lumo8Language, VersionNeedsNoChipAndQuietDropsTheBanner) {
   EXPECT_NE(verbose.err.find("lumo8: preprocessing t.c\n"), std::string::npos) << verbose.err;
 }
 
-// Options and an input whose name holds a blank, written the way lumo8-cc
-// escapes them, nested one command file deep.
-TEST_F(Lumo8Language, ReadsEscapedCommandFiles) {
-  testutil::write_file(dir.file("my file.c"), "int x;\n");
-  testutil::write_file(dir.file("inner.cmd"), "\"-DGREETING=hello\\ world\"\n");
-  testutil::write_file(dir.file("outer.cmd"), "-q\n--chip=16c401\n--pre\n-Z-dM\n@inner.cmd\nmy\\ file.c\n");
-  auto r = l8test::run(dir.path(), {"@outer.cmd"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("#define GREETING hello world\n"), std::string::npos) << r.out;
-}
-
 TEST_F(Lumo8Language, WarningsFollowTheMessageOptions) {
   testutil::write_file(dir.file("w.c"), "#warning look here\n#define A 1\n#define A 2\nint x;\n");
   const std::string look = "w.c:1:2: warning: (118) #warning: look here\n";

@@ -249,11 +249,4 @@ TEST_F(Lumo8Outputs, StandardInputIsAnInput) {
   EXPECT_NE(testutil::read_file(dir.file("-.p1")).find("\nsource <stdin>\n"), std::string::npos);
 }
 
-TEST_F(Lumo8Outputs, AssemblyOutputListsTheCode) {
-  auto r = lumo8({"-S", "t.c"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  const std::string as = testutil::read_file(dir.file("t.as"));
-  EXPECT_NE(as.find("\tpsect text\n_main:\n\tdw\t0x"), std::string::npos) << as;
-}
-
 }  // namespace

@@ -1,16 +1,14 @@
-// zir-as as the build tests run it, the object file it writes, and the
-// numbered, located errors of bad sources and options.
+// zir-as: the object file it writes, and the numbered, located errors of
+// bad sources and options (the self test assembles for every device as the
+// build tests do).
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "common/fileutils.h"
 #include "tests/support/testutil.h"
 
 namespace {
-
-const char* kBuildTestSource = "#include <lumo.inc>\n\tpsect foo\n\tbar:\n\t\tnop\n\tend bar\n";
 
 testutil::RunResult as(const std::vector<std::string>& args, const std::string& cwd) {
   std::vector<std::string> argv = {testutil::stage() + "/zir-as/bin/zir-as"};
@@ -33,29 +31,6 @@ std::vector<Record> records_of(const std::string& bytes) {
   }
   EXPECT_EQ(at, bytes.size());
   return out;
-}
-
-TEST(ZirAs, BuildTestSourceAssemblesForBothSeries) {
-  struct Run {
-    const char* device;
-    std::vector<std::string> extra;
-  };
-  // As the build tests call it: the output name ends in the source's dot.
-  for (const Run& run : {Run{"zir16c401", {}}, Run{"ZIR18F545", {"-mrom=default,0-100"}}}) {
-    SCOPED_TRACE(run.device);
-    testutil::TempDir tmp;
-    testutil::write_file(tmp.file("t.sx"), kBuildTestSource);
-    std::vector<std::string> args = {"-v", "-v", std::string("-mcpu=") + run.device};
-    args.insert(args.end(), run.extra.begin(), run.extra.end());
-    args.push_back("-o" + tmp.file("t."));
-    args.push_back(tmp.file("t.sx"));
-    testutil::RunResult r = as(args, tmp.path());
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err, "");
-    ASSERT_TRUE(testutil::exists(tmp.file("t.")));
-    ASSERT_EQ(testutil::run({"/bin/cp", tmp.file("t."), tmp.file("t.o")}).status, 0);
-    EXPECT_TRUE(fileid_is_obj(tmp.file("t.o").c_str()));
-  }
 }
 
 TEST(ZirAs, ObjectHoldsCodeSymbolsAndStart) {
