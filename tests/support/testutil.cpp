@@ -40,6 +40,11 @@
 #include "common/osdep_path.h"
 #include "debug/lumodebug.h"
 
+#ifdef LUMO_COVERAGE
+extern "C" void __gcov_reset(void);
+extern "C" void __gcov_dump(void);
+#endif
+
 namespace testutil {
 
 namespace {
@@ -54,6 +59,22 @@ void drop_own_tmproot(const char* inherited) {
   const char* root = osd_tmproot();
   if (root && (!inherited || strcmp(root, inherited) != 0)) rmdir_r(root);
 }
+
+#ifndef _WIN32
+// A build with coverage instrumentation counts what a child runs: the child
+// starts its counts from nothing (the parent's are the parent's to write)
+// and writes them before _exit, which skips the writer registered for exit.
+void coverage_reset() {
+#ifdef LUMO_COVERAGE
+  __gcov_reset();
+#endif
+}
+void coverage_dump() {
+#ifdef LUMO_COVERAGE
+  __gcov_dump();
+#endif
+}
+#endif
 
 }  // namespace
 
@@ -393,6 +414,7 @@ RunResult fork_and_collect(const std::string& cwd, const std::vector<std::string
   pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
+    coverage_reset();
     setpgid(0, 0);
     default_signals();
     int in = open("/dev/null", O_RDONLY);
@@ -413,6 +435,7 @@ RunResult fork_and_collect(const std::string& cwd, const std::vector<std::string
     fflush(stdout);
     fflush(stderr);
     drop_own_tmproot(inherited);
+    coverage_dump();
     _exit(status);
   }
   setpgid(pid, pid);  // also here: the child may not have run yet
