@@ -1,9 +1,7 @@
-// The --lumodebug option: in-process, its sub-options and their warnings,
-// the option handed on to children, assertions and the package zip (each
-// case in a child process, as the facility reads its option once per
-// process); through the built program, what the legacy driver receives, the
-// trace file a run leaves, its package zip and its container reports, and
-// the driver run under the debugger.
+// The --lumodebug option: in-process (in a child per case, as the facility
+// reads its option once per process), its sub-options, assertions and the
+// package zip; through the built program, what the driver receives under
+// the debugger or not, and the trace, package and reports a run leaves.
 #include <gtest/gtest.h>
 #include <dlfcn.h>
 #include <elf.h>
@@ -95,10 +93,9 @@ RunResult parsed(const std::string& dir, const Names& options, const std::functi
       dir);
 }
 
-// Each row parsed, then an assertion failed: the state, the warnings and
-// the assertion's message at the level set, and the status of a run that
-// ends there (as one whose debug-out file cannot be opened does). The
-// warnings the program shows are among the rows through the program below.
+// Each row parsed, then an assertion failed: the state, the warnings, the
+// assertion's message at the level set, and the status of a run that ends
+// there. (The warnings the program shows are in the rows through it below.)
 TEST(LumodebugOption, SubOptionsAndAssertions) {
   const std::string bad_num = warning("\"num\" option must be a decimal integer > 0, using \"1\"");
   const std::string traced = "1 0 1 lumo8-cc-1.out -";
@@ -111,17 +108,14 @@ TEST(LumodebugOption, SubOptionsAndAssertions) {
     std::string err;
     int status = 0;
   } cases[] = {
-      {{"--lumodebug=num:7x,on"}, traced, bad_num},
-      {{"--lumodebug=num:4294967296"}, "0 0 1 - -", bad_num},
-      {{"--lumodebug=assert:ignore"}, "0 0 1 - -", ""},
+      {{"--lumodebug=num:7x,num:4294967296,assert:ignore,on"}, traced, bad_num + bad_num},
       {{"--lumodebug=assert:warning"}, "0 3 1 - -", assertion('1') + " (warning)\n"},
       {{"--lumodebug=assert:Error"}, "0 2 1 - -", assertion('2') + "\n"},
       {{"--lumodebug=assert:FATAL"}, "", assertion('3') + "\n", 1},
-      {{"--lumodebug=output:x.txt,DEFAULT"}, "1 0 1 x.txt -", ""},  // prefixes, any case
       {{"--lumodebug"}, "0 0 1 - -", warning("unknown option \"--lumodebug\"")},
       {{"--lumodebug=debug:lumo8:ZIRCC,on"}, traced + " LUMO8 zircc", ""},
       {{"--lumodebug=debug::"}, "0 0 1 - -", warning("option \"debug\", must have at least one argument")},
-      {{"--lumodebug=out:a.out,out:b.out"}, "0 0 1 b.out -",
+      {{"--lumodebug=output:a.out,DEFAULT,out:b.out"}, "1 0 1 b.out -",  // prefixes, any case
        warning("debug-out file was set to \"a.out\", resetting to \"b.out\"")},
       {{"--lumodebug=on,out:missing/dir/x.out"}, "",
        "(141) can't open debug-out file \"missing/dir/x.out\": No such file or directory\n", 1},
@@ -164,7 +158,6 @@ TEST(LumodebugPackage, ArchiveNames) {
     PathStyle style;
     const char* name;
   } cases[] = {
-      {"t.out", W, "t.out"},
       {"logs\\run\\t.out", W, "logs/run/t.out"},
       {"C:", W, "SYSTEM_ROOT"},
       {"C:\\work\\t.out", W, "SYSTEM_ROOT/work/t.out"},
@@ -175,18 +168,14 @@ TEST(LumodebugPackage, ArchiveNames) {
       {"/tmp/run/t.out", P, "SYSTEM_ROOT/tmp/run/t.out"},
       {"//t.out", P, "SYSTEM_ROOT/t.out"},
       {"C:\\work\\t.out", P, "C:/work/t.out"},
-      {"logs/t.out", P, "logs/t.out"},
   };
   for (const auto& c : cases) EXPECT_STREQ(lumodebug_archiveName(c.path, c.style), c.name) << c.path;
 }
 
 // An existing package is replaced unless the option extends it ("+"); a
-// file goes in deflated, with its comment, replacing an older copy; what
-// cannot be written leaves the archive as it was.
+// file goes in deflated, with its comment, replacing an older copy. (What
+// cannot be read or written is among the rows through the program.)
 TEST(LumodebugPackage, AddsToANewOrAnExistingArchive) {
-  auto cannot_read = [](const std::string& zip) {
-    return warning("Unable to open package zip file (" + zip + ") for reading to append \"data.txt\"");
-  };
   const struct {
     const char* option;
     const char* file;  // added with lumodebug_addToPackage
@@ -197,28 +186,22 @@ TEST(LumodebugPackage, AddsToANewOrAnExistingArchive) {
   } cases[] = {
       {"--lumodebug=zip", "data.txt", "the comment", "lumo8_package.zip",
        warning("Package zip \"lumo8_package.zip\" already exists and will be over-written"), {"data.txt"}},
-      {"--lumodebug=zip:p.zip", "sub/data.txt", nullptr, "p.zip", "", {"sub/data.txt"}},
       {"--lumodebug=zip:+old.zip", "data.txt", nullptr, "old.zip", "", {"data.txt", "keep.txt"}},
       {"--lumodebug=zip:+old.zip", "keep.txt", nullptr, "old.zip", "", {"keep.txt"}},
       {"--lumodebug=zip:p.zip", "absent.txt", nullptr, "p.zip", "", {}},
       {"--lumodebug=alerts", "data.txt", nullptr, "p.zip", "", {}},
-      {"--lumodebug=zip:+bad.zip", "data.txt", nullptr, "bad.zip", cannot_read("bad.zip"), {}},
-      {"--lumodebug=zip:gone/p.zip", "data.txt", nullptr, "gone/p.zip",
-       warning("Unable to finalize package zip (gone/p.zip) after adding \"data.txt\""), {}},
       {"--lumodebug=zip:dir.zip", "data.txt", nullptr, "dir.zip",
        warning("Package zip \"dir.zip\" already exists and will be over-written") +
-           warning("Unable to remove \"dir.zip\", it will be updated if possible") + cannot_read("dir.zip"),
+           warning("Unable to remove \"dir.zip\", it will be updated if possible") +
+           warning("Unable to open package zip file (dir.zip) for reading to append \"data.txt\""),
        {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.option) + " " + c.file);
     testutil::TempDir dir;
-    ASSERT_EQ(mkdir(dir.file("sub").c_str(), 0755), 0);
     ASSERT_EQ(mkdir(dir.file("dir.zip").c_str(), 0755), 0);
     testutil::write_file(dir.file("dir.zip/x"), "keeps the directory from being removed");
     testutil::write_file(dir.file("data.txt"), std::string(4000, 'a') + "end\n");
-    testutil::write_file(dir.file("sub/data.txt"), "in sub\n");
-    testutil::write_file(dir.file("bad.zip"), "not a zip");
     testutil::write_file(dir.file("keep.txt"), "new keep\n");
     ASSERT_TRUE(write_zip(dir.file("old.zip"), "keep.txt", "old keep\n"));
     ASSERT_TRUE(write_zip(dir.file("lumo8_package.zip"), "stale.txt", "stale\n"));
@@ -234,7 +217,6 @@ TEST(LumodebugPackage, AddsToANewOrAnExistingArchive) {
       EXPECT_EQ(e.comment, c.comment ? c.comment : "");
     }
     EXPECT_EQ(names, c.entries);
-    EXPECT_EQ(testutil::read_file(dir.file("bad.zip")), "not a zip");
   }
 }
 
@@ -243,11 +225,6 @@ bool have_debugger() { return testutil::exists("/usr/bin/lldb"); }
 
 // The status of a run that could not make its private mount.
 constexpr int kCannotMount = 125;
-
-// The environment TestInstall::run gives lumo8-cc.
-Names run_env(const TestInstall& inst) {
-  return {"TEMP=" + inst.temp_dir(), "-TMP", "LUMO_RECORD=" + inst.record_dir()};
-}
 
 // lumo8-cc with args, its debugger session answered as a developer would
 // once the program has stopped at main: go on, and leave when the stand-in
@@ -258,9 +235,9 @@ RunResult run_in_session(const TestInstall& inst, const Names& args) {
              "sleep 0.05; i=$((i + 1)); done; sleep 0.2; echo quit; } | \"$0\" \"$@\"",
              inst.lumo8cc()};
   argv.insert(argv.end(), args.begin(), args.end());
-  Names env = run_env(inst);
-  env.push_back("LSAN_OPTIONS=detect_leaks=0");  // no leak checker under a debugger
-  return testutil::run(argv, inst.work_dir(), env);
+  // The leak checker cannot work in a program that runs under a debugger.
+  return testutil::run(argv, inst.work_dir(), {"TEMP=" + inst.temp_dir(), "-TMP", "LUMO_RECORD=" + inst.record_dir(),
+                                               "LSAN_OPTIONS=detect_leaks=0"});
 }
 
 // lumo8-cc with args, from a child of the test that first mounts source
@@ -280,7 +257,7 @@ RunResult run_with_mount(const TestInstall& inst, const Names& args, const std::
         execv(v[0], v.data());
         return 127;
       },
-      inst.work_dir(), run_env(inst));
+      inst.work_dir(), {"TEMP=" + inst.temp_dir(), "-TMP", "LUMO_RECORD=" + inst.record_dir()});
 }
 
 // The --lumodebug lines of the command file the driver received.
@@ -336,9 +313,8 @@ TEST(LumodebugRun, SubOptionsThroughTheProgram) {
     const char* trace;  // the trace file in the work directory, or null for none
     std::string err;
   } cases[] = {
-      {{"--lumodebug=num:3,on"}, kZirDevice, {"--lumodebug=default,on,num:1"}, "lumo8-cc-3.out", ""},
-      {{"--lumodebug=num:0,num,bogus,,on,"}, kZirDevice, {"--lumodebug=default,on,num:1"}, "lumo8-cc-1.out",
-       warning("\"num\" option must be a decimal integer > 0, using \"1\"") +
+      {{"--lumodebug=num:3,num:0,num,bogus,,on,"}, kZirDevice, {"--lumodebug=default,on,num:1"}, "lumo8-cc-3.out",
+       warning("\"num\" option must be a decimal integer > 0, using \"3\"") +
            warning("option \"num\", must have an argument") + warning("unknown option \"bogus\"")},
       {{"--lumodebug=assert:FATAL,assert:maybe,assert"}, kZirDevice, {"--lumodebug=assert:fatal"}, nullptr,
        warning("unknown argument (maybe) given to assert option") +
@@ -459,7 +435,6 @@ TEST(LumodebugRun, PackagingWithoutTheZipLibraryWarnsAndGoesOn) {
 
 // The ENTER and EXIT records of a trace file read back as a call stack.
 struct TraceShape {
-  size_t records = 0;
   std::string mismatch;           // the first EXIT that closes no open ENTER of its function
   Names open;                     // what no EXIT closed, outermost first
   std::set<std::string> sources;  // the source files that wrote records
@@ -472,7 +447,6 @@ TraceShape shape_of(const std::string& trace) {
   for (const std::string& line : testutil::lines_of(trace)) {
     std::smatch m;
     if (!std::regex_match(line, m, record)) continue;
-    ++shape.records;
     shape.sources.insert(m[1]);
     shape.last = m[2];
     if (m[3] == "ENTER") {
@@ -488,35 +462,28 @@ TraceShape shape_of(const std::string& trace) {
 
 // Whole runs with the trace on: the trace begins with the argument log,
 // every EXIT closes the innermost open ENTER of the same function, and at
-// the end nothing is open but the calls an early end of the program left on
-// its way into cleanup, whose own EXIT is the last record. The modules each
-// run goes through show in the location columns. A run that ends normally
-// also tracks its containers: their reports, "#" lines, follow the last
-// record (the hash tables', the living vectors' and their summary).
+// the end nothing is open but what an early end left on its way into
+// cleanup, whose EXIT is the last record; the modules of each run show in
+// the location columns. A run that ends normally tracks its containers: their
+// reports ("#" lines: hash tables, living vectors, summary) follow.
 TEST(LumodebugRun, EnterAndExitRecordsBalance) {
   const Names kWalk = {"cmdline_driver", "options_process", "options_handler", "option_translate"};
-  const Names kSpecial = {"cmdline_driver", "options_process", "options_handler", "option_translate",
-                          "opt_installation"};
   const struct {
     Names args;  // after the --lumodebug option
     int status;
     Names open;  // left open when the program ends early
     Names sources;
   } cases[] = {
-      {{kZirDevice, "-O2", "-Wall", "-Wno-101", "-DX=1", "-I.", "-Wl,-Map=main.map", "-lm", "-o", "main.hex",
-        "main.c"},
-       0,
-       {},
-       {"options_general.cpp", "options_tools.cpp", "lumodebug_handon.cpp", "lumodebug_package.cpp"}},
-      {{"-mcpu=kx20", "-O2", "-Wall", "-mprint-builtins", "-Wl,--gc-sections", "-c", "main.c"},
-       0,
-       {},
+      {{kZirDevice, "-O2", "-Wall", "-Wno-101", "-DX=1", "-I.", "-Wl,-Map=main.map", "-lm", "-o", "main.hex", "main.c"},
+       0, {}, {"options_general.cpp", "options_tools.cpp", "lumodebug_handon.cpp", "lumodebug_package.cpp"}},
+      {{"-mcpu=kx20", "-O2", "-Wall", "-mprint-builtins", "-Wl,--gc-sections", "-c", "main.c"}, 0, {},
        {"options_target.cpp", "machdep.cpp", "lumodebug_spawn.cpp"}},
       {{"--help"}, 0, kWalk, {"help.cpp", "cleanup.cpp"}},
       {{"--target-help"}, 0, kWalk, {"help.cpp", "devices.cpp"}},
       {{"-mprint-devices"}, 0, kWalk, {"devices.cpp"}},
       {{"-mcpu=nosuch", "main.c"}, 1, {"cmdline_driver", "options_process", "alert_raise"}, {"alert.cpp", "cleanup.cpp"}},
-      {{"--selftest=docs_readme"}, 0, kSpecial, {"tsuite.cpp", "stDocumentation.cpp", "shahash.cpp"}},
+      {{"--selftest=docs_readme"}, 0, {"cmdline_driver", "options_process", "options_handler", "option_translate",
+       "opt_installation"}, {"tsuite.cpp", "stDocumentation.cpp", "shahash.cpp"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args.front());
@@ -531,7 +498,6 @@ TEST(LumodebugRun, EnterAndExitRecordsBalance) {
     const size_t tracking_on = ends_normally ? trace.find("EXIT hash_track()\n") + 18 : 0;
     EXPECT_EQ(trace.find("\nAPP: LUMO8-CC\nARGS: " + inst.lumo8cc()), tracking_on) << trace.substr(0, 300);
     TraceShape shape = shape_of(trace);
-    EXPECT_GT(shape.records, 20u);
     EXPECT_EQ(shape.mismatch, "");
     EXPECT_EQ(shape.open, c.open);
     // The exit handlers that run afterwards write nothing.
