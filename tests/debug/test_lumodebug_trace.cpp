@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdarg>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/alert.h"
@@ -50,11 +52,7 @@ std::string new_trace() {
   return fresh;
 }
 
-std::vector<std::string> take_alerts() {
-  std::vector<std::string> a;
-  a.swap(g_alerts);
-  return a;
-}
+std::vector<std::string> take_alerts() { return std::exchange(g_alerts, {}); }
 
 class Trace : public testing::Test {
  protected:
@@ -67,7 +65,20 @@ class Trace : public testing::Test {
   }
 };
 
-TEST_F(Trace, EnterExitAndNoteLayout) {
+int traced_twice(int x) {
+  DB_ENTER("%d", x);
+  if (x > 1) {
+    DB_EXIT("%d", x * 2);
+    return x * 2;
+  }
+  DB_NOTE("small %d", x);
+  return x;
+}
+
+// Records of explicit calls: the last component of the file name in the
+// location column, the indentation; then those of the scope macros, which
+// close every return.
+TEST_F(Trace, RecordLayout) {
   lumodebug_enter("driver/cmdline.cpp", 10, "cmdline_driver");
   lumodebug_enter("/abs/path/to/options.cpp", 200, "options_process");
   lumodebug_enter("C:\\src\\options.cpp", 7, "option_lookup");
@@ -83,6 +94,13 @@ TEST_F(Trace, EnterExitAndNoteLayout) {
             "options.cpp:9       >         EXIT option_lookup()\n"
             "options.cpp:250     >     EXIT options_process()\n"
             "cmdline.cpp:11      > EXIT cmdline_driver()\n");
+  EXPECT_EQ(traced_twice(5), 10);
+  EXPECT_EQ(traced_twice(1), 1);
+  std::string records;  // without the location column
+  for (const std::string& line : testutil::lines_of(new_trace())) records += line.substr(line.find("> ") + 2) + "\n";
+  EXPECT_EQ(records,
+            "ENTER traced_twice(5)\nEXIT traced_twice() -> 10\nENTER traced_twice(1)\n    small 1\n"
+            "EXIT traced_twice()\n");
   EXPECT_EQ(g_lumodebug.indent_level, 0u);
   EXPECT_TRUE(take_alerts().empty());
 }
@@ -108,11 +126,17 @@ TEST_F(Trace, NotesSplitAtLineFeeds) {
   std::string trace = new_trace();
   EXPECT_NE(trace.find("> LUMODEBUG (warning): tracef (at n.cpp:7) contains no lines\n"), std::string::npos);
   EXPECT_NE(trace.find("ALERT> LUMODEBUG (warning): trace (at n.cpp:8) contains no lines\n"), std::string::npos);
+  // Alert copies and the argument log, which names the program once.
+  alert_print("(%d) raw line", 2045);
+  EXPECT_EQ(take_alerts(), std::vector<std::string>{"(2045) raw line\n"});
+  const char* argv[] = {"lumo8-cc", "-c", "x.c"};
+  lumodebug_logArgs(3, argv);
+  lumodebug_logArgs(0, nullptr);
+  EXPECT_EQ(new_trace(), "ALERT> (2045) raw line\n\nAPP: LUMO8-CC\nARGS: lumo8-cc -c x.c\nARGS: None\n");
 }
 
 TEST_F(Trace, IndentSaturatesAtBothEnds) {
   lumodebug_exit("s.c", 1, "f");
-  EXPECT_EQ(g_lumodebug.indent_level, 0u);
   // A step of 0 keeps the record at column 0: the indentation of the
   // deepest level would be gigabytes of blanks.
   g_lumodebug.indent_level = UINT32_MAX;
@@ -127,83 +151,32 @@ TEST_F(Trace, IndentSaturatesAtBothEnds) {
   g_lumodebug.indent_step = 6;
   lumodebug_exit("s.c", 3, "g");  // 4 columns less one step of 6: not below 0
   EXPECT_EQ(g_lumodebug.indent_columns, 0u);
-  new_trace();
 }
 
-TEST_F(Trace, AlertCopiesAndArgumentLog) {
-  alert_print("(%d) raw line", 2045);
-  EXPECT_EQ(take_alerts(), std::vector<std::string>{"(2045) raw line\n"});
-  const char* argv[] = {"lumo8-cc", "-c", "x.c"};
-  lumodebug_logArgs(3, argv);
-  lumodebug_logArgs(0, nullptr);
-  EXPECT_EQ(new_trace(), "ALERT> (2045) raw line\n\nAPP: LUMO8-CC\nARGS: lumo8-cc -c x.c\nARGS: None\n");
+// Where the line printf makes of format and its arguments starts in trace.
+__attribute__((format(printf, 2, 3))) size_t find_line(const std::string& trace, const char* format, ...) {
+  char line[200];
+  va_list args;
+  va_start(args, format);
+  vsnprintf(line, sizeof line, format, args);
+  va_end(args);
+  return trace.find(line);
 }
 
-int traced_twice(int x) {
-  DB_ENTER("%d", x);
-  if (x > 1) {
-    DB_EXIT("%d", x * 2);
-    return x * 2;
-  }
-  DB_NOTE("small %d", x);
-  return x;
+void expect_ordered(size_t first, size_t second) {
+  EXPECT_NE(second, std::string::npos);
+  EXPECT_LT(first, second);
 }
 
-TEST_F(Trace, ScopeMacrosBalanceEveryReturn) {
-  EXPECT_EQ(traced_twice(5), 10);
-  EXPECT_EQ(traced_twice(1), 1);
-  std::string t = new_trace();
-  EXPECT_NE(t.find("> ENTER traced_twice(5)\n"), std::string::npos) << t;
-  EXPECT_NE(t.find("> EXIT traced_twice() -> 10\n"), std::string::npos) << t;
-  EXPECT_NE(t.find(">     small 1\n"), std::string::npos) << t;
-  EXPECT_EQ(g_lumodebug.indent_level, 0u);
-  size_t exits = 0;
-  for (size_t at = 0; (at = t.find("EXIT", at)) != std::string::npos; ++at) ++exits;
-  EXPECT_EQ(exits, 2u);
-  EXPECT_TRUE(take_alerts().empty());
-}
-
-// The container reports, as the end of a run writes them.
-TEST_F(Trace, VectorReport) {
+// The container reports as the end of a run writes them, and the clashes
+// traced as they happen, by hash_insert_new as by hash_insert (also once the
+// chain ends are kept, from 4 entries, and after removals).
+TEST_F(Trace, ContainerReports) {
   vec_track(true);
   vector* keep = vec_new("a.cpp", 10);
   for (int i = 0; i < 11; ++i) vec_push(keep, &i);
   // The first tracked hash table makes its own master list: the vectors'
   // stays, with keep in it.
-  hash_track(true);
-  hash_free(hash_new(3, hash_string, hash_string_compare));
-  hash_track(false);
-  vector* gone = vec_new("a.cpp", 10);
-  vec_push(gone, keep);
-  vec_free(gone);
-  vector* small = vec_new_sized(2, "b.cpp", 3);
-  vec_track(false);
-  vector* untracked = vec_new();
-  new_trace();
-  vec_report();
-  std::string t = new_trace();
-  char keep_line[128], small_line[128];
-  snprintf(keep_line, sizeof keep_line, "> # %p    a.cpp:10    11/20    Y\n", static_cast<void*>(keep));
-  snprintf(small_line, sizeof small_line, "> # %p    b.cpp:3    0/0    Y\n", static_cast<void*>(small));
-  EXPECT_NE(t.find("> # Living Vector Master List:\n"), std::string::npos) << t;
-  size_t k = t.find(keep_line), s = t.find(small_line);
-  ASSERT_NE(k, std::string::npos) << t;
-  ASSERT_NE(s, std::string::npos) << t;
-  EXPECT_LT(k, s);  // larger capacity first
-  // Summary: newest node first; the freed vector counts as dead.
-  char summary_a[160], summary_b[160];
-  snprintf(summary_a, sizeof summary_a, "> # %35s:%-5d%24s1/20    1/10    2/30\n", "a.cpp", 10, "");
-  snprintf(summary_b, sizeof summary_b, "> # %35s:%-5d%24s1/0    0/0    1/0\n", "b.cpp", 3, "");
-  size_t a = t.find(summary_a), b = t.find(summary_b);
-  EXPECT_NE(a, std::string::npos) << t;
-  EXPECT_NE(b, std::string::npos) << t;
-  EXPECT_LT(b, a);
-  vec_free(keep);
-  vec_free(small);
-  vec_free(untracked);
-}
-
-TEST_F(Trace, HashReportAndClashes) {
   hash_track(true);
   hashtable* h = hash_new(1, hash_string, hash_string_compare, "h.cpp", 5);
   hash_insert(h, "a", "1", "use.cpp", 20);
@@ -215,45 +188,41 @@ TEST_F(Trace, HashReportAndClashes) {
   hash_remove(p, reinterpret_cast<void*>(2));  // its bucket is empty again
   hash_insert(p, reinterpret_cast<void*>(3), nullptr);
   hash_free(p);
+  hashtable* n = hash_new(1, hash_string, hash_string_compare, "h.cpp", 7);
+  for (const char* k : {"a", "b", "c", "d", "e", "f"}) hash_insert_new(n, k, k, "use.cpp", 30);
+  hash_remove(n, "f");
+  hash_remove(n, "c");
+  hash_insert_new(n, "g", "g", "use.cpp", 31);
   hash_track(false);
-  std::string clashes = new_trace();
-  EXPECT_NE(clashes.find("use.cpp:21          > HASH @ h.cpp:5 (2/1) clashed 1 times inserting ("), std::string::npos)
-      << clashes;
-  EXPECT_NE(clashes.find("use.cpp:22          > HASH @ h.cpp:5 (3/1) clashed 2 times inserting ("), std::string::npos);
+  vector* gone = vec_new("a.cpp", 10);
+  vec_push(gone, keep);
+  vec_free(gone);
+  vector* small = vec_new_sized(2, "b.cpp", 3);
+  vec_track(false);
+  vector* untracked = vec_new();
+  const std::string clashes = new_trace();
+  for (const char* line : {"use.cpp:21          > HASH @ h.cpp:5 (2/1) clashed 1 times inserting (",
+                           "use.cpp:22          > HASH @ h.cpp:5 (3/1) clashed 2 times inserting (",
+                           "use.cpp:30          > HASH @ h.cpp:7 (6/1) clashed 5 times inserting (",
+                           "use.cpp:31          > HASH @ h.cpp:7 (5/1) clashed 4 times inserting ("})
+    EXPECT_NE(clashes.find(line), std::string::npos) << line << "\n" << clashes;
   hash_report();
-  std::string t = new_trace();
-  char line_h[128], line_p[128];
-  snprintf(line_h, sizeof line_h, "> # %p    h.cpp:5    1/1    3/1    3    n    n    Y\n", static_cast<void*>(h));
-  snprintf(line_p, sizeof line_p, "> # %p    h.cpp:6    2/5    2/5    0    Y    Y    n\n", static_cast<void*>(p));
-  EXPECT_NE(t.find("# ptr    file:line    max_util/capacity    max_usage/capacity    clashes    voidcmp    voidhash    alive\n"),
+  vec_report();
+  const std::string t = new_trace();
+  EXPECT_NE(t.find("# ptr    file:line    max_util/capacity    max_usage/capacity    clashes    voidcmp    voidhash    "
+                   "alive\n"),
             std::string::npos);
-  size_t at_h = t.find(line_h), at_p = t.find(line_p);
-  ASSERT_NE(at_h, std::string::npos) << t;
-  ASSERT_NE(at_p, std::string::npos) << t;
-  EXPECT_LT(at_h, at_p);  // most clashes first
+  // Tables by clashes, vectors by capacity; in the vectors' summary the
+  // newest node first, the freed vector dead.
+  expect_ordered(find_line(t, "> # %p    h.cpp:5    1/1    3/1    3    n    n    Y\n", static_cast<void*>(h)),
+                 find_line(t, "> # %p    h.cpp:6    2/5    2/5    0    Y    Y    n\n", static_cast<void*>(p)));
+  expect_ordered(find_line(t, "> # %p    a.cpp:10    11/20    Y\n", static_cast<void*>(keep)),
+                 find_line(t, "> # %p    b.cpp:3    0/0    Y\n", static_cast<void*>(small)));
+  expect_ordered(find_line(t, "> # %35s:%-5d%24s1/0    0/0    1/0\n", "b.cpp", 3, ""),
+                 find_line(t, "> # %35s:%-5d%24s1/20    1/10    2/30\n", "a.cpp", 10, ""));
+  for (vector* v : {keep, small, untracked}) vec_free(v);
   hash_free(h);
-}
-
-// hash_insert_new counts the entries already in the chain as hash_insert
-// does, also once the chain ends are kept (from 4 entries in a table of 1
-// bucket) and after removals of the last and of a middle entry.
-TEST_F(Trace, InsertNewClashesLikeInsert) {
-  hash_track(true);
-  hashtable* h = hash_new(1, hash_string, hash_string_compare, "h.cpp", 7);
-  for (const char* k : {"a", "b", "c", "d", "e", "f"}) hash_insert_new(h, k, k, "use.cpp", 30);
-  hash_remove(h, "f");
-  hash_remove(h, "c");
-  hash_insert_new(h, "g", "g", "use.cpp", 31);
-  hash_track(false);
-  std::string t = new_trace();
-  EXPECT_NE(t.find("use.cpp:30          > HASH @ h.cpp:7 (6/1) clashed 5 times inserting ("), std::string::npos) << t;
-  EXPECT_NE(t.find("use.cpp:31          > HASH @ h.cpp:7 (5/1) clashed 4 times inserting ("), std::string::npos) << t;
-  vector* keys = hash_keys(h);
-  std::string order;
-  for (const char* k : VecItems<const char*>(keys)) order += k;
-  vec_free(keys);
-  EXPECT_EQ(order, "abdeg");
-  hash_free(h);
+  hash_free(n);
 }
 
 }  // namespace
