@@ -114,8 +114,6 @@ void alert_msgstate(uint32_t number, uint32_t op) {
   }
 }
 
-uint32_t alert_msgstate_get(uint32_t number) { return get_state(top_level(), number); }
-
 bool werr_isOption(const char* text) {
   if (!text || *text != '-') return false;
   bool negated;

@@ -25,9 +25,6 @@ enum MsgStateOp : uint32_t {
 };
 
 void alert_msgstate(uint32_t number, uint32_t op);
-// The state of number on the top level: for tests of the options that set
-// states (not traced, like the lookups below).
-uint32_t alert_msgstate_get(uint32_t number);
 
 // The -Werror forms: dashes, then "Werror" or "Wno-error" (any case), then
 // the end or "=". Not traced, like the lookups below: they run for every

@@ -54,5 +54,3 @@ struct OptionState {
 
 // Read by every handler for every argument: a getter, not traced.
 OptionState& option_state();
-// Clears the whole state (for tests that translate several command lines).
-void option_state_reset();
