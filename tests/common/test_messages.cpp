@@ -80,7 +80,6 @@ TEST(Messages, ChoiceOfMessageFile) {
   };
   const std::vector<Case> cases = {
       {"nothing anywhere", {}, {}, kLangDefault, kEmbeddedCatalogueName},
-      {"newer file in dat", {"20250101000000_en.msgs"}, {}, kLangDefault, "20250101000000_en.msgs"},
       {"legacy file loses to the embedded catalogue", {"en_msgs.txt"}, {}, kLangDefault, kEmbeddedCatalogueName},
       {"older file loses", {"20200101000000_en.msgs"}, {}, kLangDefault, kEmbeddedCatalogueName},
       {"the installation wins a tie", {"20240725155939_en.msgs"}, {}, kLangDefault, "20240725155939_en.msgs"},
@@ -284,15 +283,6 @@ TEST(Messages, FindsFilesOfALanguage) {
   EXPECT_EQ(findMsgFiles(nullptr, kLangEnglish, list), 0);
   EXPECT_EQ(findMsgFiles(dir.path().c_str(), kLangEnglish, nullptr), 0);
   vec_free(list);
-}
-
-// The language codes, and the catalogue identity the build number gives.
-TEST(Messages, LanguageCodesAndCatalogueIdentity) {
-  EXPECT_STREQ(lang_code(kLangGerman), "de");
-  EXPECT_STREQ(lang_code(kLangFrench), "fr");
-  EXPECT_STREQ(lang_code(3), "en");
-  EXPECT_STREQ(kEmbeddedCatalogueName, "20240725155939_en.msgs");
-  EXPECT_EQ(kEmbeddedCatalogueVersion, 20240725155939ULL);
 }
 
 }  // namespace
