@@ -158,7 +158,6 @@ TEST_F(Lumo8Outputs, AFailedRunLeavesNoOutputBehind) {
   };
   const Case cases[] = {
       {{"t.c", "bad.c"}, "bad.c:2:2: error: (159) #error stop here\n"},
-      {{"--pass1", "t.c", "bad.c"}, "bad.c:2:2: error: (159) #error stop here\n"},
       {{"-c", "deep.c"}, "deep.c:1:10: error: (115) include files nested too deeply (limit 64)\n"},
       {{"--pre", "-oopen.out", "open.c"}, "open.c:2:1: error: (108) unterminated #if or #ifdef, started on line 1\n"},
       {{"--pass1", "brackets.c"}, "brackets.c:2:10: error: (213) unbalanced \"(\"\nbrackets.c:4:19: error: (213) unbalanced \"]\"\n"},
