@@ -105,30 +105,16 @@ TEST(TevOutputs, PredefinedAndGivenMacros) {
   EXPECT_NE(generic.out.find("#define __TEV1__ 1\n"), std::string::npos) << generic.out;
 }
 
-std::vector<std::string> search_list(const std::string& err) {
-  std::vector<std::string> dirs;
-  const std::string start = "#include <...> search starts here:\n";
-  size_t at = err.find(start);
-  if (at == std::string::npos) return dirs;
-  for (size_t pos = at + start.size(); pos < err.size();) {
-    size_t eol = err.find('\n', pos);
-    std::string line = err.substr(pos, eol - pos);
-    if (line == "End of search list.") return dirs;
-    dirs.push_back(line.substr(1));
-    pos = eol + 1;
-  }
-  return {"(no end of search list)"};
-}
-
+// The list holds the given directories that exist, then the system's.
 TEST(TevOutputs, VerboseShowsTheRealSearchList) {
   Sources src;
-  const std::string system = testutil::stage() + "/tev/include";
+  const std::string start = "#include <...> search starts here:\n";
   RunResult r = src.run({"-mmcu=kx32m2", "-v", "-E", "x.c", "-Iinc", "-Inowhere", "-o", "x.i"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(search_list(r.err), (std::vector<std::string>{"inc", system})) << r.err;
+  const std::string list = start + " inc\n " + testutil::stage() + "/tev/include\nEnd of search list.\n";
+  EXPECT_NE(r.err.find(list), std::string::npos) << r.err;
   RunResult plain = src.run({"-mmcu=kx32m2", "-Wp,-v", "-E", "y.c", "-nostdinc"});
-  EXPECT_EQ(search_list(plain.err), std::vector<std::string>{}) << plain.err;
-  EXPECT_NE(plain.err.find("End of search list."), std::string::npos);
+  EXPECT_NE(plain.err.find(start + "End of search list.\n"), std::string::npos) << plain.err;
 }
 
 struct FailCase {
