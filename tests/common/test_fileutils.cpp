@@ -124,7 +124,6 @@ TEST(FileId, KindsByExtensionAndContent) {
           // content tests that look at nothing but their own extensions
           {"x.p1", kMissing, 0x1000},
           {"x.o", kMissing, 0x20020 | 0x1000},
-          {"x.elf", kMissing, 0x1000},
           // not in the table: the content alone
           {"x.txt", kMissing, 0x1000},
           {"x.", "", 0},
@@ -141,7 +140,6 @@ TEST(FileId, KindsByExtensionAndContent) {
           {"x.P1", kP1, 0},
           {"data.bin", elf(1, 204), 0x400002000180},
           {"x.zip", kObject, 0},  // no extension of a content test: ELF only
-          {"x.zip", kP1, 0},
       },
       fileid);
 }
@@ -298,33 +296,6 @@ TEST(FileId, ScanAlone) {
                 {"x.lpp", library({{"a.p1", kP1}}), 0x2010},
                 {"x.a", library({{"a.p1", kP1}, {"b.o", kObject}}), 0x8010}},
                scan);
-}
-
-TEST(FileId, ValidExt) {
-  struct Case {
-    const char* path;
-    const char* list;
-    const char* entry;  // null for none
-  } cases[] = {
-      {"x.o", "obj:o", "o"},
-      {"x.obj", "obj:o", "obj"},
-      {"dir/x.lpp", "lib:lpp:a", "lpp"},
-      {"a.b.c", "b,c", "c"},
-      {"x.c", "h;;c", "c"},
-      {"x.O", "obj:o", nullptr},
-      {"x.ob", "obj:o", nullptr},
-      {"x.", "o", nullptr},
-      {"x", "o", nullptr},
-      {"x.o", "", nullptr},
-      {"d.o/x", "o", nullptr},
-  };
-  for (const Case& c : cases) {
-    const char* entry = valid_ext(c.path, c.list);
-    if (c.entry)
-      EXPECT_STREQ(entry, c.entry) << c.path << " in " << c.list;
-    else
-      EXPECT_EQ(entry, nullptr) << c.path << " in " << c.list;
-  }
 }
 
 // Copies over several 512-byte blocks, to a new file and over a longer one;

@@ -139,21 +139,6 @@ TEST_F(InstDirs, SymbolicLinksLeadToTheRealInstallation) {
   }
 }
 
-TEST_F(InstDirs, SubdirectoryOfEveryIndex) {
-  Tree tree;
-  tree.dirs({"lumo8/v2.50/zir"});
-  ASSERT_TRUE(set_lumoinstall_paths_from(tree.exe("lumo8/v2.50/zir/bin/lumo8").c_str()));
-  const std::string ver = tree.at("lumo8/v2.50");
-  const struct {
-    uint32_t index;
-    std::string dir;
-  } cases[] = {
-      {LUMOINSTDIR_ROOT, tree.at("lumo8")},    {LUMOINSTDIR_VER, ver},       {LUMOINSTDIR_BIN, ver + "/bin"},
-      {LUMOINSTDIR_ZIR_AS, ver + "/zir-as"},  {LUMOINSTDIR_LAST, "(null)"},  {99, "(null)"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(text(lumoinstdir(c.index)), c.dir) << c.index;
-}
-
 TEST_F(InstDirs, VersionDirectoryNamedByTheSelfTest) {
   Tree tree;
   tree.dirs({"other/v9", "lumo8/v2.50/zir"});

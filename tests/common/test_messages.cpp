@@ -19,7 +19,6 @@
 #include "common/alert.h"
 #include "common/lumoinstdir.h"
 #include "common/registry.h"
-#include "common/vector.h"
 #include "tests/support/testutil.h"
 
 namespace {
@@ -263,24 +262,6 @@ TEST(Messages, FileVersionsAndOrdering) {
     int v = msgfile_compare(&c.a, &c.b);
     EXPECT_EQ((v > 0) - (v < 0), c.sign) << c.a << " vs " << c.b;
   }
-}
-
-TEST(Messages, FindsFilesOfALanguage) {
-  testutil::TempDir dir;
-  for (const char* f : {"1_en.msgs", "en_msgs.txt", "2_fr.msgs", "x_en.msgs.old", "EN_msgs.txt", "de_msgs.txt"})
-    write_file(dir.file(f), "");
-  fs::create_directories(dir.file("3_en.msgs"));
-  vector* list = vec_new();
-  EXPECT_EQ(findMsgFiles(dir.path().c_str(), kLangEnglish, list), 2);
-  std::vector<std::string> found;
-  for (const char* f : VecItems<const char*>(list)) found.push_back(f);
-  std::sort(found.begin(), found.end());
-  EXPECT_EQ(found, (std::vector<std::string>{dir.file("1_en.msgs"), dir.file("en_msgs.txt")}));
-  EXPECT_EQ(findMsgFiles(dir.path().c_str(), kLangGerman, list), 1);
-  EXPECT_EQ(findMsgFiles("/nonexistent", kLangEnglish, list), 0);
-  EXPECT_EQ(findMsgFiles(nullptr, kLangEnglish, list), 0);
-  EXPECT_EQ(findMsgFiles(dir.path().c_str(), kLangEnglish, nullptr), 0);
-  vec_free(list);
 }
 
 }  // namespace
