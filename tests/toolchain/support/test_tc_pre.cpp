@@ -197,12 +197,6 @@ TEST_F(TcPre, IncludeSearchAndHeaders) {
   EXPECT_EQ(line, 3);
   EXPECT_FALSE(tc_pre_marker("#pragma 3", &line, &file));
   EXPECT_FALSE(tc_pre_marker("# 3 \"open", &line, &file));
-  bool system = true;
-  EXPECT_EQ(tc_pre_find_include(c, "main.c", true, dir.file("sub/x.c"), &system), dir.file("sub/main.c"));
-  EXPECT_FALSE(system);
-  EXPECT_EQ(tc_pre_find_include(c, "main.c", false, dir.file("sub/x.c"), &system), "");
-  EXPECT_EQ(tc_pre_find_include(c, "sys.h", false, "x.c", &system), dir.file("sys/sys.h"));
-  EXPECT_TRUE(system);
 }
 
 TEST_F(TcPre, MacroTableAndListings) {
