@@ -240,6 +240,8 @@ const SwitchCase kSwitchCases[] = {
     {"steps only",          {"-###", "x.c", "-Iinc"},            "",              "\"x.c\"",          ": error:"},
     {"assembler with -S",   {"-S", "a.s"},                       "",              "(2029)",           ": error:"},
     {"object with -E",      {"-E", "y.c", "a.o"},                "int helper",    "(2029)",           ": error:"},
+    {"warnings shown",      {"-c", "w.c"},                       "",              "(118)",            ": error:"},
+    {"warnings off",        {"-c", "w.c", "-w"},                 "",              "",                 "(118)"},
 };
 // clang-format on
 
@@ -249,6 +251,7 @@ TEST(TevOutputs, PreprocessorAndDriverSwitches) {
     Sources src;
     src.write("c.c", "int k; /* kept */\n");
     src.write("a.o", "");
+    src.write("w.c", "#warning careful\nint main(void) { return 0; }\n");
     Args args{"-mmcu=kx32m2"};
     args.insert(args.end(), row.args.begin(), row.args.end());
     RunResult r = src.run(args);
