@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -146,19 +145,6 @@ TEST_F(TcPre, ConfigurationDecidesTheDifferences) {
   EXPECT_EQ(run(tev, "c.c").text, "a /* kept */ b\n");
 }
 
-// "file:line" of the first output line that is exactly text, by the markers.
-std::string place_of(const std::string& text, const std::string& wanted) {
-  std::istringstream lines(text);
-  std::string file;
-  int line = 0;
-  for (std::string l; std::getline(lines, l);) {
-    if (tc_pre_marker(l, &line, &file)) continue;
-    if (l == wanted) return file + ":" + std::to_string(line);
-    ++line;
-  }
-  return "";
-}
-
 TEST_F(TcPre, IncludeSearchAndHeaders) {
   for (const char* d : {"sub", "user", "sys"}) testutil::run({"/bin/mkdir", "-p", dir.file(d)});
   testutil::write_file(dir.file("sub/main.c"), "#include \"near.h\"\n#include <far.h>\n#include \"far.h\"\nend\n");
@@ -183,10 +169,8 @@ TEST_F(TcPre, IncludeSearchAndHeaders) {
   EXPECT_EQ(headers, (std::vector<std::string>{near, far, sys, inner, far, sys, inner}));
   EXPECT_EQ(listed[2], "1 " + dir.file("sys/sys.h"));
   EXPECT_EQ(r.text.find("shadowed"), std::string::npos);
-  // The markers give every line of the output its place.
-  EXPECT_EQ(place_of(r.text, "end"), dir.file("sub/main.c") + ":4");
-  EXPECT_EQ(place_of(r.text, "user"), dir.file("user/far.h") + ":2");
-  EXPECT_EQ(place_of(r.text, "sys"), dir.file("sys/sys.h") + ":2");
+  // The markers' file names are read back with their escapes undone (the
+  // runs of both drivers place their messages by them).
   int line = 0;
   std::string file;
   EXPECT_TRUE(tc_pre_marker("# 3 \"C:\\\\src\\\\x \\\"q\\\".c\" 1 3", &line, &file));
