@@ -19,7 +19,6 @@
 #include "common/alert.h"
 #include "common/lumoinstdir.h"
 #include "common/registry.h"
-#include "common/vector.h"
 #include "tests/support/testutil.h"
 
 namespace {
@@ -80,7 +79,6 @@ TEST(Messages, ChoiceOfMessageFile) {
   };
   const std::vector<Case> cases = {
       {"nothing anywhere", {}, {}, kLangDefault, kEmbeddedCatalogueName},
-      {"newer file in dat", {"20250101000000_en.msgs"}, {}, kLangDefault, "20250101000000_en.msgs"},
       {"legacy file loses to the embedded catalogue", {"en_msgs.txt"}, {}, kLangDefault, kEmbeddedCatalogueName},
       {"older file loses", {"20200101000000_en.msgs"}, {}, kLangDefault, kEmbeddedCatalogueName},
       {"the installation wins a tie", {"20240725155939_en.msgs"}, {}, kLangDefault, "20240725155939_en.msgs"},
@@ -170,14 +168,12 @@ TEST(Messages, ReplacementTextsMustTakeTheEmbeddedArguments) {
       {"100%% sure: %s", "100% sure: a"},
       {"no argument at all", nullptr},
       {"%n", nullptr},
-      {"%s%n", nullptr},
       {"%hhn%s", nullptr},
       {"%s %s", nullptr},
       {"%d", nullptr},
       {"%*s", nullptr},
       {"%1$s", nullptr},
       {"%ls", nullptr},
-      {"%p", nullptr},
       {"%s %", nullptr},
       {"%I%s", nullptr},
   };
@@ -266,33 +262,6 @@ TEST(Messages, FileVersionsAndOrdering) {
     int v = msgfile_compare(&c.a, &c.b);
     EXPECT_EQ((v > 0) - (v < 0), c.sign) << c.a << " vs " << c.b;
   }
-}
-
-TEST(Messages, FindsFilesOfALanguage) {
-  testutil::TempDir dir;
-  for (const char* f : {"1_en.msgs", "en_msgs.txt", "2_fr.msgs", "x_en.msgs.old", "EN_msgs.txt", "de_msgs.txt"})
-    write_file(dir.file(f), "");
-  fs::create_directories(dir.file("3_en.msgs"));
-  vector* list = vec_new();
-  EXPECT_EQ(findMsgFiles(dir.path().c_str(), kLangEnglish, list), 2);
-  std::vector<std::string> found;
-  for (const char* f : VecItems<const char*>(list)) found.push_back(f);
-  std::sort(found.begin(), found.end());
-  EXPECT_EQ(found, (std::vector<std::string>{dir.file("1_en.msgs"), dir.file("en_msgs.txt")}));
-  EXPECT_EQ(findMsgFiles(dir.path().c_str(), kLangGerman, list), 1);
-  EXPECT_EQ(findMsgFiles("/nonexistent", kLangEnglish, list), 0);
-  EXPECT_EQ(findMsgFiles(nullptr, kLangEnglish, list), 0);
-  EXPECT_EQ(findMsgFiles(dir.path().c_str(), kLangEnglish, nullptr), 0);
-  vec_free(list);
-}
-
-// The language codes, and the catalogue identity the build number gives.
-TEST(Messages, LanguageCodesAndCatalogueIdentity) {
-  EXPECT_STREQ(lang_code(kLangGerman), "de");
-  EXPECT_STREQ(lang_code(kLangFrench), "fr");
-  EXPECT_STREQ(lang_code(3), "en");
-  EXPECT_STREQ(kEmbeddedCatalogueName, "20240725155939_en.msgs");
-  EXPECT_EQ(kEmbeddedCatalogueVersion, 20240725155939ULL);
 }
 
 }  // namespace

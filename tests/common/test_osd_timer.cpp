@@ -1,4 +1,6 @@
-// The timer: the elapsed-time rule on hand-set records, and a real run.
+// The timer: the elapsed-time rule on hand-set records, and a real run; single
+// bytes on streams: read back as written, and short or failing streams leave
+// the value.
 #include "common/osd_timer.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+
+#include "common/osd_byteio.h"
 
 namespace {
 
@@ -55,6 +59,27 @@ TEST(OsdTimer, MeasuresARun) {
   osd_timer_start(t);  // a restart forgets the earlier stop
   EXPECT_EQ(osd_timer_elapsed(t), 0);
   free(t);
+}
+
+TEST(OsdByteio, ByteBackAndFailingStreams) {
+  FILE* f = tmpfile();
+  ASSERT_TRUE(osd_write_u8(f, 0xA5));
+  rewind(f);
+  uint8_t v = 0;
+  ASSERT_TRUE(osd_read_u8(f, &v));
+  EXPECT_EQ(v, 0xA5);
+  EXPECT_FALSE(osd_read_u8(f, &v));  // the end
+  EXPECT_FALSE(osd_read_u8(nullptr, &v));
+  EXPECT_FALSE(osd_read_u8(f, nullptr));
+  EXPECT_FALSE(osd_write_u8(nullptr, 1));
+  fclose(f);
+
+  FILE* read_only = fopen("/dev/null", "r");
+  ASSERT_NE(read_only, nullptr);
+  EXPECT_FALSE(osd_write_u8(read_only, 1));
+  EXPECT_FALSE(osd_read_u8(read_only, &v));
+  EXPECT_EQ(v, 0xA5);
+  fclose(read_only);
 }
 
 }  // namespace

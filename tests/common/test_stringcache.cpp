@@ -7,17 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "common/vector.h"
 #include "tests/support/testutil.h"
 
 namespace {
-
-std::vector<std::string> pieces(vector* v) {
-  std::vector<std::string> out;
-  for (const char* s : VecItems<const char*>(v)) out.emplace_back(s);
-  vec_free(v);
-  return out;
-}
 
 TEST(StringCache, EqualTextsShareOneCopy) {
   std::string a = "lumo8", b = "lumo8";
@@ -93,26 +85,6 @@ TEST(StringCache, PathJoin) {
   EXPECT_EQ(sc_pathJoin(nullptr, name), name);
   EXPECT_EQ(sc_pathJoin(name, ""), name);
   EXPECT_EQ(std::string(sc_pathJoin("dir", "x.c")), std::string("dir") + path_separator() + "x.c");  // native
-}
-
-TEST(StringCache, Split) {
-  struct Case {
-    const char* text;
-    const char* separators;
-    std::vector<std::string> parts;
-  };
-  const Case cases[] = {
-      {",a,,b,", ",", {"a", "b"}},
-      {",,,", ",", {}},
-      {"", ",", {}},
-      {"one", ",", {"one"}},
-      {"a:b,c", ":,", {"a", "b", "c"}},
-      {"  -O2 \t -c ", " \t", {"-O2", "-c"}},
-  };
-  for (const Case& c : cases) EXPECT_EQ(pieces(sc_split(c.text, c.separators)), c.parts) << c.text;
-  vector* v = sc_split("same,same", ",");
-  EXPECT_EQ(vec_get(v, 0), vec_get(v, 1));
-  vec_free(v);
 }
 
 TEST(StringCache, TextOperations) {

@@ -137,7 +137,6 @@ TEST_F(Lumo8Language, WarningsFollowTheMessageOptions) {
   const Case cases[] = {
       {{}, 0, look + redefined},
       {{"--msgdisable=118:off"}, 0, redefined},
-      {{"--msgdisable=118:off", "--msgdisable=101:off"}, 0, ""},
       {{"--msgdisable=0"}, 0, ""},
       {{"--warn=1"}, 0, redefined},  // a level-2 row
       {{"--warn=3"}, 0, ""},

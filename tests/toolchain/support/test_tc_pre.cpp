@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -146,19 +145,6 @@ TEST_F(TcPre, ConfigurationDecidesTheDifferences) {
   EXPECT_EQ(run(tev, "c.c").text, "a /* kept */ b\n");
 }
 
-// "file:line" of the first output line that is exactly text, by the markers.
-std::string place_of(const std::string& text, const std::string& wanted) {
-  std::istringstream lines(text);
-  std::string file;
-  int line = 0;
-  for (std::string l; std::getline(lines, l);) {
-    if (tc_pre_marker(l, &line, &file)) continue;
-    if (l == wanted) return file + ":" + std::to_string(line);
-    ++line;
-  }
-  return "";
-}
-
 TEST_F(TcPre, IncludeSearchAndHeaders) {
   for (const char* d : {"sub", "user", "sys"}) testutil::run({"/bin/mkdir", "-p", dir.file(d)});
   testutil::write_file(dir.file("sub/main.c"), "#include \"near.h\"\n#include <far.h>\n#include \"far.h\"\nend\n");
@@ -174,22 +160,17 @@ TEST_F(TcPre, IncludeSearchAndHeaders) {
   c.list_header = [&](int depth, const std::string& path) { listed.push_back(std::to_string(depth) + " " + path); };
   Outcome r = run(c, "sub/main.c");
   ASSERT_TRUE(r.ok) << testing::PrintToString(r.messages);
-  // What a system header includes beside itself is a system header too.
-  const std::vector<tc_pre_header> expected{{dir.file("sub/near.h"), false}, {dir.file("user/far.h"), false},
-                                            {dir.file("sys/sys.h"), true},   {dir.file("sys/inner.h"), true},
-                                            {dir.file("user/far.h"), false}, {dir.file("sys/sys.h"), true},
-                                            {dir.file("sys/inner.h"), true}};
-  ASSERT_EQ(r.result.headers.size(), expected.size());
-  for (size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(r.result.headers[i].path, expected[i].path) << i;
-    EXPECT_EQ(r.result.headers[i].system, expected[i].system) << i;
-  }
+  // What a system header includes beside itself is a system header too
+  // (marked "<" here).
+  std::vector<std::string> headers;
+  for (const tc_pre_header& h : r.result.headers) headers.push_back((h.system ? "<" : "") + h.path);
+  const std::string near = dir.file("sub/near.h"), far = dir.file("user/far.h");
+  const std::string sys = "<" + dir.file("sys/sys.h"), inner = "<" + dir.file("sys/inner.h");
+  EXPECT_EQ(headers, (std::vector<std::string>{near, far, sys, inner, far, sys, inner}));
   EXPECT_EQ(listed[2], "1 " + dir.file("sys/sys.h"));
   EXPECT_EQ(r.text.find("shadowed"), std::string::npos);
-  // The markers give every line of the output its place.
-  EXPECT_EQ(place_of(r.text, "end"), dir.file("sub/main.c") + ":4");
-  EXPECT_EQ(place_of(r.text, "user"), dir.file("user/far.h") + ":2");
-  EXPECT_EQ(place_of(r.text, "sys"), dir.file("sys/sys.h") + ":2");
+  // The markers' file names are read back with their escapes undone (the
+  // runs of both drivers place their messages by them).
   int line = 0;
   std::string file;
   EXPECT_TRUE(tc_pre_marker("# 3 \"C:\\\\src\\\\x \\\"q\\\".c\" 1 3", &line, &file));
@@ -197,12 +178,6 @@ TEST_F(TcPre, IncludeSearchAndHeaders) {
   EXPECT_EQ(line, 3);
   EXPECT_FALSE(tc_pre_marker("#pragma 3", &line, &file));
   EXPECT_FALSE(tc_pre_marker("# 3 \"open", &line, &file));
-  bool system = true;
-  EXPECT_EQ(tc_pre_find_include(c, "main.c", true, dir.file("sub/x.c"), &system), dir.file("sub/main.c"));
-  EXPECT_FALSE(system);
-  EXPECT_EQ(tc_pre_find_include(c, "main.c", false, dir.file("sub/x.c"), &system), "");
-  EXPECT_EQ(tc_pre_find_include(c, "sys.h", false, "x.c", &system), dir.file("sys/sys.h"));
-  EXPECT_TRUE(system);
 }
 
 TEST_F(TcPre, MacroTableAndListings) {

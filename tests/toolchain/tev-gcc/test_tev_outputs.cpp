@@ -3,7 +3,6 @@
 // and what it leaves alone when it fails.
 #include <elf.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstring>
 #include <regex>
@@ -40,11 +39,9 @@ struct ElfCase {
 
 // clang-format off
 const ElfCase kElfCases[] = {
-    {"C object",                {"-c", "x.c", "-Iinc"},            "x.o",    kRel},
     {"assembler object",        {"-c", "a.s"},                     "a.o",    kRel},
     {"preprocessed assembler",  {"-c", "b.S"},                     "b.o",    kRel},
     {"default executable",      {"x.c", "y.c", "-Iinc"},           "a.out",  kExec},
-    {"named executable",        {"x.c", "a.s", "-Iinc", "-oprog"}, "prog",   kExec},
     {"without start-up code",   {"y.c", "-nostartfiles", "-o", "lib.elf"}, "lib.elf", kExec},
 };
 // clang-format on
@@ -72,9 +69,8 @@ TEST(TevOutputs, ElfFilesOfTheTevMachine) {
   }
 }
 
-// The same program whatever intermediate form it passed through: the
-// compiler's assembly, preprocessed text named as anything; another source
-// gives another image.
+// The same program whether it passed through the compiler's assembly or
+// not; another source gives another image.
 TEST(TevOutputs, OutputsFollowTheirInputsNotTheirForm) {
   Sources src;
   auto build = [&src](Args args) {
@@ -84,9 +80,6 @@ TEST(TevOutputs, OutputsFollowTheirInputsNotTheirForm) {
   };
   build({"-c", "x.c", "y.c", "a.s"});
   build({"-S", "x.c"});
-  build({"-E", "x.c", "-o", "x.txt"});
-  build({"-c", "-x", "cpp-output", "x.txt", "-UONE", "-o", "via_i.o"});
-  EXPECT_EQ(read_file(src.file("via_i.o")), read_file(src.file("x.o")));
   build({"-c", "x.s", "-o", "via_asm.o"});
   build({"x.c", "y.c", "a.s", "-o", "from_sources"});
   build({"via_asm.o", "y.o", "a.o", "-o", "from_assembly"});
@@ -112,30 +105,16 @@ TEST(TevOutputs, PredefinedAndGivenMacros) {
   EXPECT_NE(generic.out.find("#define __TEV1__ 1\n"), std::string::npos) << generic.out;
 }
 
-std::vector<std::string> search_list(const std::string& err) {
-  std::vector<std::string> dirs;
-  const std::string start = "#include <...> search starts here:\n";
-  size_t at = err.find(start);
-  if (at == std::string::npos) return dirs;
-  for (size_t pos = at + start.size(); pos < err.size();) {
-    size_t eol = err.find('\n', pos);
-    std::string line = err.substr(pos, eol - pos);
-    if (line == "End of search list.") return dirs;
-    dirs.push_back(line.substr(1));
-    pos = eol + 1;
-  }
-  return {"(no end of search list)"};
-}
-
+// The list holds the given directories that exist, then the system's.
 TEST(TevOutputs, VerboseShowsTheRealSearchList) {
   Sources src;
-  const std::string system = testutil::stage() + "/tev/include";
+  const std::string start = "#include <...> search starts here:\n";
   RunResult r = src.run({"-mmcu=kx32m2", "-v", "-E", "x.c", "-Iinc", "-Inowhere", "-o", "x.i"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(search_list(r.err), (std::vector<std::string>{"inc", system})) << r.err;
+  const std::string list = start + " inc\n " + testutil::stage() + "/tev/include\nEnd of search list.\n";
+  EXPECT_NE(r.err.find(list), std::string::npos) << r.err;
   RunResult plain = src.run({"-mmcu=kx32m2", "-Wp,-v", "-E", "y.c", "-nostdinc"});
-  EXPECT_EQ(search_list(plain.err), std::vector<std::string>{}) << plain.err;
-  EXPECT_NE(plain.err.find("End of search list."), std::string::npos);
+  EXPECT_NE(plain.err.find(start + "End of search list.\n"), std::string::npos) << plain.err;
 }
 
 struct FailCase {
@@ -149,8 +128,6 @@ struct FailCase {
 // clang-format off
 const FailCase kFailCases[] = {
     {"#error",               "f.c", "int a;\n#error stop here\n",         159, "f.c:2:2:"},
-    {"unknown directive",    "f.c", "\n#frobnicate\n",                    109, "f.c:2:2:"},
-    {"unterminated if",      "f.c", "#ifdef X\nint a;\n",                 108, "f.c:1:2:"},
     {"unterminated comment", "f.c", "int a; /* no end\n",                 153, "f.c:1:8:"},
     {"unterminated string",  "f.c", "char *s = \"abc;\n",                 297, "f.c:1:11:"},
     {"unbalanced brace",     "f.c", "int main(void) {\n  return 0;\n",    213, "f.c:1:16:"},
@@ -236,39 +213,13 @@ TEST(TevOutputs, MapFileAndMemorySummary) {
   EXPECT_NE(xml.find("name=\"data\" units=\"bytes\" length=\"512\""), std::string::npos) << xml;
 }
 
-// The GNU compiler's rules for the common cases are checked against the
-// host's in the installation's end-to-end tests; these are tev-gcc's own
-// forms and corners: targets quoted for make, options with joined values,
-// one rule file for several units, a rule in place of the object it names.
+// One rule file for several units holds the last unit's rule; the target
+// quoted for make.
 TEST(TevOutputs, DependencyRules) {
-  const struct {
-    Args args;
-    const char* file;  // where the rule goes
-    std::string rule;  // without its line continuations
-  } cases[] = {
-      {{"-MMD", "-c", "src/m.c", "-MF", "x.dep", "-MT", "t", "-MQ", "a$b c#d", "-MQ", "q", "-MT", "u"}, "x.dep",
-       "t u a$$b\\ c\\#d q: src/m.c src/h.h\n"},
-      {{"-MM", "-MTt", "-MQq r", "-MFm.dep", "src/m.c"}, "m.dep", "t q\\ r: src/m.c src/h.h\n"},
-      {{"-MMD", "src/m.c", "src/b.c", "-o", "o/prog"}, "o/prog.d", "o/prog: src/b.c\n"},  // the last unit's
-      {{"-M", "-c", "src/m.c", "-o", "o/m.o"}, "o/m.o",
-       "m.o: src/m.c src/h.h " + testutil::stage() + "/tev/include/stdint.h\n"},
-  };
-  for (const auto& row : cases) {
-    SCOPED_TRACE(row.file);
-    Sources tev;
-    mkdir(tev.file("src").c_str(), 0700);
-    mkdir(tev.file("o").c_str(), 0700);
-    tev.write("src/m.c", "#include \"h.h\"\n#include <stdint.h>\nint main(void) { return 0; }\n");
-    tev.write("src/h.h", "#define H 1\n");
-    tev.write("src/b.c", "int b;\n");
-    Args args{"-mmcu=kx32m2"};
-    args.insert(args.end(), row.args.begin(), row.args.end());
-    RunResult r = tev.run(args);
-    ASSERT_EQ(r.status, 0) << r.err;
-    std::string rule = read_file(tev.file(row.file));
-    for (size_t at; (at = rule.find(" \\\n")) != std::string::npos;) rule.erase(at, 3);
-    EXPECT_EQ(rule, row.rule);
-  }
+  Sources src;
+  RunResult r = src.run({"-mmcu=kx32m2", "-MMD", "x.c", "y.c", "-Iinc", "-MQ", "a$b c#d", "-o", "prog"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(read_file(src.file("prog.d")), "a$$b\\ c\\#d: y.c\n");
 }
 
 struct SwitchCase {
@@ -289,6 +240,8 @@ const SwitchCase kSwitchCases[] = {
     {"steps only",          {"-###", "x.c", "-Iinc"},            "",              "\"x.c\"",          ": error:"},
     {"assembler with -S",   {"-S", "a.s"},                       "",              "(2029)",           ": error:"},
     {"object with -E",      {"-E", "y.c", "a.o"},                "int helper",    "(2029)",           ": error:"},
+    {"warnings shown",      {"-c", "w.c"},                       "",              "(118)",            ": error:"},
+    {"warnings off",        {"-c", "w.c", "-w"},                 "",              "",                 "(118)"},
 };
 // clang-format on
 
@@ -298,6 +251,7 @@ TEST(TevOutputs, PreprocessorAndDriverSwitches) {
     Sources src;
     src.write("c.c", "int k; /* kept */\n");
     src.write("a.o", "");
+    src.write("w.c", "#warning careful\nint main(void) { return 0; }\n");
     Args args{"-mmcu=kx32m2"};
     args.insert(args.end(), row.args.begin(), row.args.end());
     RunResult r = src.run(args);

@@ -22,39 +22,29 @@ std::string copy_stage(const testutil::TempDir& tmp) {
   return tmp.file("v");
 }
 
+// A changed file, a removed one and one replaced by a directory: each is
+// named with its verdict, in the short listing too.
 TEST(Instaudit, ChangedOrRemovedFilesFailAndAreNamed) {
-  struct Damage {
-    const char* label;
-    const char* command;  // run in the copy
-    const char* file;
-    const char* verdict;
-  };
-  const Damage cases[] = {
-      {"changed", "printf x >> zir/dat/zirchips.txt", "./zir/dat/zirchips.txt", "MODIFIED"},
-      {"removed", "rm bin/deviceSupport.xml", "./bin/deviceSupport.xml", "MISSING"},
-      {"replaced by a directory", "rm tev/include/tev.h && mkdir tev/include/tev.h", "./tev/include/tev.h",
-       "UNREADABLE"},
-  };
-  for (const Damage& d : cases) {
-    SCOPED_TRACE(d.label);
-    testutil::TempDir tmp;
-    std::string v = copy_stage(tmp);
-    testutil::RunResult before = audit(v, v + "/manifest");
-    ASSERT_EQ(before.status, 0) << "the copy matches before the damage";
-    EXPECT_NE(before.out.find(std::string("OK        ") + d.file + "\n"), std::string::npos) << before.out;
-    ASSERT_EQ(testutil::run({"/bin/sh", "-c", d.command}, v).status, 0);
-    for (bool verbose : {true, false}) {
-      testutil::RunResult r = audit(v, v + "/manifest", verbose);
-      EXPECT_EQ(r.status, 1);
-      EXPECT_NE(r.out.find(std::string(d.verdict) + " "), std::string::npos) << r.out;
-      EXPECT_NE(r.out.find(d.file), std::string::npos) << r.out;
-    }
+  testutil::TempDir tmp;
+  std::string v = copy_stage(tmp);
+  testutil::RunResult before = audit(v, v + "/manifest");
+  ASSERT_EQ(before.status, 0) << "the copy matches before the damage";
+  EXPECT_NE(before.out.find("OK        ./zir/dat/zirchips.txt\n"), std::string::npos) << before.out;
+  const char* damage = "printf x >> zir/dat/zirchips.txt && rm bin/deviceSupport.xml && "
+                       "rm tev/include/tev.h && mkdir tev/include/tev.h";
+  ASSERT_EQ(testutil::run({"/bin/sh", "-c", damage}, v).status, 0);
+  const char* const named[] = {"MODIFIED  ./zir/dat/zirchips.txt\n",
+                               "MISSING   ./bin/deviceSupport.xml\n",
+                               "UNREADABLE ./tev/include/tev.h\n", "3 failed"};
+  for (bool verbose : {true, false}) {
+    testutil::RunResult r = audit(v, v + "/manifest", verbose);
+    EXPECT_EQ(r.status, 1);
+    for (const char* line : named) EXPECT_NE(r.out.find(line), std::string::npos) << line << r.out;
   }
 }
 
 TEST(Instaudit, UnusableOptionsAndManifests) {
   testutil::TempDir tmp;
-  const std::string hash(64, '0');
   struct Case {
     const char* label;
     std::string manifest;  // written to tmp/m unless empty
@@ -67,10 +57,7 @@ TEST(Instaudit, UnusableOptionsAndManifests) {
       {"no action", "", {"--instdir=" + tmp.path()}, "(1490)"},
       {"two actions", "", {"-c", "--generate", "--instdir=" + tmp.path()}, "(1492)"},
       {"missing manifest", "", {"-c", "--instdir=" + tmp.path(), "--manifest=" + tmp.file("none")}, "(1477)"},
-      {"line without blank", hash + "\n", {"-c", "--instdir=" + tmp.path(), "--manifest=" + tmp.file("m")}, "(1485)"},
-      {"not a digest", "xyz *./a\n", {"-c", "--instdir=" + tmp.path(), "--manifest=" + tmp.file("m")}, "(1485)"},
       {"a NUL byte", std::string("\0", 1), {"-c", "--instdir=" + tmp.path(), "--manifest=" + tmp.file("m")}, "(1485)"},
-      {"no lines", " ", {"-c", "--instdir=" + tmp.path(), "--manifest=" + tmp.file("m")}, "(1485)"},
       {"instdir is a file", "", {"-c", "--instdir=" + tmp.file("m")}, "(1479)"},
       {"empty manifest", "", {"-c", "--instdir=" + tmp.path(), "--manifest=" + tmp.file("m")}, "(1481)"},
   };

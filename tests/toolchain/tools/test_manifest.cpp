@@ -55,9 +55,4 @@ TEST(Manifest, ReadingRules) {
   EXPECT_EQ(manifest_read(tmp.file("absent").c_str(), &none).status, manifest_status::cannot_open);
 }
 
-TEST(Manifest, WindowsNamesResolveOnThisHost) {
-  EXPECT_EQ(manifest_path("/v", ".\\bin\\x"), "/v/./bin/x");
-  EXPECT_EQ(manifest_path("/v/", "./bin/x"), "/v/./bin/x");
-}
-
 }  // namespace

@@ -82,7 +82,6 @@ TEST(ZirAs, BadSourcesGiveNumberedLocatedErrors) {
       {"literal out of range", "\tmovlw 256\n", "(826)", 1},
       {"bit out of range", "\tbsf 3,8\n", "(826)", 1},
       {"missing operand", "\tmovwf\n", "(816)", 1},
-      {"extra operand", "\tnop 1\n", "(816)", 1},
       {"undefined symbol", "\tgoto nowhere\n", "(800)", 1},
       {"label twice", "a:\tnop\na:\tnop\n", "(801)", 2},
       {"forward ORG", "\torg later\nlater:\tnop\n", "(921)", 1},
@@ -94,7 +93,6 @@ TEST(ZirAs, BadSourcesGiveNumberedLocatedErrors) {
       {"missing include", "#include <nothere.inc>\n", "(806)", 1},
       {"undefined start label", "\tnop\n\tend start\n", "(839)", 2},
       {"garbage line", "\t+++\n", "(813)", 1},
-      {"binary junk", "\x01\x02\xff:\n", "(813)", 1},
       {"in an included file", "#include \"defs.inc\"\n\tnop\n\tend\n", "(815)", 2, "defs.inc"},
       {"included from itself", "#include \"loop.inc\"\n", "(807)", 1, "loop.inc"},
   };
@@ -124,10 +122,7 @@ TEST(ZirAs, BadOptionsAreRefused) {
       {{"-mcpu=zir16c401"}, "(911)"},
       {{"-mcpu=zir16c401", "ok.s", "ok.s"}, "(909)"},
       {{"ok.s"}, "(913)"},
-      {{"-mcpu=", "ok.s"}, "(913)"},
       {{"-mcpu=kx8m1", "ok.s"}, "(919)"},
-      {{"-mcpu=zir99x", "ok.s"}, "(919)"},
-      {{"-mcpu=zir18f545", "-mrom=", "ok.s"}, "(927)"},
       {{"-mcpu=zir18f545", "-mrom=0-", "ok.s"}, "(927)"},
       {{"-mcpu=zir16c401", "absent.s"}, "(805)"},
   };
