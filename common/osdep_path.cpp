@@ -392,6 +392,14 @@ bool path_is_file(const char* p) {
   return file;
 }
 
+bool path_is_special(const char* p) {
+  DB_ENTER("%s", p ? p : "(null)");
+  struct stat st;
+  bool special = p && *p && stat(p, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+  DB_EXIT("%d", special);
+  return special;
+}
+
 bool path_is_writable(const char* p) {
   DB_ENTER("%s", p ? p : "(null)");
 #ifdef _WIN32

@@ -53,6 +53,10 @@ bool path_is_dir(const char* p);
 // kind the readers of files given by others open, since opening a FIFO
 // without a writer never returns.
 bool path_is_file(const char* p);
+// p exists and is neither a regular file nor a directory: a device such as
+// /dev/null, or a FIFO. An output there is written straight into it, as the
+// GNU driver does: a file moved into its place would replace the device.
+bool path_is_special(const char* p);
 // p exists and this process may write to it.
 bool path_is_writable(const char* p);
 

@@ -40,15 +40,20 @@ bool read_whole(const char* path, std::string* text) {
   return !in.bad();
 }
 
+bool write_to(const std::string& path, const std::string& text) {
+  std::unique_ptr<FILE, FileCloser> file(fopen(path.c_str(), "wb"));
+  bool ok = file && fwrite(text.data(), 1, text.size(), file.get()) == text.size();
+  return file && fclose(file.release()) == 0 && ok;
+}
+
 // Written beside its place and renamed into it, so that a reader (make,
-// Ninja) sees the old file or the whole new one.
+// Ninja) sees the old file or the whole new one; a device such as /dev/null
+// is written straight into.
 bool write_whole(const std::string& path, const std::string& text) {
+  if (path_is_special(path.c_str())) return write_to(path, text);
   const std::string temporary = path + sc_printf(".l8d%lu", osd_getpid());
   osd_register_tmpfile(sc_intern(temporary.c_str()));
-  std::unique_ptr<FILE, FileCloser> file(fopen(temporary.c_str(), "wb"));
-  bool ok = file && fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-  ok = file && fclose(file.release()) == 0 && ok;
-  ok = ok && osd_replace_file(temporary.c_str(), path.c_str());
+  bool ok = write_to(temporary, text) && osd_replace_file(temporary.c_str(), path.c_str());
   if (!ok) remove(temporary.c_str());
   return ok;
 }

@@ -85,8 +85,8 @@ class Build {
     std::string name = c_.output;
     if (name.empty())
       name = stem_of(input) + ext;
-    else if (!*path_extension(name.c_str()))
-      name += ext;
+    else if (!*path_extension(name.c_str()) && !path_is_special(join(dir, name).c_str()))
+      name += ext;  // a device such as /dev/null is the output as it stands
     return join(dir, name);
   }
   // One translation unit's preprocessor state.

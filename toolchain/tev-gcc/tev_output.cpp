@@ -25,8 +25,9 @@ bool write_file(const std::string& path, const std::string& contents) {
 }
 
 // Written beside its place and renamed into it; until then a signal or an
-// exit removes it.
+// exit removes it. A device such as /dev/null is written straight into.
 bool write_in_place(const std::string& path, const std::string& contents) {
+  if (path_is_special(path.c_str())) return write_file(path, contents);
   std::string temporary = path + ".tev" + std::to_string(tc_pid()) + ".tmp";
   tc_partial_add(temporary);
   bool ok = write_file(temporary, contents) && tc_replace(temporary.c_str(), path.c_str());

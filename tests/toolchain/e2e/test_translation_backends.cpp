@@ -5,6 +5,8 @@
 // the measure: dependency files, and preprocessed input and objects known by
 // their contents.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <filesystem>
 #include <map>
@@ -202,6 +204,35 @@ TEST(GnuConventions, DependencyFilesAsTheGnuCompilerWritesThem) {
       }
     }
   }
+}
+
+// An output that is a device (here a node like /dev/null, made where the
+// test may) is written straight into, never replaced by a file; what else
+// appears beside it is what the GNU compiler leaves there.
+TEST(GnuConventions, OutputsIntoADevice) {
+  const std::vector<Texts> cases = {
+      {"-c", "src/main.c", "-o", "dev/null"},         {"-E", "src/main.c", "-o", "dev/null"},
+      {"src/main.c", "-o", "dev/null"},               {"-c", "src/main.c", "-MD", "-o", "dev/null"},
+      {"-MMD", "-MF", "dev/null", "-c", "src/main.c", "-o", "o/m.o"},
+  };
+  for (const Texts& options : cases)
+    for (const char* compiler : {"gcc", "zir16c401", "kx32m2"}) {
+      SCOPED_TRACE(std::string(compiler) + ": " + describe(options));
+      testutil::TempDir dir;
+      gnu_sources(dir);
+      fs::create_directories(dir.file("dev"));
+      if (mknod(dir.file("dev/null").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+        GTEST_SKIP() << "no device node can be made without privileges";
+      Texts argv = std::string(compiler) == "gcc" ? Texts{"/usr/bin/gcc"}
+                                                  : Texts{testutil::stage() + "/bin/lumo8-cc", std::string("-mcpu=") + compiler};
+      argv.insert(argv.end(), options.begin(), options.end());
+      testutil::RunResult r = testutil::run(argv, dir.path());
+      EXPECT_EQ(r.status, 0) << r.err;
+      struct stat st;
+      EXPECT_TRUE(stat(dir.file("dev/null").c_str(), &st) == 0 && S_ISCHR(st.st_mode));
+      const Texts expected = options[2] == "-MD" ? Texts{"null", "null.d"} : Texts{"null"};
+      EXPECT_EQ(testutil::list_dir(dir.file("dev")), expected);
+    }
 }
 
 // ---- Preprocessed input, objects by contents ----
