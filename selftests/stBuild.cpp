@@ -114,10 +114,21 @@ struct ToolRun {
   const char* output = "";
 };
 
+// A tool that did not start is started once more: on Windows a start can
+// fail for a moment (under Wine about one self test in ten lost one build
+// this way); a tool that cannot start fails twice.
 ToolRun run_tool(vector* command) {
   ToolRun run;
   DB_NOTE("opening pipe to %s", vec_get_as<const char*>(command, 0));
+  vector* again = vec_new();
+  for (uint32_t i = 0; i < vec_size(command); ++i) vec_push(again, vec_get(command, i));
   FILE* pipe = osd_popen_vec(command);
+  if (!pipe) {
+    DB_NOTE("not started; once more");
+    pipe = osd_popen_vec(again);
+  } else {
+    vec_free(again);
+  }
   if (!pipe) return run;
   run.started = true;
   run.output = fpString(pipe, false);
