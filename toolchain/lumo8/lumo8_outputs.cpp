@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "common/msgnum.h"
-#include "common/osdep_path.h"
 #include "common/stringcache.h"
 #include "toolchain/support/tc_diag.h"
 #include "toolchain/support/tc_host.h"
@@ -27,30 +26,12 @@ std::string hex_record(uint16_t address, uint8_t type, const uint8_t* data, size
   return line + sc_printf("%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
 }
 
-bool write_to(const std::string& path, const std::string& content) {
-  FILE* f = fopen(path.c_str(), "wb");
-  if (!f) return false;
-  bool ok = fwrite(content.data(), 1, content.size(), f) == content.size();
-  return (fclose(f) == 0) && ok;
-}
-
-// Written beside its place and renamed into it; until then a signal or an
-// exit removes it. A device such as /dev/null is written straight into.
 bool write_one(const l8_output& output) {
   if (output.path.empty()) {
     fwrite(output.content.data(), 1, output.content.size(), stdout);
     return fflush(stdout) == 0;
   }
-  bool ok;
-  if (path_is_special(output.path.c_str())) {
-    ok = write_to(output.path, output.content);
-  } else {
-    const std::string temp = output.path + sc_printf(".l8tmp%lu", tc_pid());
-    tc_partial_add(temp);
-    ok = write_to(temp, output.content) && tc_replace(temp.c_str(), output.path.c_str());
-    if (!ok) remove(temp.c_str());
-    tc_partial_done(temp);
-  }
+  bool ok = tc_write_output(output.path, output.content, sc_printf(".l8tmp%lu", tc_pid()));
   if (!ok) tc_raise(kMsgCannotWriteOutput, output.path.c_str());
   return ok;
 }

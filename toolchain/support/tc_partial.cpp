@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/osdep_path.h"
 #include "toolchain/support/tc_host.h"
 
 namespace {
@@ -57,4 +58,25 @@ void tc_partial_done(const std::string& path) {
   for (char* slot : g_slots)
     if (slot[0] && path == slot) slot[0] = '\0';
   tc_hold_end_signals(false);
+}
+
+namespace {
+
+bool write_whole(const std::string& path, const std::string& contents) {
+  FILE* f = fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = fwrite(contents.data(), 1, contents.size(), f) == contents.size();
+  return fclose(f) == 0 && ok;
+}
+
+}  // namespace
+
+bool tc_write_output(const std::string& path, const std::string& contents, const std::string& temp_suffix) {
+  if (path_is_special(path.c_str())) return write_whole(path, contents);
+  const std::string temporary = path + temp_suffix;
+  tc_partial_add(temporary);
+  bool ok = write_whole(temporary, contents) && tc_replace(temporary.c_str(), path.c_str());
+  if (!ok) remove(temporary.c_str());
+  tc_partial_done(temporary);
+  return ok;
 }

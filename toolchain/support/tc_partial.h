@@ -12,3 +12,9 @@
 void tc_partial_add(const std::string& path);
 // The file is in its place, or removed: no longer a partial output.
 void tc_partial_done(const std::string& path);
+
+// Writes contents to path: into path + temp_suffix, a partial output until
+// it is renamed into its place. A device such as /dev/null is written
+// straight into, as a file moved into its place would replace it. False
+// when the file cannot be written.
+bool tc_write_output(const std::string& path, const std::string& contents, const std::string& temp_suffix);

@@ -2,8 +2,6 @@
 #include "toolchain/tev-gcc/tev_output.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <memory>
 
 #include "common/msgnum.h"
 #include "common/osdep_path.h"
@@ -12,29 +10,6 @@
 #include "toolchain/support/tc_partial.h"
 
 namespace {
-
-struct FileCloser {
-  void operator()(FILE* f) const { fclose(f); }
-};
-
-bool write_file(const std::string& path, const std::string& contents) {
-  std::unique_ptr<FILE, FileCloser> file(fopen(path.c_str(), "wb"));
-  if (!file) return false;
-  bool ok = fwrite(contents.data(), 1, contents.size(), file.get()) == contents.size();
-  return fclose(file.release()) == 0 && ok;
-}
-
-// Written beside its place and renamed into it; until then a signal or an
-// exit removes it. A device such as /dev/null is written straight into.
-bool write_in_place(const std::string& path, const std::string& contents) {
-  if (path_is_special(path.c_str())) return write_file(path, contents);
-  std::string temporary = path + ".tev" + std::to_string(tc_pid()) + ".tmp";
-  tc_partial_add(temporary);
-  bool ok = write_file(temporary, contents) && tc_replace(temporary.c_str(), path.c_str());
-  if (!ok) remove(temporary.c_str());
-  tc_partial_done(temporary);
-  return ok;
-}
 
 // Where the last component of a path starts; both separators on Windows,
 // where "/" also separates.
@@ -76,7 +51,7 @@ bool tev_outputs::commit() {
     if (f.path == kTevStdout) {
       fwrite(f.contents.data(), 1, f.contents.size(), stdout);
       fflush(stdout);
-    } else if (!write_in_place(f.path, f.contents)) {
+    } else if (!tc_write_output(f.path, f.contents, ".tev" + std::to_string(tc_pid()) + ".tmp")) {
       tc_raise(kMsgCannotWriteOutput, f.path.c_str());
       ok = false;
     }
